@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillet needs to build, run and test.
+# Safe to run again: it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
+  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev libexif-dev libimagequant-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  cups cups-client cups-bsd printer-driver-cups-pdf cups-filters
+  poppler-utils xvfb xauth
+  fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

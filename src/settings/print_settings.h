@@ -1,0 +1,71 @@
+#pragma once
+// The print settings record and its font value.  Every length is an integer in
+// tenths of a millimetre; nothing converts units here, each consumer converts
+// to its own device units.
+
+#include <cstdint>
+#include <string>
+
+namespace quillet {
+
+struct FontSpec {
+    std::int32_t angle = 0;      // tenths of a degree; nothing changes it
+    std::int32_t bold = 0;       // weight 700 when set
+    std::int32_t italic = 0;
+    std::int32_t strikeout = 0;
+    std::int32_t underline = 0;
+    std::int32_t size = 0;       // points
+    std::string name;            // face name
+
+    bool operator==(const FontSpec&) const = default;
+};
+
+// The start-up font of all three fonts: 9 pt "宋体", everything else zero.
+FontSpec StartupFont();
+
+struct PrintSettings {
+    std::string defaultPrinterName;
+    std::string printerName;         // empty until the settings were confirmed once
+    std::int32_t orientation = 0;    // 0 portrait, 1 landscape (paper stays upright)
+    std::int32_t paperWidth = 0;
+    std::int32_t paperHeight = 0;
+    std::int32_t copies = 0;
+    std::int32_t photoFitMode = 0;   // 0..4
+    std::int32_t marginTop = 0;
+    std::int32_t marginBottom = 0;
+    std::int32_t marginLeft = 0;
+    std::int32_t marginRight = 0;
+    std::int32_t headerOffset = 0;
+    std::int32_t footerOffset = 0;
+    FontSpec captionFont;
+    FontSpec headerFont;
+    std::int32_t headerAlign = 0;    // 0 left, 1 centre, 2 right
+    std::int32_t footerAlign = 0;
+    FontSpec footerFont;
+    std::int32_t rows = 0;
+    std::int32_t columns = 0;
+    std::int32_t rowGap = 0;
+    std::int32_t columnGap = 0;
+    std::int32_t captionGap = 0;
+    std::int32_t confirmed = 0;
+    std::int32_t printToImage = 0;
+    std::int32_t imageFormat = 0;    // 1 bmp, 2 jpg, 3 gif, 4 tiff, 5 png
+    std::int32_t imageOptimization = 0; // 0 none, 1..5 = 50K..250K
+
+    bool operator==(const PrintSettings&) const = default;
+};
+
+// The record as the program starts: every number 0, both printer names empty,
+// the three fonts at StartupFont().
+PrintSettings StartupPrintSettings();
+
+// The values the settings window stores on a first OK without changes (the
+// designed initial values of its controls).  printerName is left empty: the
+// window fills in the printer its list shows.
+PrintSettings FirstConfirmedPrintSettings();
+
+// Font repair, applied whenever the settings window fills its controls: a
+// font below 4 pt becomes 9 pt "宋体" (caption) or 8 pt "楷体" (header, footer).
+void RepairFonts(PrintSettings& settings);
+
+} // namespace quillet
