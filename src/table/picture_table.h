@@ -1,0 +1,39 @@
+#pragma once
+// A picture table as text: a title line, then one line per picture, cells
+// separated by TAB.  The columns holding the path, the category and the
+// caption are found by their titles, as the print driver finds them in the
+// result list.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet {
+
+struct AlbumRow {
+    std::string path;
+    std::string category;
+    std::string caption;
+};
+
+// 0-based column numbers.  Without matching titles: 1, 2, 3 (column 0 holds
+// the row number in lists made by the folder search).
+struct PictureColumns {
+    int path = 1;
+    int category = 2;
+    int caption = 3;
+};
+
+// Whole-title equality with "图片名全称", "图片类别", "图片说明"; when several
+// columns carry the same title the last one wins.
+PictureColumns DetectPictureColumns(const std::vector<std::string>& titles);
+
+// Splits UTF-8 text into lines (LF, CR LF or CR) and cells (TAB).  Blank
+// lines are skipped.
+std::vector<std::vector<std::string>> SplitTableText(std::string_view text);
+
+// The rows of a table whose first line holds the titles.  Rows without a
+// path are left out; a missing cell is the empty text.
+std::vector<AlbumRow> ParsePictureTable(std::string_view text);
+
+} // namespace quillet
