@@ -1,0 +1,61 @@
+#pragma once
+// Header and footer lines: the page, page-count, date and time codes of a
+// template expanded for one page, and where the line starts on the page.
+// Works on any TextSurface (the printer unit, a page canvas), whose current
+// font the caller has already set to the header or footer font.
+
+#include "runtime/text_surface.h"
+
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+// One reading of the local clock.  All six date and time codes of a line come
+// from the same reading, so a line printed across a change of hour never
+// mixes parts of two different times.
+struct ClockReading {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    bool operator==(const ClockReading&) const = default;
+};
+
+ClockReading ReadClock();
+
+// Replaces, in this order and in either case, &P page number, &A page count,
+// &Y year, &M month, &D day, &H hour, &F minute, &S second; plain decimals
+// without leading zeros.  Each pass scans left to right and never rescans the
+// text it has just inserted.
+std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber,
+                                    int pageCount, const ClockReading& clock);
+
+// Alignment 0 left, 2 right, anything else centred; computed in double
+// precision and cut toward zero.  A text wider than the space between the
+// edges starts left of the left edge (right and centre alignment).
+int HeaderFooterLeft(int alignment, int textWidth, int surfaceWidth, int leftEdge,
+                     int rightEdge);
+
+struct HeaderFooterLine {
+    std::string text;
+    int x = 0;
+    int y = 0;  // top of the text
+
+    bool operator==(const HeaderFooterLine&) const = default;
+};
+
+// The line for one page: the header sits at headerTop with headerAlign, the
+// footer at surfaceHeight - footerFromBottom with footerAlign (both taken from
+// the program's print settings).  The width is that of the whole expanded
+// text measured as one line on the surface.
+HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
+                                    std::string_view pageTemplate, int pageNumber,
+                                    int pageCount, int surfaceWidth, int surfaceHeight,
+                                    int leftEdge, int rightEdge, int headerTop,
+                                    int footerFromBottom);
+
+} // namespace quillet

@@ -1,0 +1,165 @@
+#include "print/page_layout.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quillet {
+
+int TruncateLength(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    if (value <= lowest)
+        return std::numeric_limits<int>::min();
+    if (value >= highest)
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(value);  // the conversion truncates toward zero
+}
+
+bool AtLeast(double a, double b)
+{
+    return a - b >= -kLayoutTolerance;
+}
+
+GridSize NormaliseGrid(int rows, int columns)
+{
+    if (rows < 1 || columns < 1)
+        return GridSize{5, 5};
+    return GridSize{rows, columns};
+}
+
+int PageCount(int pictureCount, GridSize grid)
+{
+    const int perPage = grid.rows * grid.columns;
+    if (perPage < 1 || pictureCount <= 0)
+        return 0;
+    return pictureCount / perPage + (pictureCount % perPage != 0 ? 1 : 0);
+}
+
+int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)
+{
+    if (!captionGap || AtLeast(*captionGap, captionLineHeight / 2))
+        return 0;
+    return *captionGap;
+}
+
+PageGrid::PageGrid(const PageGridSpec& spec) : spec_(spec)
+{
+    spec_.grid = NormaliseGrid(spec.grid.rows, spec.grid.columns);
+    printableWidth_ = TruncateLength(double(spec_.pageWidth) - spec_.marginLeft - spec_.marginRight);
+    printableHeight_ = TruncateLength(double(spec_.pageHeight) - spec_.marginTop - spec_.marginBottom);
+
+    const int rows = spec_.grid.rows;
+    const int columns = spec_.grid.columns;
+    const double width = (double(printableWidth_) - double(columns - 1) * spec_.columnGap) / columns;
+    const double height = (double(printableHeight_) - double(rows - 1) * spec_.rowGap) / rows;
+    if (spec_.precision == CellPrecision::WholeUnits) {
+        cellWidth_ = TruncateLength(width);
+        cellHeight_ = TruncateLength(height);
+    } else {
+        cellWidth_ = Held(width);
+        cellHeight_ = Held(height);
+    }
+}
+
+double PageGrid::Held(double value) const
+{
+    if (spec_.precision == CellPrecision::SinglePrecision)
+        return static_cast<double>(static_cast<float>(value));
+    return value;
+}
+
+double PageGrid::CellX(int column) const
+{
+    const double start = spec_.origin == CellOrigin::PageCorner ? spec_.marginLeft : 0;
+    return Held(start + column * (cellWidth_ + spec_.columnGap));
+}
+
+double PageGrid::CellY(int row) const
+{
+    const double start = spec_.origin == CellOrigin::PageCorner ? spec_.marginTop : 0;
+    return Held(start + row * (cellHeight_ + spec_.rowGap));
+}
+
+Rect PageGrid::PictureBox(int row, int column) const
+{
+    return Rect{TruncateLength(CellX(column)), TruncateLength(CellY(row)),
+                TruncateLength(cellWidth_),
+                TruncateLength(cellHeight_ - spec_.captionLineHeight)};
+}
+
+int PageGrid::CaptionTop(int row) const
+{
+    const double start = spec_.origin == CellOrigin::PageCorner ? spec_.marginTop : 0;
+    return TruncateLength(start + (row + 1) * (cellHeight_ + spec_.rowGap) - spec_.rowGap
+                          - spec_.captionLineHeight + spec_.captionGap);
+}
+
+int PageGrid::CaptionLeft(int column, int textWidth) const
+{
+    const double cellX = CellX(column);
+    if (textWidth < cellWidth_)
+        return TruncateLength(cellX + (cellWidth_ - textWidth) / 2);
+    return TruncateLength(cellX);
+}
+
+int NaturalLength(int pixels, NaturalScale scale)
+{
+    if (scale == NaturalScale::Miniature)
+        return TruncateLength(pixels / 11.8);
+    return pixels;
+}
+
+std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight,
+                                     float ratio, int mode)
+{
+    if (mode < kFitProportionalCentred || mode > kFitNaturalTopLeft)
+        mode = kFitProportionalCentred;
+
+    switch (mode) {
+    case kFitFillBox:
+        return box;
+    case kFitNaturalCentred:
+        return Rect{TruncateLength(box.x + (double(box.width) - naturalWidth) / 2),
+                    TruncateLength(box.y + (double(box.height) - naturalHeight) / 2),
+                    naturalWidth, naturalHeight};
+    case kFitNaturalTopLeft:
+        return Rect{box.x, box.y, naturalWidth, naturalHeight};
+    default:
+        break;
+    }
+
+    // Proportional modes: a box or a shape without area has no fitted size.
+    float shape = ratio;
+    if (!AtLeast(ratio, 0.001)) {
+        if (naturalWidth <= 0 || naturalHeight <= 0)
+            return std::nullopt;
+        shape = static_cast<float>(double(naturalWidth) / naturalHeight);
+    }
+    if (box.width <= 0 || box.height <= 0 || !std::isfinite(shape))
+        return std::nullopt;
+
+    const double w = box.width;
+    const double h = box.height;
+    int fittedWidth = box.width;
+    int fittedHeight = box.height;
+    if (AtLeast(w / h, shape))
+        fittedWidth = TruncateLength(h * shape);
+    else
+        fittedHeight = TruncateLength(w / shape);
+
+    if (mode == kFitProportionalTopLeft)
+        return Rect{box.x, box.y, fittedWidth, fittedHeight};
+
+    // A fitted height of 0 (an extremely wide shape) leaves a flat strip
+    // centred vertically, as the ratio comparison would choose.
+    const bool boxAtLeastAsWide =
+        fittedHeight > 0 && AtLeast(w / h, double(fittedWidth) / fittedHeight);
+    if (boxAtLeastAsWide)
+        return Rect{TruncateLength(box.x + (w - fittedWidth) / 2), box.y, fittedWidth, box.height};
+    return Rect{box.x, TruncateLength(box.y + (h - fittedHeight) / 2), box.width, fittedHeight};
+}
+
+} // namespace quillet
