@@ -1,8 +1,7 @@
-// Program entry point (start-up sequence lives in app/startup).
-#include <QApplication>
+// Quillet: prints picture albums.  Everything starts in RunProgram.
+#include "app/startup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    quillet::RunProgram(argc, argv);
 }

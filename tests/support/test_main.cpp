@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "runtime/fonts.h"
+
 #include <cstdlib>
 
 int main(int argc, char** argv)
@@ -13,5 +15,6 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    quillet::InstallFontSubstitutions();
     return RUN_ALL_TESTS();
 }

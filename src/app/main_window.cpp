@@ -1,0 +1,117 @@
+#include "app/main_window.h"
+
+#include "forms/designed_tab_style.h"
+#include "runtime/window.h"
+#include "ui_main_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QWindow>
+
+namespace quillet {
+
+QString HeaderEditHelpText()
+{
+    return QStringLiteral("显示在每个页眉上，可用&a表示总页数， &p表示当前页， &f表示分类。"
+                          "字体及对齐方式从‘打印设置’中设置。");
+}
+
+QString FooterEditHelpText()
+{
+    return QStringLiteral("显示在每个页脚上，可用&a表示总页数， &p表示当前页， &f表示分类。"
+                          "字体及对齐方式从‘打印设置’中设置。");
+}
+
+QString GreetingText()
+{
+    return QStringLiteral("欢迎使用 Quillet 1.3！请在左边选择文件夹搜索照片，或从剪贴板导入照片表格。");
+}
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::MainWindow>())
+{
+    ui_->setupUi(this);
+    // Created after the form, so that this window deletes the style only
+    // after the tab control that uses it.
+    UseDesignedPageCoordinates(*ui_->选择夹1, *this);
+
+    statusText_ = new QLabel(ui_->状态条1);
+    statusText_->setObjectName(QStringLiteral("状态条1_文本"));
+    statusText_->setTextFormat(Qt::PlainText);
+    ui_->状态条1->addWidget(statusText_, 1);
+
+    ui_->编辑框_页眉->installEventFilter(this);
+    ui_->编辑框_页脚->installEventFilter(this);
+
+    connect(ui_->按钮_结束程序, &QPushButton::clicked, this, [] { EndProgram(0); });
+
+    // The form's geometry is the outer size.  Until the window system tells
+    // the frame's size (after the window is shown, if it has a frame at all)
+    // the client area takes the whole of it; FitOuterSizeToFrame shrinks it.
+    resize(kOuterWidth, kOuterHeight);
+    move(kLeft, kTop);
+
+    SetStatusText(GreetingText());
+}
+
+MainWindow::~MainWindow() = default;
+
+Ui::MainWindow& MainWindow::ui()
+{
+    return *ui_;
+}
+
+void MainWindow::SetStatusText(const QString& text)
+{
+    statusText_->setText(text);
+}
+
+QString MainWindow::StatusText() const
+{
+    return statusText_->text();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Also in the middle of a search or a print job, which polls the event
+    // queue: nothing is asked and the running loop never gets control back.
+    event->ignore();
+    EndProgram(0);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == ui_->编辑框_页眉)
+            SetStatusText(HeaderEditHelpText());
+        else if (watched == ui_->编辑框_页脚)
+            SetStatusText(FooterEditHelpText());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // A window manager reports its frame some time after the window is
+    // mapped; the next move or show event is the first place to see it.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        FitOuterSizeToFrame();
+    return handled;
+}
+
+void MainWindow::FitOuterSizeToFrame()
+{
+    const QWindow* window = windowHandle();
+    if (!window)
+        return;
+    const QMargins frame = window->frameMargins();
+    // Only a newly learnt frame resizes the window, so a size the user
+    // chose afterwards stays.
+    if (frame == fittedFrame_)
+        return;
+    fittedFrame_ = frame;
+    resize(kOuterWidth - frame.left() - frame.right(), kOuterHeight - frame.top() - frame.bottom());
+}
+
+} // namespace quillet

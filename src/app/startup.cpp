@@ -1,0 +1,56 @@
+#include "app/startup.h"
+
+#include "app/globals.h"
+#include "app/main_window.h"
+#include "runtime/fonts.h"
+#include "runtime/window.h"
+
+#include <QApplication>
+
+namespace quillet {
+
+void PrepareProgramState()
+{
+    ResetGlobals();
+    RegisterExitProcedure(ExitCleanup);
+}
+
+void ExitCleanup()
+{
+    ReleaseGlobals();
+}
+
+std::function<void(MainWindow&)>& FolderTreeBuilder()
+{
+    static std::function<void(MainWindow&)> builder;
+    return builder;
+}
+
+void MainWindowCreated(MainWindow& window)
+{
+    App().SearchFinished = true;
+    if (const auto& buildFolderTree = FolderTreeBuilder())
+        buildFolderTree(window);
+}
+
+std::unique_ptr<MainWindow> LoadMainWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    MainWindowCreated(*window);
+    return window;
+}
+
+void RunProgram(int& argc, char** argv)
+{
+    QApplication application(argc, argv);
+    InstallFontSubstitutions();
+    PrepareProgramState();
+    const std::unique_ptr<MainWindow> window = LoadMainWindow();
+    window->show();
+    QApplication::exec();
+    // The loop only ends when something quits the application; leave the
+    // same way as the exit button, so the clean-up runs exactly once.
+    EndProgram(0);
+}
+
+} // namespace quillet
