@@ -1,0 +1,202 @@
+#include "collect/folder_walk.h"
+
+#include "collect/pseudo_mounts.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace quillet {
+namespace {
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { closedir(directory); }
+};
+using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
+
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower)
+{
+    if (text.size() != lower.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (LowerAscii(text[i]) != lower[i])
+            return false;
+    return true;
+}
+
+// What a listed entry is, as far as the walk cares.  Links are resolved only
+// when the answer matters, so a plain folder of pictures costs no stat calls.
+enum class EntryKind { file, folder, folderLink };
+
+EntryKind KindOf(const std::string& fullPath, unsigned char listedType)
+{
+    if (listedType == DT_DIR)
+        return EntryKind::folder;
+    if (listedType != DT_LNK && listedType != DT_UNKNOWN)
+        return EntryKind::file;
+    struct stat own{};
+    if (lstat(fullPath.c_str(), &own) != 0)
+        return EntryKind::file;
+    if (S_ISDIR(own.st_mode))
+        return EntryKind::folder;
+    if (!S_ISLNK(own.st_mode))
+        return EntryKind::file;
+    struct stat target{};
+    // A dangling link is no folder; it is listed like any other file.
+    if (stat(fullPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+        return EntryKind::folderLink;
+    return EntryKind::file;
+}
+
+bool IsDotEntry(std::string_view name)
+{
+    return name == "." || name == "..";
+}
+
+std::string WithoutTrailingSlash(std::string_view folder)
+{
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.remove_suffix(1);
+    return std::string(folder);
+}
+
+struct PendingFolder {
+    std::string parentPath;
+    std::string name;
+};
+
+} // namespace
+
+std::string JoinFolderPath(std::string_view parentPath, std::string_view folderName)
+{
+    std::string joined;
+    joined.reserve(parentPath.size() + folderName.size() + 2);
+    auto appendCollapsed = [&joined](std::string_view part) {
+        for (char c : part)
+            if (c != '/' || joined.empty() || joined.back() != '/')
+                joined.push_back(c);
+    };
+    appendCollapsed(parentPath);
+    appendCollapsed("/");
+    appendCollapsed(folderName);
+    appendCollapsed("/");
+    return joined;
+}
+
+SearchStart SplitSearchStart(std::string_view chosenFolder)
+{
+    // Append one slash, collapse doubled ones, drop the last character: the
+    // chosen folder without its trailing slash ("/" becomes empty).
+    std::string normalised = JoinFolderPath(chosenFolder, "");
+    normalised.pop_back();
+    const std::size_t lastSlash = normalised.rfind('/');
+    if (lastSlash == std::string::npos)
+        return {normalised, ""};
+    return {normalised.substr(0, lastSlash), normalised.substr(lastSlash + 1)};
+}
+
+PictureNameParts SplitPictureName(std::string_view fileName)
+{
+    // A UTF-8 continuation byte is never '.', so a byte search from the end
+    // never splits a character.
+    const std::size_t lastDot = fileName.rfind('.');
+    if (lastDot == std::string_view::npos)
+        return {"", std::string(fileName)};
+    return {std::string(fileName.substr(0, lastDot)), std::string(fileName.substr(lastDot + 1))};
+}
+
+bool IsPictureExtension(std::string_view extension)
+{
+    return EqualsIgnoringAsciiCase(extension, "jpg") || EqualsIgnoringAsciiCase(extension, "jpeg")
+        || EqualsIgnoringAsciiCase(extension, "bmp") || EqualsIgnoringAsciiCase(extension, "gif");
+}
+
+FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
+                              bool includeSubfolders, const FolderWalkCallbacks& callbacks)
+{
+    return SearchFolderSkipping(parentPath, folderName, includeSubfolders, callbacks,
+                                includeSubfolders ? PseudoMountPoints()
+                                                  : std::unordered_set<std::string>{});
+}
+
+FolderWalkResult SearchFolderSkipping(std::string_view parentPath, std::string_view folderName,
+                                      bool includeSubfolders, const FolderWalkCallbacks& callbacks,
+                                      const std::unordered_set<std::string>& foldersToSkip)
+{
+    FolderWalkResult result;
+
+    // An explicit stack instead of recursion: a deep tree cannot exhaust the
+    // call stack, and no directory stays open while its sub-folders are
+    // walked.  Sub-folders are pushed in reverse, so they pop in listing order.
+    std::vector<PendingFolder> pending;
+    pending.push_back({std::string(parentPath), std::string(folderName)});
+    std::vector<std::string> subfolders;
+
+    while (!pending.empty()) {
+        const PendingFolder current = std::move(pending.back());
+        pending.pop_back();
+
+        const std::string folder = JoinFolderPath(current.parentPath, current.name);
+        if (callbacks.enteringFolder)
+            callbacks.enteringFolder(folder);
+        if (callbacks.stopRequested && callbacks.stopRequested()) {
+            result.stopped = true;
+            break;
+        }
+
+        DirectoryHandle directory(opendir(folder.c_str()));
+        if (!directory)
+            continue;
+
+        subfolders.clear();
+        std::string entryPath;
+        while (const dirent* entry = readdir(directory.get())) {
+            const std::string_view name = entry->d_name;
+            if (IsDotEntry(name))
+                continue;
+            PictureNameParts parts = SplitPictureName(name);
+            const bool maybePicture = IsPictureExtension(parts.extension);
+            if (!maybePicture && !includeSubfolders)
+                continue;
+            if (!maybePicture && entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+                continue;
+
+            entryPath.assign(folder).append(name);
+            const EntryKind kind = KindOf(entryPath, entry->d_type);
+            if (kind == EntryKind::file) {
+                if (!maybePicture)
+                    continue;
+                ++result.pictureCount;
+                if (callbacks.picture)
+                    callbacks.picture(
+                        {result.pictureCount, entryPath, current.name, std::move(parts.caption)});
+            } else if (kind == EntryKind::folder && includeSubfolders
+                       && !foldersToSkip.contains(WithoutTrailingSlash(entryPath))) {
+                subfolders.emplace_back(name);
+            }
+        }
+        directory.reset();
+
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+            pending.push_back({folder, std::move(*it)});
+    }
+    return result;
+}
+
+FolderWalkResult WalkChosenFolder(std::string_view chosenFolder, bool includeSubfolders,
+                                  const FolderWalkCallbacks& callbacks)
+{
+    const SearchStart start = SplitSearchStart(chosenFolder);
+    return SearchFolder(start.parentPath, start.folderName, includeSubfolders, callbacks);
+}
+
+} // namespace quillet

@@ -1,0 +1,81 @@
+#pragma once
+// The folder search as plain logic: walks a folder (and, when asked, every
+// folder below it) depth first and hands each picture it finds to a sink.
+// The result list of the main window is one sink; anything else that wants
+// the same rows in the same order (a command without windows) is another.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace quillet {
+
+// One picture as the search reports it.
+struct FoundPicture {
+    int number = 0;        // 1-based, in the order the walk finds pictures
+    std::string path;      // folder path with its trailing "/" + file name
+    std::string category;  // name of the folder that directly holds the file
+    std::string caption;   // file name without its extension
+};
+
+struct FolderWalkCallbacks {
+    // Receives every picture, in walk order.
+    std::function<void(const FoundPicture&)> picture;
+    // Called each time the walk enters a folder, before the stop flag is
+    // read: the place to pump window messages (so a stop button works).
+    std::function<void(const std::string& folder)> enteringFolder;
+    // Polled each time the walk enters a folder.
+    std::function<bool()> stopRequested;
+};
+
+struct FolderWalkResult {
+    int pictureCount = 0;
+    bool stopped = false;
+};
+
+// The chosen folder split as the search starts: "/a/Photos/" and
+// "/a/Photos" give parent "/a" and name "Photos"; "/" (and the empty text)
+// gives an empty parent and an empty name, the root folder, whose own files
+// have an empty category.
+struct SearchStart {
+    std::string parentPath;
+    std::string folderName;
+};
+SearchStart SplitSearchStart(std::string_view chosenFolder);
+
+// parent + "/" + name + "/" with every run of slashes made one.
+std::string JoinFolderPath(std::string_view parentPath, std::string_view folderName);
+
+// A file name split at its last ".": the caption before it, the extension
+// after it.  A name without "." has an empty caption and is all extension.
+struct PictureNameParts {
+    std::string caption;
+    std::string extension;
+};
+PictureNameParts SplitPictureName(std::string_view fileName);
+
+// True for jpg, jpeg, bmp and gif in any letter case (ASCII letters only).
+bool IsPictureExtension(std::string_view extension);
+
+// Walks the folder named by parent path and folder name: its own pictures
+// first, in the order the file system lists them, then (when
+// includeSubfolders) each sub-folder with everything below it, in listing
+// order.  Symbolic links to folders are never followed and mount points of
+// pseudo file systems (proc, sysfs, devices, tmpfs under /run, ...) are not
+// entered, so a walk always ends.  A folder that cannot be read is skipped.
+FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
+                              bool includeSubfolders, const FolderWalkCallbacks& callbacks);
+
+// SearchFolder with the folders never to enter given (paths without a
+// trailing "/"); SearchFolder passes PseudoMountPoints().  The starting
+// folder itself is always entered: whoever chose it meant it.
+FolderWalkResult SearchFolderSkipping(std::string_view parentPath, std::string_view folderName,
+                                      bool includeSubfolders, const FolderWalkCallbacks& callbacks,
+                                      const std::unordered_set<std::string>& foldersToSkip);
+
+// The whole search over a chosen folder: SplitSearchStart, then SearchFolder.
+FolderWalkResult WalkChosenFolder(std::string_view chosenFolder, bool includeSubfolders,
+                                  const FolderWalkCallbacks& callbacks);
+
+} // namespace quillet

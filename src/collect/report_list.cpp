@@ -1,0 +1,209 @@
+#include "collect/report_list.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <memory>
+
+namespace quillet {
+namespace {
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+Qt::Alignment ToQtAlignment(ColumnAlignment alignment)
+{
+    switch (alignment) {
+    case ColumnAlignment::centre: return Qt::AlignHCenter | Qt::AlignVCenter;
+    case ColumnAlignment::right: return Qt::AlignRight | Qt::AlignVCenter;
+    case ColumnAlignment::left: break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// Cells take their column's alignment from the header, so a row costs no
+// alignment data of its own however long the list grows.
+class ColumnAlignmentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant alignment =
+            index.model()->headerData(index.column(), Qt::Horizontal, Qt::TextAlignmentRole);
+        if (alignment.isValid())
+            option->displayAlignment = Qt::Alignment(alignment.toInt());
+    }
+};
+
+} // namespace
+
+ReportList::ReportList(QTreeWidget* list) : list_(list)
+{
+    if (!dynamic_cast<ColumnAlignmentDelegate*>(list_->itemDelegate()))
+        list_->setItemDelegate(new ColumnAlignmentDelegate(list_));
+    // Every row is one line of text; telling the view so keeps long lists fast.
+    list_->setUniformRowHeights(true);
+    list_->setRootIsDecorated(false);
+}
+
+int ReportList::RowCount() const
+{
+    return list_->topLevelItemCount();
+}
+
+int ReportList::ColumnCount() const
+{
+    return list_->columnCount();
+}
+
+bool ReportList::HasCell(int row, int column) const
+{
+    return row >= 0 && row < RowCount() && column >= 0 && column < ColumnCount();
+}
+
+void ReportList::DeleteAllRows()
+{
+    // Clearing resets the header, which forgets the column widths.
+    std::vector<int> widths;
+    for (int column = 0; column < ColumnCount(); ++column)
+        widths.push_back(list_->columnWidth(column));
+    list_->clear();
+    for (int column = 0; column < static_cast<int>(widths.size()); ++column)
+        list_->setColumnWidth(column, widths[column]);
+}
+
+void ReportList::DeleteRow(int row)
+{
+    if (row < 0 || row >= RowCount())
+        return;
+    std::unique_ptr<QTreeWidgetItem> removed(list_->takeTopLevelItem(row));
+}
+
+void ReportList::DeleteColumn(int column)
+{
+    const int count = ColumnCount();
+    if (column < 0 || column >= count)
+        return;
+    // The tree widget can only drop its last column, and its rows keep the
+    // texts of dropped columns (they would come back with a new column), so
+    // shift everything left by hand and empty the last column first.
+    QTreeWidgetItem* header = list_->headerItem();
+    std::vector<int> widths;
+    for (int c = 0; c < count; ++c)
+        widths.push_back(list_->columnWidth(c));
+    list_->setUpdatesEnabled(false);
+    for (int c = column; c + 1 < count; ++c) {
+        header->setText(c, header->text(c + 1));
+        header->setData(c, Qt::TextAlignmentRole, header->data(c + 1, Qt::TextAlignmentRole));
+    }
+    header->setText(count - 1, QString());
+    header->setData(count - 1, Qt::TextAlignmentRole, QVariant());
+    for (int row = 0; row < RowCount(); ++row) {
+        QTreeWidgetItem* item = list_->topLevelItem(row);
+        for (int c = column; c + 1 < count; ++c)
+            item->setText(c, item->text(c + 1));
+        item->setText(count - 1, QString());
+    }
+    widths.erase(widths.begin() + column);
+    list_->setColumnCount(count - 1);
+    for (int c = 0; c < count - 1; ++c)
+        list_->setColumnWidth(c, widths[c]);
+    list_->setUpdatesEnabled(true);
+}
+
+int ReportList::AppendColumn(std::string_view title, int width, ColumnAlignment alignment)
+{
+    const int column = ColumnCount();
+    list_->setColumnCount(column + 1);
+    QTreeWidgetItem* header = list_->headerItem();
+    header->setText(column, ToQString(title));
+    header->setData(column, Qt::TextAlignmentRole, int(ToQtAlignment(alignment)));
+    list_->setColumnWidth(column, std::max(0, width));
+    return column;
+}
+
+int ReportList::AppendRow()
+{
+    const int row = RowCount();
+    new QTreeWidgetItem(list_);  // the list owns its rows
+    return row;
+}
+
+int ReportList::AppendRow(const QStringList& cells)
+{
+    const int row = RowCount();
+    new QTreeWidgetItem(list_, cells.mid(0, ColumnCount()));
+    return row;
+}
+
+void ReportList::SetCellText(int row, int column, std::string_view text)
+{
+    if (!HasCell(row, column))
+        return;
+    list_->topLevelItem(row)->setText(column, ToQString(text));
+}
+
+std::string ReportList::CellText(int row, int column) const
+{
+    if (!HasCell(row, column))
+        return {};
+    return list_->topLevelItem(row)->text(column).toStdString();
+}
+
+std::string ReportList::ColumnTitle(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return {};
+    return list_->headerItem()->text(column).toStdString();
+}
+
+void ReportList::SetColumnTitle(int column, std::string_view title)
+{
+    if (column < 0 || column >= ColumnCount())
+        return;
+    list_->headerItem()->setText(column, ToQString(title));
+}
+
+int ReportList::ColumnWidth(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return 0;
+    return list_->columnWidth(column);
+}
+
+ColumnAlignment ReportList::Alignment(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return ColumnAlignment::left;
+    const auto alignment = Qt::Alignment(list_->headerItem()->data(column, Qt::TextAlignmentRole).toInt());
+    if (alignment & Qt::AlignRight)
+        return ColumnAlignment::right;
+    if (alignment & Qt::AlignHCenter)
+        return ColumnAlignment::centre;
+    return ColumnAlignment::left;
+}
+
+int ReportList::SelectedRow() const
+{
+    const QItemSelectionModel* selection = list_->selectionModel();
+    if (!selection)
+        return -1;
+    int first = -1;
+    for (const QItemSelectionRange& range : selection->selection()) {
+        if (range.parent().isValid())
+            continue;
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    }
+    return first;
+}
+
+} // namespace quillet

@@ -1,0 +1,62 @@
+#pragma once
+// The result list: a report-style list (the main window's QTreeWidget
+// `超级列表框_显示`) seen as a table of text cells with titled columns.  The
+// folder search, the table import and the print driver all work through it.
+// Every state (titles, widths, alignments, cells) lives in the widget, so
+// any number of these adapters may look at the same list.
+
+#include <QStringList>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QTreeWidget;
+
+namespace quillet {
+
+enum class ColumnAlignment { left = 0, centre = 1, right = 2 };
+
+class ReportList {
+public:
+    explicit ReportList(QTreeWidget* list);
+
+    QTreeWidget* Widget() const { return list_; }
+
+    int RowCount() const;
+    int ColumnCount() const;
+
+    void DeleteAllRows();
+    // Removes a row; later rows move up.  A row outside the list is ignored.
+    void DeleteRow(int row);
+    // Removes a column; later columns move left.  Outside the list: ignored.
+    void DeleteColumn(int column);
+    // Adds a column after the last one and returns its index.
+    int AppendColumn(std::string_view title, int width = 50,
+                     ColumnAlignment alignment = ColumnAlignment::left);
+
+    // Adds an empty row after the last one and returns its index.
+    int AppendRow();
+    // Adds a row with its cells filled, in one step (no change signal per
+    // cell): the way to fill a long list.
+    int AppendRow(const QStringList& cells);
+
+    // Writing outside the list is ignored; reading outside gives "".
+    void SetCellText(int row, int column, std::string_view text);
+    std::string CellText(int row, int column) const;
+
+    std::string ColumnTitle(int column) const;
+    void SetColumnTitle(int column, std::string_view title);
+    int ColumnWidth(int column) const;
+    ColumnAlignment Alignment(int column) const;
+
+    // The first selected row in list order, -1 when none is selected.
+    int SelectedRow() const;
+
+private:
+    bool HasCell(int row, int column) const;
+
+    QTreeWidget* list_;
+};
+
+} // namespace quillet
