@@ -1,0 +1,28 @@
+#pragma once
+// Writing a rendered page (BMP bytes) as an image file of the chosen format.
+
+#include "runtime/bytes.h"
+
+#include <string>
+
+namespace quillet {
+
+// Page file formats, as the settings number them.
+enum ImageFileFormat : int {
+    kImageFormatBmp = 1,
+    kImageFormatJpeg = 2,
+    kImageFormatGif = 3,
+    kImageFormatTiff = 4,
+    kImageFormatPng = 5,
+};
+
+// Decodes the BMP bytes and writes them to fileName as a BMP, JPEG (quality
+// 75), GIF (256-colour palette), TIFF or PNG file by format 1..5, keeping the
+// BMP's resolution where the format stores one.  The file is written under a
+// temporary name in the same folder and renamed into place, so a failure
+// never leaves a partial file under the real name.  True only when the whole
+// file was written; any other format number, undecodable bytes or a write
+// error give false and write nothing.
+bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format);
+
+} // namespace quillet

@@ -1,0 +1,110 @@
+#include "runtime/image_decode.h"
+
+#include "runtime/bmp.h"
+#include "runtime/image_decode_exif.h"
+#include "runtime/image_decode_gif.h"
+#include "runtime/image_decode_icon.h"
+#include "runtime/image_decode_jpeg.h"
+#include "runtime/image_decode_png.h"
+#include "runtime/resample.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstring>
+
+namespace quillet {
+
+// The decoders hand libjpeg and libpng QImage rows as BGRA bytes.
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "32-bit pixels are written as B, G, R, A bytes");
+
+bool PictureSizeAllowed(std::int64_t width, std::int64_t height)
+{
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide
+           && width * height <= kMaxPicturePixels;
+}
+
+PictureFormat SniffPictureFormat(ByteSpan b)
+{
+    auto starts = [&](const char* magic) {
+        const std::size_t n = std::strlen(magic);
+        return b.size() >= n && std::memcmp(b.data(), magic, n) == 0;
+    };
+    if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
+        return PictureFormat::Jpeg;
+    if (starts("\x89PNG\r\n\x1a\n"))
+        return PictureFormat::Png;
+    if (starts("GIF87a") || starts("GIF89a"))
+        return PictureFormat::Gif;
+    if (starts("BM"))
+        return PictureFormat::Bmp;
+    // ICO and CUR share a header: reserved 0, type 1 or 2, a non-zero count.
+    if (b.size() >= 6 && b[0] == 0 && b[1] == 0 && b[3] == 0 && (b[4] | b[5]) != 0) {
+        if (b[2] == 1)
+            return PictureFormat::Icon;
+        if (b[2] == 2)
+            return PictureFormat::Cursor;
+    }
+    return PictureFormat::Unknown;
+}
+
+int ScaledSide(int side, int factorPerMille)
+{
+    const std::int64_t scaled = static_cast<std::int64_t>(side) * factorPerMille / 1000;
+    // A sliver of a picture still shows as one pixel rather than vanishing.
+    return static_cast<int>(std::max<std::int64_t>(1, scaled));
+}
+
+namespace {
+
+QImage DecodeOther(ByteSpan bytes)
+{
+    switch (SniffPictureFormat(bytes)) {
+    case PictureFormat::Png:
+        return DecodePng(bytes);
+    case PictureFormat::Gif:
+        return DecodeGif(bytes);
+    case PictureFormat::Bmp: {
+        std::optional<BmpPicture> bmp = ReadBmp(bytes);
+        return bmp ? std::move(bmp->image) : QImage();
+    }
+    case PictureFormat::Icon:
+    case PictureFormat::Cursor:
+        return DecodeIconOrCursor(bytes, SniffPictureFormat(bytes));
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+QImage DecodePicture(ByteSpan bytes)
+{
+    if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
+        const JpegDecoded jpeg = DecodeJpeg(bytes);
+        return jpeg.image.isNull() ? QImage() : ApplyExifOrientation(jpeg.image, jpeg.orientation);
+    }
+    return DecodeOther(bytes);
+}
+
+QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille)
+{
+    if (factorPerMille <= 0)
+        return {};
+    if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
+        const JpegDecoded jpeg = DecodeJpeg(bytes, factorPerMille);
+        if (jpeg.image.isNull())
+            return {};
+        // The target is taken from the stored sides; turning upright
+        // afterwards only swaps them.
+        const QImage exact = ResampleToSize(jpeg.image, ScaledSide(jpeg.fullWidth, factorPerMille),
+                                            ScaledSide(jpeg.fullHeight, factorPerMille));
+        return ApplyExifOrientation(exact, jpeg.orientation);
+    }
+    const QImage full = DecodeOther(bytes);
+    if (full.isNull())
+        return {};
+    return ResampleToSize(full, ScaledSide(full.width(), factorPerMille), ScaledSide(full.height(), factorPerMille));
+}
+
+} // namespace quillet

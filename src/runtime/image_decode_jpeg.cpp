@@ -1,0 +1,160 @@
+#include "runtime/image_decode_jpeg.h"
+
+#include "runtime/image_decode_exif.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace quillet {
+namespace {
+
+// libjpeg reports fatal errors through error_exit, whose default ends the
+// process.  We jump back to the decoder instead and count warnings, because a
+// truncated file "succeeds" with grey fill and only a warning to show for it.
+struct JpegErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    int warnings = 0;
+    bool endedEarly = false;
+};
+
+extern "C" void JpegErrorExit(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    std::longjmp(manager->jump, 1);
+}
+
+extern "C" void JpegEmitMessage(j_common_ptr cinfo, int level)
+{
+    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    if (level < 0) {
+        ++manager->warnings;
+        if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+            manager->endedEarly = true;
+    }
+}
+
+extern "C" void JpegOutputMessage(j_common_ptr) {}
+
+// Owns the decompressor so that every way out, including the longjmp, ends
+// with jpeg_destroy_decompress.
+struct Decompressor {
+    jpeg_decompress_struct info{};
+    JpegErrorManager errors{};
+
+    Decompressor()
+    {
+        info.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = JpegErrorExit;
+        errors.base.emit_message = JpegEmitMessage;
+        errors.base.output_message = JpegOutputMessage;
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&info); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+};
+
+int OrientationFromMarkers(const jpeg_decompress_struct& info)
+{
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6)
+            return ExifOrientation(ByteSpan(m->data, m->data_length));
+    }
+    return 1;
+}
+
+// The smallest numerator n (of n/8) whose output still covers the target.
+void ChooseScale(jpeg_decompress_struct& info, int targetWidth, int targetHeight)
+{
+    for (unsigned n = 1; n <= 8; ++n) {
+        info.scale_num = n;
+        info.scale_denom = 8;
+        jpeg_calc_output_dimensions(&info);
+        if (static_cast<int>(info.output_width) >= targetWidth
+            && static_cast<int>(info.output_height) >= targetHeight)
+            return;
+    }
+}
+
+// Adobe writes CMYK inverted (0 = full ink); so does everything that copies
+// Photoshop, which is every CMYK JPEG worth reading.
+void CmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, int width, bool inverted)
+{
+    for (int x = 0; x < width; ++x, cmyk += 4) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+// Runs libjpeg up to the end of the picture.  The longjmp of a fatal error
+// lands here; this frame owns no object with a destructor, so jumping out of
+// the libjpeg calls below skips nothing (image and rows belong to the caller).
+bool RunDecompressor(Decompressor& d, ByteSpan bytes, int factorPerMille, JpegDecoded& out,
+                     std::vector<JSAMPLE>& cmykRow)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+
+    jpeg_create_decompress(&d.info);
+    jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
+    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    if (!PictureSizeAllowed(d.info.image_width, d.info.image_height))
+        return false;
+    out.fullWidth = static_cast<int>(d.info.image_width);
+    out.fullHeight = static_cast<int>(d.info.image_height);
+    out.orientation = OrientationFromMarkers(d.info);
+
+    const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
+    d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    if (factorPerMille > 0 && factorPerMille < 1000)
+        ChooseScale(d.info, ScaledSide(out.fullWidth, factorPerMille),
+                    ScaledSide(out.fullHeight, factorPerMille));
+
+    jpeg_start_decompress(&d.info);
+    const int width = static_cast<int>(d.info.output_width);
+    out.image = QImage(width, static_cast<int>(d.info.output_height), QImage::Format_RGB32);
+    if (out.image.isNull())
+        return false;
+    if (cmyk)
+        cmykRow.resize(static_cast<std::size_t>(width) * 4);
+
+    while (d.info.output_scanline < d.info.output_height) {
+        const int y = static_cast<int>(d.info.output_scanline);
+        JSAMPROW row = cmyk ? cmykRow.data() : out.image.scanLine(y);
+        if (jpeg_read_scanlines(&d.info, &row, 1) != 1)
+            return false;
+        if (cmyk)
+            CmykRowToRgb(cmykRow.data(), reinterpret_cast<QRgb*>(out.image.scanLine(y)), width,
+                         d.info.saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(&d.info);
+    return !d.errors.endedEarly;
+}
+
+} // namespace
+
+JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille)
+{
+    JpegDecoded result;
+    if (bytes.empty())
+        return result;
+    Decompressor d;
+    std::vector<JSAMPLE> cmykRow;
+    if (!RunDecompressor(d, bytes, factorPerMille, result, cmykRow))
+        result.image = QImage();
+    return result;
+}
+
+} // namespace quillet

@@ -1,0 +1,13 @@
+#pragma once
+// PNG decoding through libpng: palette, grey, 16-bit, alpha and interlaced
+// files all come out as 8-bit BGRA.
+
+#include "runtime/image_decode.h"
+
+namespace quillet {
+
+// Format_ARGB32 when the file can carry transparency, Format_RGB32 otherwise;
+// null for anything libpng cannot read completely.
+QImage DecodePng(ByteSpan bytes);
+
+} // namespace quillet
