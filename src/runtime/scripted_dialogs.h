@@ -1,0 +1,74 @@
+#pragma once
+// A dialog provider for tests: records every dialog that was asked for and
+// answers from queues filled beforehand, one queue per kind of dialog.  A
+// dialog without a queued answer is answered as if the user pressed Enter or
+// Esc (default button, Cancel, time-out) and counted as unanswered, so that a
+// test never hangs and can still tell that it asked more than it expected.
+
+#include "runtime/dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace quillet {
+
+enum class DialogKind { MessageBox, InputBox, BrowseForFolder, OpenFileDialog, FontDialog, TimedMessageBox };
+
+struct DialogRequest {
+    DialogKind kind = DialogKind::MessageBox;
+    std::string text;           // message text or prompt
+    std::string title;
+    int style = 0;              // message box style, or the browse flag
+    std::string initialText;    // input box text, or the open-file dialog's folder
+    int inputKind = 0;
+    std::string filter;
+    int milliseconds = 0;
+    FontSpec font;              // what the font dialog was opened with
+};
+
+class ScriptedDialogProvider final : public DialogProvider {
+public:
+    void AnswerMessageBox(int result) { messageBoxAnswers_.push_back(result); }
+    void AnswerInputBox(std::optional<std::string> text) { inputAnswers_.push_back(std::move(text)); }
+    void AnswerBrowseForFolder(std::string path) { folderAnswers_.push_back(std::move(path)); }
+    void AnswerOpenFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
+    void AnswerFontDialog(std::optional<FontSpec> font) { fontAnswers_.push_back(std::move(font)); }
+    void AnswerTimedMessageBox(int result) { timedAnswers_.push_back(result); }
+
+    // Runs when a dialog is asked for, before it is answered: what a user
+    // could do while the dialog is open (the request is already recorded).
+    void SetOnRequest(std::function<void(const DialogRequest&)> onRequest) { onRequest_ = std::move(onRequest); }
+
+    const std::vector<DialogRequest>& Requests() const { return requests_; }
+    int UnansweredCount() const { return unanswered_; }
+    // Queued answers that no dialog took.
+    std::size_t PendingAnswerCount() const;
+
+    int MessageBox(std::string_view text, int style, std::string_view title) override;
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view initialText, int inputKind) override;
+    std::string BrowseForFolder(std::string_view prompt, int flag) override;
+    std::string OpenFileDialog(std::string_view title, std::string_view filter,
+                               std::string_view initialFolder) override;
+    bool FontDialog(FontSpec& font) override;
+    int TimedMessageBox(std::string_view text, std::string_view title, int style,
+                        int milliseconds) override;
+
+private:
+    void Record(DialogRequest request);
+    template <typename T>
+    std::optional<T> Take(std::deque<T>& answers);
+
+    std::deque<int> messageBoxAnswers_;
+    std::deque<std::optional<std::string>> inputAnswers_;
+    std::deque<std::string> folderAnswers_;
+    std::deque<std::string> fileAnswers_;
+    std::deque<std::optional<FontSpec>> fontAnswers_;
+    std::deque<int> timedAnswers_;
+    std::vector<DialogRequest> requests_;
+    std::function<void(const DialogRequest&)> onRequest_;
+    int unanswered_ = 0;
+};
+
+} // namespace quillet
