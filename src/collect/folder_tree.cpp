@@ -1,0 +1,169 @@
+#include "collect/folder_tree.h"
+
+#include "app/globals.h"
+#include "collect/tree_icons.h"
+#include "collect/volumes.h"
+
+#include <QStandardPaths>
+#include <QTreeWidget>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+namespace quillet {
+namespace {
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { closedir(directory); }
+};
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void SetNode(QTreeWidgetItem* node, std::string_view text, int imageIndex, int data,
+             const QIcon& icon)
+{
+    node->setText(0, ToQString(text));
+    node->setIcon(0, icon);
+    node->setData(0, nodeImageRole, imageIndex);
+    node->setData(0, nodeDataRole, data);
+}
+
+QTreeWidgetItem* AppendNode(QTreeWidgetItem* parent, std::string_view text, int imageIndex,
+                            const QIcon& icon)
+{
+    auto* node = new QTreeWidgetItem(parent);  // the parent node owns it
+    SetNode(node, text, imageIndex, volumeNodeData, icon);
+    return node;
+}
+
+// The two designed top nodes; the form may already carry them.
+QTreeWidgetItem* DesignedTopNode(QTreeWidget* tree, int index, const QString& text)
+{
+    QTreeWidgetItem* node = tree->topLevelItem(index);
+    if (node && node->text(0) == text)
+        return node;
+    node = new QTreeWidgetItem;
+    tree->insertTopLevelItem(index, node);
+    return node;
+}
+
+std::string TopFolder(const QTreeWidgetItem* top)
+{
+    switch (NodeData(top)) {
+    case desktopNodeData: return App().DesktopPath;
+    case documentsNodeData: return App().DocumentsPath;
+    default: break;
+    }
+    return WithTrailingSlash(top->data(0, volumeFolderRole).toString().toStdString());
+}
+
+std::string StandardFolder(QStandardPaths::StandardLocation location)
+{
+    return WithTrailingSlash(QStandardPaths::writableLocation(location).toStdString());
+}
+
+} // namespace
+
+std::string WithTrailingSlash(std::string_view folder)
+{
+    std::string result(folder);
+    while (!result.empty() && result.back() == '/')
+        result.pop_back();
+    result.push_back('/');
+    return result;
+}
+
+std::vector<std::string> ListSubfolders(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folder.c_str()));
+    if (!directory)
+        return names;
+    const std::string prefix = WithTrailingSlash(folder);
+    while (const dirent* entry = readdir(directory.get())) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat target{};
+            isFolder = stat((prefix + entry->d_name).c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        }
+        if (isFolder)
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+int NodeData(const QTreeWidgetItem* node)
+{
+    return node->data(0, nodeDataRole).toInt();
+}
+
+int NodeImageIndex(const QTreeWidgetItem* node)
+{
+    return node->data(0, nodeImageRole).toInt();
+}
+
+void BuildFolderTree(QTreeWidget* tree)
+{
+    Globals& app = App();
+    app.DesktopPath = StandardFolder(QStandardPaths::DesktopLocation);
+    app.DocumentsPath = StandardFolder(QStandardPaths::DocumentsLocation);
+
+    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", desktopImage, desktopNodeData,
+            TreeIcon(desktopImage));
+    SetNode(DesignedTopNode(tree, 1, QStringLiteral("我的文档")), "我的文档", documentsImage,
+            documentsNodeData, TreeIcon(documentsImage));
+
+    for (const Volume& volume : MountedVolumes()) {
+        const int image = VolumeImageIndex(volume.kind);
+        auto* node = new QTreeWidgetItem(tree);  // the tree owns it
+        SetNode(node, VolumeNodeText(volume.label, volume.mountPoint), image, volumeNodeData,
+                TreeIcon(image));
+        node->setData(0, volumeFolderRole, ToQString(volume.mountPoint));
+    }
+}
+
+std::string NodeFolderPath(const QTreeWidgetItem* node)
+{
+    // Walk up to the top node, putting each name in front.
+    std::string below;
+    const QTreeWidgetItem* top = node;
+    while (top->parent()) {
+        below = top->text(0).toStdString() + "/" + below;
+        top = top->parent();
+    }
+    return TopFolder(top) + below;
+}
+
+void OpenFolderNode(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    const std::string folder = NodeFolderPath(node);
+    App().SelectedFolderPath = folder;
+
+    // Selecting a node again reads its sub-folders afresh.
+    const QList<QTreeWidgetItem*> oldChildren = node->takeChildren();
+    for (QTreeWidgetItem* child : oldChildren)
+        std::unique_ptr<QTreeWidgetItem> dropped(child);
+
+    const QIcon folderIcon = TreeIcon(folderImage);
+    for (const std::string& name : ListSubfolders(folder))
+        AppendNode(node, name, folderImage, folderIcon);
+    node->setExpanded(true);
+}
+
+void ConnectFolderTree(QTreeWidget* tree)
+{
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+                     [](QTreeWidgetItem* current, QTreeWidgetItem*) { OpenFolderNode(current); });
+}
+
+} // namespace quillet

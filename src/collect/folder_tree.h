@@ -1,0 +1,54 @@
+#pragma once
+// The folder tree `树型框_文件夹`: the desktop, the documents folder and every
+// mounted volume at the top; a node's sub-folders are read from disk each
+// time the node is selected, so the tree only holds what the user opened.
+
+#include <Qt>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace quillet {
+
+// What a top-level node stands for (its data value).
+inline constexpr int volumeNodeData = 0;
+inline constexpr int desktopNodeData = 3;
+inline constexpr int documentsNodeData = 4;
+
+// Item data roles of the tree's nodes.
+inline constexpr int nodeDataRole = Qt::UserRole;
+inline constexpr int nodeImageRole = Qt::UserRole + 1;
+inline constexpr int volumeFolderRole = Qt::UserRole + 2;  // a volume node's folder
+
+// The folder with exactly one "/" at its end.
+std::string WithTrailingSlash(std::string_view folder);
+
+// The sub-folders of a folder (anything that is or leads to a folder, hidden
+// ones and links included), in the order the file system lists them; empty
+// when the folder cannot be read.
+std::vector<std::string> ListSubfolders(const std::string& folder);
+
+// Fills the tree when the window is created: sets `DesktopPath` and
+// `DocumentsPath`, makes sure the two designed nodes "桌面" and "我的文档"
+// come first, then appends one node per mounted volume.
+void BuildFolderTree(QTreeWidget* tree);
+
+// The folder a node stands for, with a trailing "/".
+std::string NodeFolderPath(const QTreeWidgetItem* node);
+
+// The selection handler: stores the node's folder in `SelectedFolderPath`,
+// drops the node's old children and lists its sub-folders afresh.
+void OpenFolderNode(QTreeWidgetItem* node);
+
+// Runs OpenFolderNode whenever a node becomes the current one.
+void ConnectFolderTree(QTreeWidget* tree);
+
+// The data value and image index a node was given.
+int NodeData(const QTreeWidgetItem* node);
+int NodeImageIndex(const QTreeWidgetItem* node);
+
+} // namespace quillet

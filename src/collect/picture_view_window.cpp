@@ -1,0 +1,63 @@
+#include "collect/picture_view_window.h"
+
+#include "runtime/picture.h"
+#include "ui_picture_view_window.h"
+
+#include <QPainter>
+
+namespace quillet {
+namespace {
+
+// Decodes through the program's own decoders (EXIF orientation applied,
+// hostile files refused) and gives the handle back at once.
+QImage DecodePicture(const ByteArray& bytes)
+{
+    if (bytes.empty())
+        return {};
+    struct HandleGuard {
+        PictureHandle handle;
+        ~HandleGuard() { FreePicture(handle); }
+    } guard{LoadPictureFromBytes(bytes)};
+    const QImage* image = PictureImage(guard.handle);
+    return image ? image->copy() : QImage();
+}
+
+} // namespace
+
+PictureViewWindow::PictureViewWindow(QWidget* owner)
+    : QWidget(owner, Qt::Window), ui_(std::make_unique<Ui::PictureViewWindow>())
+{
+    ui_->setupUi(this);
+}
+
+PictureViewWindow::~PictureViewWindow() = default;
+
+void PictureViewWindow::SetBackgroundPicture(const ByteArray& bytes)
+{
+    picture_ = DecodePicture(bytes);
+    update();
+}
+
+QRect PictureViewWindow::PictureRectangle(QSize pictureSize, QSize clientSize)
+{
+    if (pictureSize.isEmpty() || clientSize.isEmpty())
+        return {};
+    QSize shown = pictureSize;
+    if (shown.width() > clientSize.width() || shown.height() > clientSize.height())
+        shown = pictureSize.scaled(clientSize, Qt::KeepAspectRatio);
+    shown = shown.expandedTo(QSize(1, 1));
+    return {QPoint((clientSize.width() - shown.width()) / 2, (clientSize.height() - shown.height()) / 2),
+            shown};
+}
+
+void PictureViewWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    if (picture_.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(PictureRectangle(picture_.size(), size()), picture_);
+}
+
+} // namespace quillet
