@@ -3,49 +3,18 @@
 #include "app/globals.h"
 #include "print/page_layout.h"
 
-#include <QDateTime>
+#include "runtime/datetime.h"
+#include "runtime/text.h"
 
 #include <array>
-#include <cctype>
 #include <utility>
 
 namespace quillet {
-namespace {
-
-bool SameLetterIgnoringCase(char a, char b)
-{
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-}
-
-// Every code starts with '&', which never occurs inside a multi-byte UTF-8
-// character, so a byte scan cannot split one.
-std::string ReplaceCode(std::string_view text, std::string_view code, std::string_view value)
-{
-    std::string result;
-    result.reserve(text.size() + value.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (pos + code.size() <= text.size() && text[pos] == code[0]
-            && SameLetterIgnoringCase(text[pos + 1], code[1])) {
-            result.append(value);
-            pos += code.size();
-        } else {
-            result.push_back(text[pos]);
-            ++pos;
-        }
-    }
-    return result;
-}
-
-} // namespace
 
 ClockReading ReadClock()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate date = now.date();
-    const QTime time = now.time();
-    return ClockReading{date.year(), date.month(), date.day(),
-                        time.hour(), time.minute(), time.second()};
+    const DateTime now = Now();
+    return ClockReading{Year(now), Month(now), Day(now), Hour(now), Minute(now), Second(now)};
 }
 
 std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber,
@@ -62,8 +31,10 @@ std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumbe
         {"&S", clock.second},
     }};
     std::string text(pageTemplate);
+    // Codes start with '&', which never occurs inside a multi-byte UTF-8
+    // character, so no character can be split by a match.
     for (const auto& [code, value] : codes)
-        text = ReplaceCode(text, code, std::to_string(value));
+        text = ReplaceSubstring(text, code, std::to_string(value), 1, -1, false);
     return text;
 }
 

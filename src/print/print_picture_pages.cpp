@@ -1,0 +1,188 @@
+#include "print/print_picture_pages.h"
+
+#include "app/globals.h"
+#include "imageout/load_picture_for_page.h"
+#include "print/header_footer.h"
+#include "print/page_layout.h"
+#include "print/progress_window.h"
+#include "runtime/datetime.h"
+#include "runtime/printer_queries.h"
+#include "runtime/printer_unit.h"
+#include "runtime/window.h"
+
+namespace quillet {
+namespace {
+
+// A4 portrait, for a job that was given no page size.
+constexpr int kDefaultPageWidth = 2100;
+constexpr int kDefaultPageHeight = 2970;
+
+struct JobLayout {
+    PageGrid grid;
+    int pageCount = 0;
+    int printableWidth = 0;
+    int printableHeight = 0;
+    int captionLineHeight = 0;
+    FontSpec captionFont;
+    std::vector<float> aspectRatios;
+    std::vector<std::string> captions;
+};
+
+JobLayout LayOutJob(const PrintPicturePagesInput& input, PrinterUnit& printer)
+{
+    const std::size_t n = input.paths.size();
+    const bool pageGiven = input.pageWidth.has_value() && input.pageHeight.has_value();
+    PageGridSpec spec;
+    spec.pageWidth = pageGiven ? *input.pageWidth : kDefaultPageWidth;
+    spec.pageHeight = pageGiven ? *input.pageHeight : kDefaultPageHeight;
+    spec.marginTop = printer.MarginTop();
+    spec.marginBottom = printer.MarginBottom();
+    spec.marginLeft = printer.MarginLeft();
+    spec.marginRight = printer.MarginRight();
+    spec.grid = NormaliseGrid(input.rows, input.columns);
+    spec.rowGap = input.rowGap;
+    spec.columnGap = input.columnGap;
+    spec.precision = CellPrecision::WholeUnits;
+    spec.origin = CellOrigin::MarginCorner;
+
+    // A short ratio list is not used at all, not even its own entries.
+    std::vector<float> ratios = input.aspectRatios;
+    if (ratios.size() < n)
+        ratios.assign(n, 0.0f);
+
+    int captionLineHeight = printer.TextHeight("大");
+    const FontSpec captionFont = printer.Font();
+    const int captionGap = CaptionGapInForce(input.captionGap, captionLineHeight);
+    std::vector<std::string> captions = input.captions;
+    if (captions.empty())
+        captionLineHeight = 0;  // no caption line is reserved
+    captions.resize(n);
+
+    spec.captionLineHeight = captionLineHeight;
+    spec.captionGap = captionGap;
+    PageGrid grid(spec);
+    const int pageCount = PageCount(static_cast<int>(n), grid.Grid());
+    return JobLayout{grid, pageCount, grid.PrintableWidth(), grid.PrintableHeight(),
+                     captionLineHeight, captionFont, std::move(ratios), std::move(captions)};
+}
+
+void WriteHeaderOrFooter(bool isHeader, PrinterUnit& printer, const std::string& pageTemplate,
+                         const FontSpec& font, const JobLayout& layout, int pageNumber,
+                         const PrintPicturePagesInput& input)
+{
+    if (pageTemplate.empty())
+        return;
+    printer.SetFont(font);
+    const HeaderFooterLine line = ExpandHeaderFooter(
+        isHeader, printer, pageTemplate, pageNumber, layout.pageCount, layout.printableWidth,
+        layout.printableHeight, 0, 0, TruncateLength(double(input.headerOffset) - printer.MarginTop()),
+        TruncateLength(double(input.footerOffset) - printer.MarginBottom()));
+    printer.WriteTextAt(line.x, line.y, line.text);
+    printer.SetFont(layout.captionFont);
+}
+
+void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settings,
+                PrinterUnit& printer, ProgressWindow& window)
+{
+    const int n = static_cast<int>(input.paths.size());
+    const JobLayout layout = LayOutJob(input, printer);
+    const GridSize grid = layout.grid.Grid();
+    window.SetProgressRange(0, n);
+
+    int next = 0;
+    int pageNumber = 0;
+    while (next < n) {
+        ++pageNumber;
+        WriteHeaderOrFooter(true, printer, input.headerTemplate, settings.headerFont, layout,
+                            pageNumber, input);
+        for (int row = 0; row < grid.rows && next < n; ++row) {
+            for (int column = 0; column < grid.columns && next < n; ++column) {
+                // The printer has taken the picture's pixels once it is
+                // drawn, so it is released at once: a long job holds one
+                // picture at a time, whatever its optimisation level.
+                const PictureHandle picture =
+                    LoadPictureForPage(input.paths[next], settings.imageOptimization);
+                const Rect box = layout.grid.PictureBox(row, column);
+                PlacePicture(printer, picture, box.x, box.y, box.width, box.height,
+                             layout.aspectRatios[next], input.fitMode);
+                FreePicture(picture);
+
+                if (layout.captionLineHeight > 0) {
+                    const std::string& caption = layout.captions[next];
+                    const int width = printer.TextWidth(caption);
+                    printer.WriteTextAt(layout.grid.CaptionLeft(column, width),
+                                        layout.grid.CaptionTop(row), caption);
+                }
+                ++next;
+                window.SetProgress(next);
+                if (App().CancelRequested)
+                    next = n + 1;  // the page in hand is still finished below
+            }
+        }
+        WriteHeaderOrFooter(false, printer, input.footerTemplate, settings.footerFont, layout,
+                            pageNumber, input);
+        printer.NewPage();
+        ProcessPendingMessages();
+    }
+}
+
+} // namespace
+
+std::string PrintDocumentName(int minute, int second, int paperWidth, int paperHeight,
+                              int orientation)
+{
+    return std::to_string(minute * 100 + second) + "_宽高：" + std::to_string(paperWidth) + "×"
+        + std::to_string(paperHeight) + "，方向：" + std::to_string(orientation);
+}
+
+int PrintPicturePages(const PrintPicturePagesInput& input)
+{
+    App().CancelRequested = false;
+    ProgressWindow& window = LoadProgressWindow();
+    window.show();
+    PrinterUnit& printer = window.打印机1();
+    // The settings window cannot change the record while the job runs, but
+    // a copy keeps the job independent of it all the same.
+    const PrintSettings settings = App().printSettings;
+
+    const DateTime now = Now();
+    printer.SetDocumentName(PrintDocumentName(Minute(now), Second(now), settings.paperWidth,
+                                              settings.paperHeight, settings.orientation));
+    printer.SetCoordinateUnit(kUnitTenthMillimetre);
+    printer.SetFont(settings.captionFont);
+    printer.SetCopies(settings.copies);
+    printer.SetMarginTop(settings.marginTop);
+    printer.SetMarginLeft(settings.marginLeft);
+    printer.SetMarginRight(settings.marginRight);
+    printer.SetMarginBottom(settings.marginBottom);
+
+    SetDefaultPrinter(settings.printerName);
+    const bool started = printer.StartPrintJob(false, true, kPaperKindCustom, settings.orientation,
+                                               settings.paperWidth, settings.paperHeight);
+    // A job that did not start has nowhere to draw: no picture is loaded.
+    if (started)
+        PrintPages(input, settings, printer, window);
+
+    printer.EndPrintJob();
+    SetDefaultPrinter(settings.defaultPrinterName);
+    ProcessPendingMessages();
+    window.hide();
+    App().CancelRequested = false;
+    CloseProgressWindow();
+    ProcessPendingMessages();
+    return started ? 1 : 0;
+}
+
+void PlacePicture(PrinterUnit& printer, PictureHandle picture, int x, int y, int width,
+                  int height, std::optional<float> ratio, std::optional<int> mode)
+{
+    if (!PictureImage(picture))
+        return;
+    const std::optional<Rect> drawn =
+        PicturePlacement(Rect{x, y, width, height}, printer.PictureWidth(picture),
+                         printer.PictureHeight(picture), ratio.value_or(0.0f), mode.value_or(0));
+    if (drawn)
+        printer.DrawPicture(picture, drawn->x, drawn->y, drawn->width, drawn->height);
+}
+
+} // namespace quillet

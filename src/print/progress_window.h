@@ -1,0 +1,64 @@
+#pragma once
+// The small window shown while a job prints or renders: a progress bar to
+// drag it by, a cancel button, and the working units the output code draws
+// with: the printer unit 打印机1, the hidden scratch canvas 画板_temp and the
+// image box 动画框1 whose one object (pictureScaler) scales pictures.
+//
+// There is at most one; jobs load it, fill it, hide it and close it.
+
+#include "runtime/canvas.h"
+#include "runtime/image_box.h"
+#include "runtime/printer_unit.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class ProgressWindow;
+}
+
+namespace quillet {
+
+class ProgressWindow : public QWidget {
+public:
+    ProgressWindow();
+    ~ProgressWindow() override;
+
+    Ui::ProgressWindow& ui() { return *ui_; }
+
+    PrinterUnit& 打印机1() { return printer_; }
+    Canvas& 画板_temp() { return scratchCanvas_; }
+    ImageBox& 动画框1() { return animationBox_; }
+    // The image object created in 动画框1 with the window.
+    int pictureScaler() const { return pictureScaler_; }
+
+    void SetProgressRange(int minimum, int maximum);
+    void SetProgress(int value);
+    int Progress() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::ProgressWindow> ui_;
+    PrinterUnit printer_;
+    Canvas scratchCanvas_;
+    ImageBox animationBox_;
+    int pictureScaler_ = -1;
+    // Where the pointer grabbed the window, while it is dragged by hand.
+    std::optional<QPoint> dragOffset_;
+};
+
+// The window, created (not modal, not yet shown) if it is not loaded.
+ProgressWindow& LoadProgressWindow();
+// The window if it is loaded, else nullptr.
+ProgressWindow* LoadedProgressWindow();
+// Destroys the window with its units; a running print job of its printer
+// unit is ended first.  Nothing happens when it is not loaded.
+void CloseProgressWindow();
+
+} // namespace quillet

@@ -1,0 +1,146 @@
+#include "runtime/printer_queries.h"
+
+#include "runtime/printer_unit.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+
+namespace quillet {
+namespace {
+
+std::string& ChosenPrinter()
+{
+    static std::string name;
+    return name;
+}
+
+std::string& PdfDestination()
+{
+    static std::string path;
+    return path;
+}
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool IsInstalled(std::string_view name)
+{
+    return !name.empty() && !QPrinterInfo::printerInfo(FromUtf8(name)).isNull();
+}
+
+// CUPS reports sizes in points and millimetres; the forms' sizes are whole
+// micrometres, cut to tenths of a millimetre.
+int TenthMillimetres(double millimetres)
+{
+    const long long micrometres = std::llround(millimetres * 1000.0);
+    return static_cast<int>(micrometres / 100);
+}
+
+double ToMillimetres(double value, QPageLayout::Unit unit)
+{
+    switch (unit) {
+    case QPageLayout::Millimeter: return value;
+    case QPageLayout::Point: return value * 25.4 / 72.0;
+    case QPageLayout::Inch: return value * 25.4;
+    case QPageLayout::Pica: return value * 25.4 / 6.0;
+    case QPageLayout::Didot: return value * 0.376;
+    case QPageLayout::Cicero: return value * 4.512;
+    }
+    return value;
+}
+
+QPrinterInfo UnitPrinter(const PrinterUnit& unit)
+{
+    const std::string name = unit.PrinterName();
+    if (name.empty())
+        return QPrinterInfo();
+    return QPrinterInfo::printerInfo(FromUtf8(name));
+}
+
+} // namespace
+
+std::vector<std::string> InstalledPrinters()
+{
+    std::vector<std::string> names;
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        names.push_back(name.toStdString());
+    return names;
+}
+
+std::string DefaultPrinterName()
+{
+    if (IsInstalled(ChosenPrinter()))
+        return ChosenPrinter();
+    return QPrinterInfo::defaultPrinterName().toStdString();
+}
+
+bool SetDefaultPrinter(std::string_view printerName)
+{
+    if (!IsInstalled(printerName))
+        return false;
+    ChosenPrinter() = std::string(printerName);
+    return true;
+}
+
+void ClearDefaultPrinterChoice()
+{
+    ChosenPrinter().clear();
+}
+
+void SetPdfFileDestination(std::string path)
+{
+    PdfDestination() = std::move(path);
+}
+
+const std::string& PdfFileDestination()
+{
+    return PdfDestination();
+}
+
+std::vector<std::string> PaperFormNames(const PrinterUnit& unit)
+{
+    std::vector<std::string> names;
+    const QPrinterInfo info = UnitPrinter(unit);
+    if (info.isNull())
+        return names;
+    for (const QPageSize& size : info.supportedPageSizes())
+        names.push_back(size.name().toStdString());
+    return names;
+}
+
+bool PaperFormSize(const PrinterUnit& unit, std::string_view formName, PaperForm& form)
+{
+    form = PaperForm{};
+    if (formName.empty())
+        return false;
+    const QPrinterInfo info = UnitPrinter(unit);
+    if (info.isNull())
+        return false;
+    const QString wanted = FromUtf8(formName);
+    for (const QPageSize& size : info.supportedPageSizes()) {
+        if (size.name() != wanted)
+            continue;
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setPageSize(size);
+        const QPageLayout layout = printer.pageLayout();
+        const QMarginsF strips = layout.minimumMargins();
+        const QSizeF millimetres = size.size(QPageSize::Millimeter);
+        form.width = TenthMillimetres(millimetres.width());
+        form.height = TenthMillimetres(millimetres.height());
+        form.top = TenthMillimetres(ToMillimetres(strips.top(), layout.units()));
+        form.bottom = TenthMillimetres(ToMillimetres(strips.bottom(), layout.units()));
+        form.left = TenthMillimetres(ToMillimetres(strips.left(), layout.units()));
+        form.right = TenthMillimetres(ToMillimetres(strips.right(), layout.units()));
+        return true;
+    }
+    return false;
+}
+
+} // namespace quillet

@@ -1,0 +1,350 @@
+// The printer unit printing real PDF files: frame, fonts, lazy pages,
+// pictures, and the values it gives without a job.
+#include "runtime/fonts.h"
+#include "runtime/picture.h"
+#include "runtime/printer_unit.h"
+#include "runtime/printing_status_box.h"
+#include "support/pdf_tools.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace quillet {
+namespace {
+
+using testing::FindPdfWords;
+using testing::PointsFromMillimetres;
+
+constexpr double kPointsPerDevicePixel = 72.0 / 600.0;  // PDF jobs print at 600 dpi
+
+FontSpec Font(int points, std::string name = "宋体")
+{
+    FontSpec font;
+    font.size = points;
+    font.name = std::move(name);
+    return font;
+}
+
+class ScopedPicture {
+public:
+    explicit ScopedPicture(QImage image) : handle_(AdoptPicture(std::move(image))) {}
+    ScopedPicture(int width, int height, QColor colour)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(colour);
+        handle_ = AdoptPicture(std::move(image));
+    }
+    ~ScopedPicture() { FreePicture(handle_); }
+    ScopedPicture(const ScopedPicture&) = delete;
+    ScopedPicture& operator=(const ScopedPicture&) = delete;
+    PictureHandle get() const { return handle_; }
+
+private:
+    PictureHandle handle_ = 0;
+};
+
+// The bounding box of the pixels that are clearly not white.
+QRect InkBounds(const QImage& page)
+{
+    QRect bounds;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (qGray(page.pixel(x, y)) < 128)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+class PrinterUnitPdfTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InstallFontSubstitutions();
+        ASSERT_TRUE(dir_.isValid());
+        unit_.SetOutputFileName(PdfPath());
+        unit_.SetCoordinateUnit(kUnitTenthMillimetre);
+        unit_.SetFont(Font(9));
+    }
+
+    std::string PdfPath() const { return dir_.filePath("job.pdf").toStdString(); }
+
+    bool StartA4() { return unit_.StartPrintJob(false, false, kPaperKindCustom, 0, 2100, 2970); }
+
+    QTemporaryDir dir_;
+    PrinterUnit unit_;
+};
+
+TEST(FontHeightTest, PointsScaleSlightlyBelowTwoFiftyFourOverSeventyTwo)
+{
+    EXPECT_EQ(FontHeightInTenthMillimetres(9), 31);
+    EXPECT_EQ(FontHeightInTenthMillimetres(10), 35);
+    EXPECT_EQ(FontHeightInTenthMillimetres(12), 42);
+    EXPECT_EQ(FontHeightInTenthMillimetres(72), 253);  // 253.8: exactly 254/72 would give 254
+}
+
+TEST(PrinterUnitPropertiesTest, UnitAndCopiesAreClampedAndFontHeightFollowsTheUnit)
+{
+    PrinterUnit unit;
+    unit.SetFont(Font(9));
+    unit.SetCoordinateUnit(9);
+    EXPECT_EQ(unit.CoordinateUnit(), kUnitTwip);
+    unit.SetCoordinateUnit(-3);
+    EXPECT_EQ(unit.CoordinateUnit(), kUnitDevicePixel);
+    unit.SetCoordinateUnit(kUnitTenthMillimetre);
+    EXPECT_EQ(unit.FontCharacterHeight(), 31);
+    unit.SetCoordinateUnit(kUnitHundredthMillimetre);
+    EXPECT_EQ(unit.FontCharacterHeight(), 317);
+    unit.SetCoordinateUnit(kUnitHundredthInch);
+    EXPECT_EQ(unit.FontCharacterHeight(), 12);  // 31.7 / 2.54
+
+    unit.SetCopies(70000);
+    EXPECT_EQ(unit.Copies(), 65535);
+    unit.SetCopies(-5);
+    EXPECT_EQ(unit.Copies(), -1);
+}
+
+TEST(PrinterUnitPropertiesTest, WithoutAJobDrawingDoesNothingAndMeasuringGivesNoJobValues)
+{
+    PrinterUnit unit;
+    unit.SetCoordinateUnit(kUnitTenthMillimetre);
+    const ScopedPicture picture(640, 480, Qt::red);
+    EXPECT_FALSE(unit.JobRunning());
+    EXPECT_EQ(unit.TextWidth("相册"), 0);
+    EXPECT_EQ(unit.TextHeight("大"), 0);
+    EXPECT_EQ(unit.PictureWidth(picture.get()), 640);
+    EXPECT_EQ(unit.PictureHeight(picture.get()), 480);
+    EXPECT_EQ(unit.PictureWidth(0), 0);
+    EXPECT_FALSE(unit.NewPage());
+    unit.WriteTextAt(0, 0, "x");
+    unit.DrawPicture(picture.get(), 0, 0);
+    unit.EndPrintJob();
+    EXPECT_FALSE(unit.JobRunning());
+}
+
+TEST_F(PrinterUnitPdfTest, AJobThatCannotWriteItsFileDoesNotStart)
+{
+    unit_.SetOutputFileName(dir_.filePath("missing/folder/job.pdf").toStdString());
+    EXPECT_FALSE(StartA4());
+    EXPECT_FALSE(unit_.JobRunning());
+    EXPECT_EQ(unit_.TextWidth("相册"), 0);
+}
+
+TEST_F(PrinterUnitPdfTest, PrintsOnTheCustomPaperAndNamesTheDocument)
+{
+    unit_.SetDocumentName("4507_宽高：2100×2970，方向：0");
+    ASSERT_TRUE(StartA4());
+    unit_.WriteTextAt(0, 0, "x");
+    unit_.EndPrintJob();
+    const auto info = testing::ReadPdfInfo(PdfPath());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->pages, 1);
+    EXPECT_NEAR(info->pageWidth, PointsFromMillimetres(210), 0.5);
+    EXPECT_NEAR(info->pageHeight, PointsFromMillimetres(297), 0.5);
+    EXPECT_EQ(info->title, "4507_宽高：2100×2970，方向：0");
+}
+
+TEST_F(PrinterUnitPdfTest, AnUnnamedDocumentGetsTheUntitledName)
+{
+    ASSERT_TRUE(StartA4());
+    unit_.EndPrintJob();
+    const auto info = testing::ReadPdfInfo(PdfPath());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->title, "未命名打印作业");
+}
+
+TEST_F(PrinterUnitPdfTest, LandscapeTurnsTheUprightPaper)
+{
+    ASSERT_TRUE(unit_.StartPrintJob(false, false, kPaperKindCustom, 1, 2100, 2970));
+    unit_.EndPrintJob();
+    const auto info = testing::ReadPdfInfo(PdfPath());
+    ASSERT_TRUE(info);
+    EXPECT_NEAR(info->pageWidth, PointsFromMillimetres(297), 0.5);
+    EXPECT_NEAR(info->pageHeight, PointsFromMillimetres(210), 0.5);
+}
+
+struct PageSequenceCase {
+    std::string name;
+    std::function<void(PrinterUnit&)> steps;
+    int pages;
+};
+
+class LazyPagesTest : public PrinterUnitPdfTest,
+                      public ::testing::WithParamInterface<PageSequenceCase> {};
+
+TEST_P(LazyPagesTest, PagesOpenOnlyWhenDrawnOn)
+{
+    ASSERT_TRUE(StartA4());
+    GetParam().steps(unit_);
+    unit_.EndPrintJob();
+    const auto info = testing::ReadPdfInfo(PdfPath());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->pages, GetParam().pages);
+}
+
+void Draw(PrinterUnit& unit) { unit.WriteTextAt(100, 100, "页"); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, LazyPagesTest,
+    ::testing::Values(
+        PageSequenceCase{"StartThenEnd", [](PrinterUnit&) {}, 1},
+        PageSequenceCase{"EndRightAfterNewPageAddsNoBlankPage",
+                         [](PrinterUnit& u) { Draw(u); u.NewPage(); }, 1},
+        PageSequenceCase{"DrawingOpensTheNextPage",
+                         [](PrinterUnit& u) { Draw(u); u.NewPage(); Draw(u); }, 2},
+        PageSequenceCase{"NewPageTwiceGivesOneBlankPage",
+                         [](PrinterUnit& u) { Draw(u); u.NewPage(); u.NewPage(); Draw(u); }, 3},
+        PageSequenceCase{"NewPageTwiceAtTheEnd",
+                         [](PrinterUnit& u) { Draw(u); u.NewPage(); u.NewPage(); }, 2},
+        PageSequenceCase{"ThreeNewPagesTwoBlanks",
+                         [](PrinterUnit& u) { Draw(u); u.NewPage(); u.NewPage(); u.NewPage(); Draw(u); },
+                         4}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(PrinterUnitPdfTest, TextSitsAtItsPositionPlusTheMarginsAndLinesStepByHeightPlusTwoPixels)
+{
+    unit_.SetCoordinateUnit(kUnitDevicePixel);
+    unit_.SetFont(Font(9));
+    unit_.SetMarginLeft(118);  // 5 mm at 600 dpi
+    unit_.SetMarginTop(472);   // 20 mm
+    ASSERT_TRUE(StartA4());
+    const int height = unit_.TextHeight("大");
+    unit_.WriteTextAt(236, 236, "Alpha\r\nBeta\nGamma\rDelta");
+    unit_.EndPrintJob();
+
+    const auto words = testing::ReadPdfWords(PdfPath());
+    const auto alpha = FindPdfWords(words, 1, "Alpha");
+    const auto beta = FindPdfWords(words, 1, "Beta");
+    const auto gamma = FindPdfWords(words, 1, "Gamma");
+    const auto delta = FindPdfWords(words, 1, "Delta");
+    ASSERT_EQ(alpha.size(), 1u);
+    ASSERT_EQ(beta.size(), 1u);
+    ASSERT_EQ(gamma.size(), 1u);
+    ASSERT_EQ(delta.size(), 1u);
+    EXPECT_NEAR(alpha[0].xMin, (236 + 118) * kPointsPerDevicePixel, 0.5);
+    EXPECT_NEAR(beta[0].xMin, alpha[0].xMin, 0.05);
+    EXPECT_NEAR(delta[0].xMin, alpha[0].xMin, 0.05);
+    // The measured height is cut to whole pixels: the step lies within one
+    // pixel above height + 2, and clearly away from height alone.
+    const double step = (beta[0].yMin - alpha[0].yMin) / kPointsPerDevicePixel;
+    EXPECT_GE(step, height + 2 - 0.05);
+    EXPECT_LT(step, height + 3);
+    EXPECT_NEAR(gamma[0].yMin - beta[0].yMin, beta[0].yMin - alpha[0].yMin, 0.05);
+    EXPECT_NEAR(delta[0].yMin - gamma[0].yMin, beta[0].yMin - alpha[0].yMin, 0.05);
+}
+
+TEST_F(PrinterUnitPdfTest, TextTopIsTheGivenYInTenthsOfAMillimetre)
+{
+    unit_.SetMarginLeft(50);
+    unit_.SetMarginTop(200);
+    unit_.SetFont(Font(20, "黑体"));
+    ASSERT_TRUE(StartA4());
+    unit_.WriteTextAt(100, 200, "XXXX");
+    unit_.EndPrintJob();
+    // At 254 dpi one pixel is 0.1 mm.
+    const QImage page = testing::RasterisePdfPage(PdfPath(), 1, 254);
+    ASSERT_FALSE(page.isNull());
+    const QRect ink = InkBounds(page);
+    // Capital X starts close to the pen position and below the top of the
+    // line by the internal leading only.
+    EXPECT_NEAR(ink.left(), 150, 8);
+    EXPECT_GE(ink.top(), 400);
+    EXPECT_LT(ink.top(), 400 + unit_.FontCharacterHeight() / 2);
+}
+
+TEST_F(PrinterUnitPdfTest, MarginsShiftAPictureDrawnAtTheOrigin)
+{
+    unit_.SetMarginLeft(50);
+    unit_.SetMarginTop(200);
+    const ScopedPicture picture(60, 40, Qt::black);
+    ASSERT_TRUE(StartA4());
+    unit_.DrawPicture(picture.get(), 0, 0, 300, 200);
+    unit_.EndPrintJob();
+    const QImage page = testing::RasterisePdfPage(PdfPath(), 1, 254);
+    ASSERT_FALSE(page.isNull());
+    const QRect ink = InkBounds(page);
+    EXPECT_NEAR(ink.left(), 50, 1);
+    EXPECT_NEAR(ink.top(), 200, 1);
+    EXPECT_NEAR(ink.width(), 300, 2);
+    EXPECT_NEAR(ink.height(), 200, 2);
+}
+
+TEST_F(PrinterUnitPdfTest, PictureSizesCountOnePicturePixelPerPrinterPixel)
+{
+    const ScopedPicture picture(600, 1200, Qt::black);
+    ASSERT_TRUE(StartA4());
+    EXPECT_EQ(unit_.DeviceDpiX(), 600);
+    EXPECT_EQ(unit_.PictureWidth(picture.get()), 254);
+    EXPECT_EQ(unit_.PictureHeight(picture.get()), 508);
+    unit_.SetCoordinateUnit(kUnitDevicePixel);
+    EXPECT_EQ(unit_.PictureWidth(picture.get()), 600);
+    unit_.SetCoordinateUnit(kUnitHundredthInch);
+    EXPECT_EQ(unit_.PictureWidth(picture.get()), 100);
+    unit_.EndPrintJob();
+}
+
+TEST_F(PrinterUnitPdfTest, ALargePhotoIsResampledToTheCellItFills)
+{
+    const ScopedPicture photo(4000, 3000, Qt::darkGreen);
+    const ScopedPicture icon(100, 80, Qt::darkBlue);
+    ASSERT_TRUE(StartA4());
+    unit_.DrawPicture(photo.get(), 0, 0, 400, 300);   // 40 x 30 mm: 945 x 709 px
+    unit_.DrawPicture(icon.get(), 0, 1000, 400, 300); // enlarged, never upsampled
+    unit_.EndPrintJob();
+    const auto images = testing::ListPdfImages(PdfPath());
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_LE(images[0].width, 945);
+    EXPECT_GE(images[0].width, 940);
+    EXPECT_LE(images[0].height, 709);
+    EXPECT_GE(images[0].height, 705);
+    EXPECT_EQ(images[1].width, 100);
+    EXPECT_EQ(images[1].height, 80);
+}
+
+TEST_F(PrinterUnitPdfTest, InvalidPicturesAndEmptyRectanglesDrawNothing)
+{
+    const ScopedPicture picture(50, 50, Qt::black);
+    ASSERT_TRUE(StartA4());
+    unit_.DrawPicture(0, 0, 0, 100, 100);
+    unit_.DrawPicture(picture.get(), 0, 0, 0, 100);
+    unit_.DrawPicture(picture.get(), 0, 0, 100, -100);
+    unit_.EndPrintJob();
+    EXPECT_TRUE(testing::ListPdfImages(PdfPath()).empty());
+}
+
+TEST_F(PrinterUnitPdfTest, StatusBoxNamesDocumentAndFollowsThePages)
+{
+    unit_.SetDocumentName("相册");
+    ASSERT_TRUE(unit_.StartPrintJob(false, true, kPaperKindCustom, 0, 2100, 2970));
+    const PrintingStatusBox* box = unit_.StatusBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(box->DocumentText().contains(QStringLiteral("相册")));
+    EXPECT_TRUE(box->PageText().contains('1'));
+    unit_.NewPage();
+    EXPECT_TRUE(box->PageText().contains('2'));
+    unit_.EndPrintJob();
+    EXPECT_EQ(unit_.StatusBox(), nullptr);
+}
+
+TEST_F(PrinterUnitPdfTest, MeasuresTextInTenthsOfAMillimetre)
+{
+    ASSERT_TRUE(StartA4());
+    const int one = unit_.TextWidth("大");
+    const int four = unit_.TextWidth("大大大大");
+    // A CJK character is about one em wide: 9 pt is 31.7 tenths.
+    EXPECT_GE(one, 28);
+    EXPECT_LE(one, 33);
+    EXPECT_NEAR(four, 4 * one, 4);
+    EXPECT_GE(unit_.TextHeight("大"), 31);
+    EXPECT_LE(unit_.TextHeight("大"), 50);
+    EXPECT_EQ(unit_.TextWidth(""), 0);
+    unit_.EndPrintJob();
+}
+
+} // namespace
+} // namespace quillet
