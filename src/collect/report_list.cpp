@@ -52,6 +52,9 @@ ReportList::ReportList(QTreeWidget* list) : list_(list)
     // Every row is one line of text; telling the view so keeps long lists fast.
     list_->setUniformRowHeights(true);
     list_->setRootIsDecorated(false);
+    // Columns keep the widths they are given; the last one does not swallow
+    // the rest of the list.
+    list_->header()->setStretchLastSection(false);
 }
 
 int ReportList::RowCount() const

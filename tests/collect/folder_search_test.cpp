@@ -1,0 +1,311 @@
+#include "app/globals.h"
+#include "collect/folder_search.h"
+#include "collect/picture_view_window.h"
+#include "collect/report_list.h"
+#include "temp_tree.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace quillet {
+namespace {
+
+using testing::TempTree;
+
+// The folder page's controls, made by the test, with the real controller.
+class FolderSearchTest : public ::testing::Test {
+protected:
+    FolderSearchTest()
+    {
+        ResetGlobals();
+        App().SearchFinished = true;
+        auto* layout = new QVBoxLayout(&window);
+        list = new QTreeWidget;
+        includeSubfolders = new QCheckBox(QStringLiteral("包括子文件夹"));
+        searchButton = new QPushButton(QStringLiteral("搜索"));
+        stopButton = new QPushButton(QStringLiteral("停止"));
+        for (QWidget* widget : std::initializer_list<QWidget*>{list, includeSubfolders, searchButton, stopButton})
+            layout->addWidget(widget);
+        controller = new FolderSearchController({list, includeSubfolders, searchButton, stopButton, &window,
+                                                 [this](const QString& text) {
+                                                     statusTexts.push_back(text);
+                                                     if (onStatus)
+                                                         onStatus(text);
+                                                 }});
+        window.resize(600, 400);
+        window.show();
+    }
+    ~FolderSearchTest() override { ResetGlobals(); }
+
+    void Search(const std::string& folder, bool subfolders)
+    {
+        App().SelectedFolderPath = folder;
+        includeSubfolders->setChecked(subfolders);
+        QTest::mouseClick(searchButton, Qt::LeftButton);
+    }
+
+    std::vector<std::string> Column(int column) const
+    {
+        const ReportList view(list);
+        std::vector<std::string> texts;
+        for (int row = 0; row < view.RowCount(); ++row)
+            texts.push_back(view.CellText(row, column));
+        return texts;
+    }
+
+    QWidget window;
+    QTreeWidget* list = nullptr;
+    QCheckBox* includeSubfolders = nullptr;
+    QPushButton* searchButton = nullptr;
+    QPushButton* stopButton = nullptr;
+    FolderSearchController* controller = nullptr;
+    std::vector<QString> statusTexts;
+    std::function<void(const QString&)> onStatus;
+    TempTree disk;
+};
+
+TEST_F(FolderSearchTest, FillsTheFourColumnsInWalkOrder)
+{
+    disk.File("相册/a.jpg");
+    disk.File("相册/notes.txt");
+    disk.File("相册/旅行/b.GIF");
+    Search(disk.Path("相册/"), true);
+
+    const ReportList view(list);
+    ASSERT_EQ(view.ColumnCount(), 4);
+    const char* titles[] = {"序号", "图片名全称", "图片类别", "图片说明"};
+    const int widths[] = {60, 220, 90, 100};
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(view.ColumnTitle(column), titles[column]);
+        EXPECT_EQ(view.ColumnWidth(column), widths[column]);
+        EXPECT_EQ(view.Alignment(column), column == 0 ? ColumnAlignment::right : ColumnAlignment::left);
+    }
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{disk.Path("相册/a.jpg"), disk.Path("相册/旅行/b.GIF")}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"相册", "旅行"}));
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"a", "b"}));
+
+    ASSERT_GE(statusTexts.size(), 2u);
+    EXPECT_EQ(statusTexts.front(), QStringLiteral("正在搜索，请稍候...."));
+    EXPECT_EQ(statusTexts.back(), SearchCompletedText());
+    EXPECT_TRUE(SearchCompletedText().startsWith(QStringLiteral("搜索完成，可以进一步的工作。")));
+    EXPECT_TRUE(App().SearchFinished);
+    EXPECT_TRUE(searchButton->isEnabled());
+}
+
+TEST_F(FolderSearchTest, ShowsTheLastPictureFoundBeforeEachFolder)
+{
+    disk.File("s/one.jpg");
+    disk.File("s/sub/two.jpg");
+    Search(disk.Path("s"), true);
+    EXPECT_NE(std::find(statusTexts.begin(), statusTexts.end(),
+                        QStringLiteral("搜索中：") + QString::fromStdString(disk.Path("s/one.jpg"))),
+              statusTexts.end());
+}
+
+TEST_F(FolderSearchTest, WithoutSubfoldersOnlyTheFolderItself)
+{
+    disk.File("s/one.jpg");
+    disk.File("s/sub/two.jpg");
+    Search(disk.Path("s"), false);
+    EXPECT_EQ(Column(1), std::vector<std::string>{disk.Path("s/one.jpg")});
+}
+
+TEST_F(FolderSearchTest, ReplacesWhateverTheListHeld)
+{
+    ReportList view(list);
+    while (view.ColumnCount() > 0)
+        view.DeleteColumn(0);
+    for (const char* title : {"x", "y", "z", "w", "v", "u"})
+        view.AppendColumn(title, 30, ColumnAlignment::centre);
+    for (int i = 0; i < 3; ++i)
+        view.AppendRow({"1", "2", "3", "4", "5", "6"});
+
+    disk.Folder("empty");
+    Search(disk.Path("empty"), true);
+    EXPECT_EQ(view.ColumnCount(), 4);
+    EXPECT_EQ(view.RowCount(), 0);
+    EXPECT_EQ(view.ColumnTitle(1), "图片名全称");
+    EXPECT_EQ(view.Alignment(1), ColumnAlignment::left);
+    EXPECT_EQ(statusTexts.back(), SearchCompletedText());
+}
+
+TEST_F(FolderSearchTest, StopBetweenFoldersKeepsTheRowsFound)
+{
+    disk.File("s/own.jpg");
+    disk.File("s/sub1/a.jpg");
+    disk.File("s/sub2/b.jpg");
+    // The user presses "停止" as soon as the first picture shows in the
+    // status bar; the click is handled when the walk next processes messages.
+    onStatus = [this](const QString& text) {
+        if (text.startsWith(QStringLiteral("搜索中：")))
+            QTimer::singleShot(0, stopButton, [this] { QTest::mouseClick(stopButton, Qt::LeftButton); });
+    };
+    Search(disk.Path("s"), true);
+
+    EXPECT_EQ(Column(1), std::vector<std::string>{disk.Path("s/own.jpg")});
+    EXPECT_EQ(statusTexts.back(), SearchStoppedText());
+    EXPECT_TRUE(SearchStoppedText().startsWith(QStringLiteral("搜索强制停止。")));
+    EXPECT_TRUE(App().SearchFinished);
+    EXPECT_TRUE(App().SearchStopRequested);
+
+    // The next search starts afresh.
+    onStatus = nullptr;
+    Search(disk.Path("s"), true);
+    EXPECT_EQ(Column(0).size(), 3u);
+    EXPECT_FALSE(App().SearchStopRequested);
+    EXPECT_EQ(statusTexts.back(), SearchCompletedText());
+}
+
+TEST_F(FolderSearchTest, SearchIsMarkedUnfinishedWhileItRuns)
+{
+    disk.File("s/a/x.jpg");
+    disk.File("s/b/y.jpg");
+    std::vector<bool> finishedWhileRunning;
+    onStatus = [&](const QString&) { finishedWhileRunning.push_back(App().SearchFinished); };
+    Search(disk.Path("s"), true);
+    ASSERT_GE(finishedWhileRunning.size(), 3u);
+    finishedWhileRunning.pop_back();  // the completion text
+    for (bool finished : finishedWhileRunning)
+        EXPECT_FALSE(finished);
+    EXPECT_TRUE(App().SearchFinished);
+}
+
+TEST_F(FolderSearchTest, SecondClickDuringASearchIsIgnored)
+{
+    disk.File("s/own.jpg");
+    disk.File("s/sub1/a.jpg");
+    disk.File("s/sub2/b.jpg");
+    bool clicked = false;
+    onStatus = [&](const QString& text) {
+        if (!clicked && text.startsWith(QStringLiteral("搜索中："))) {
+            clicked = true;
+            EXPECT_FALSE(searchButton->isEnabled());
+            QTimer::singleShot(0, controller, [this] { controller->StartSearch(); });
+        }
+    };
+    Search(disk.Path("s"), true);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(std::count(statusTexts.begin(), statusTexts.end(), QStringLiteral("正在搜索，请稍候....")), 1);
+}
+
+// --- the picture window ---------------------------------------------------
+
+class PictureWindowTest : public FolderSearchTest {
+protected:
+    void SavePicture(const char* relative, QSize size)
+    {
+        disk.Folder("p");
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        ASSERT_TRUE(image.save(QString::fromStdString(disk.Path(relative)), "BMP"));
+    }
+
+    void DoubleClickRow(int row)
+    {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        const QPoint centre = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    }
+};
+
+TEST_F(PictureWindowTest, DoubleClickShowsThePictureOfTheRow)
+{
+    SavePicture("p/green.bmp", {40, 30});
+    Search(disk.Path("p"), false);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(controller->PictureWindow(), nullptr);
+
+    DoubleClickRow(0);
+    PictureViewWindow* shown = controller->PictureWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->HasPicture());
+    EXPECT_EQ(shown->Picture().size(), QSize(40, 30));
+    EXPECT_EQ(shown->parentWidget(), &window);
+    EXPECT_TRUE(shown->isWindow());
+    EXPECT_FALSE(shown->isModal());
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(shown->size(), QSize(486, 371));
+
+    // The same window is used again.
+    DoubleClickRow(0);
+    EXPECT_EQ(controller->PictureWindow(), shown);
+}
+
+TEST_F(PictureWindowTest, NoSelectedRowOrUnreadableFileClearsThePicture)
+{
+    SavePicture("p/green.bmp", {40, 30});
+    disk.File("p/broken.jpg", "not a picture");
+    Search(disk.Path("p"), false);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    const int good = Column(3)[0] == "green" ? 0 : 1;
+
+    list->setCurrentItem(list->topLevelItem(good));
+    controller->ShowSelectedPicture();
+    ASSERT_TRUE(controller->PictureWindow()->HasPicture());
+
+    list->setCurrentItem(list->topLevelItem(1 - good));
+    controller->ShowSelectedPicture();
+    EXPECT_FALSE(controller->PictureWindow()->HasPicture());
+
+    list->setCurrentItem(list->topLevelItem(good));
+    controller->ShowSelectedPicture();
+    ASSERT_TRUE(controller->PictureWindow()->HasPicture());
+    list->clearSelection();
+    controller->ShowSelectedPicture();
+    EXPECT_FALSE(controller->PictureWindow()->HasPicture());
+}
+
+TEST_F(PictureWindowTest, ListWithoutAPathColumnOpensNothing)
+{
+    ReportList view(list);
+    while (view.ColumnCount() > 0)
+        view.DeleteColumn(0);
+    view.AppendColumn("路径");
+    view.AppendColumn("说明");
+    view.AppendRow({"/somewhere/a.jpg", "x"});
+    list->setCurrentItem(list->topLevelItem(0));
+    controller->ShowSelectedPicture();
+    EXPECT_EQ(controller->PictureWindow(), nullptr);
+
+    // The title is found by a substring test in any letter case.
+    view.SetColumnTitle(1, "原图片名全称A");
+    EXPECT_EQ(PicturePathColumn(view), 1);
+}
+
+struct FitCase {
+    const char* name;
+    QSize picture;
+    QSize client;
+    QRect expected;
+};
+
+class PictureFitTest : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(PictureFitTest, FitsInProportionNeverEnlarged)
+{
+    EXPECT_EQ(PictureViewWindow::PictureRectangle(GetParam().picture, GetParam().client), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, PictureFitTest,
+    ::testing::Values(FitCase{"SmallStaysItsSizeCentred", {100, 50}, {486, 371}, {193, 160, 100, 50}},
+                      FitCase{"WideShrinksToWidth", {972, 371}, {486, 371}, {0, 93, 486, 185}},
+                      FitCase{"TallShrinksToHeight", {200, 742}, {486, 371}, {193, 0, 100, 371}},
+                      FitCase{"ExactFit", {486, 371}, {486, 371}, {0, 0, 486, 371}},
+                      FitCase{"NoPicture", {0, 0}, {486, 371}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quillet

@@ -1,0 +1,294 @@
+#include "app/globals.h"
+#include "collect/folder_tree.h"
+#include "collect/tree_icons.h"
+#include "collect/volumes.h"
+#include "temp_tree.h"
+
+#include <QImage>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace quillet {
+namespace {
+
+using testing::TempTree;
+
+std::vector<std::string> ChildTexts(const QTreeWidgetItem* node)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts.push_back(node->child(i)->text(0).toStdString());
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+QTreeWidgetItem* ChildNamed(const QTreeWidgetItem* node, const char* name)
+{
+    for (int i = 0; i < node->childCount(); ++i)
+        if (node->child(i)->text(0) == QString::fromUtf8(name))
+            return node->child(i);
+    return nullptr;
+}
+
+class FolderTreeTest : public ::testing::Test {
+protected:
+    FolderTreeTest()
+    {
+        ResetGlobals();
+        BuildFolderTree(&tree);
+        ConnectFolderTree(&tree);
+    }
+    ~FolderTreeTest() override { ResetGlobals(); }
+
+    // A volume node over a folder made by the test, as if it were mounted.
+    QTreeWidgetItem* VolumeNodeOver(const std::string& folder)
+    {
+        auto* node = new QTreeWidgetItem(&tree);
+        node->setText(0, QString::fromStdString(VolumeNodeText("CARD", folder)));
+        node->setData(0, nodeDataRole, volumeNodeData);
+        node->setData(0, volumeFolderRole, QString::fromStdString(folder));
+        return node;
+    }
+
+    QTreeWidget tree;
+    TempTree disk;
+};
+
+TEST_F(FolderTreeTest, DesktopAndDocumentsComeFirst)
+{
+    ASSERT_GE(tree.topLevelItemCount(), 3);
+    const QTreeWidgetItem* desktop = tree.topLevelItem(0);
+    const QTreeWidgetItem* documents = tree.topLevelItem(1);
+    EXPECT_EQ(desktop->text(0), QStringLiteral("桌面"));
+    EXPECT_EQ(NodeData(desktop), desktopNodeData);
+    EXPECT_EQ(NodeImageIndex(desktop), desktopImage);
+    EXPECT_EQ(documents->text(0), QStringLiteral("我的文档"));
+    EXPECT_EQ(NodeData(documents), documentsNodeData);
+    EXPECT_EQ(NodeImageIndex(documents), documentsImage);
+    EXPECT_EQ(App().DesktopPath.back(), '/');
+    EXPECT_EQ(App().DocumentsPath.back(), '/');
+    EXPECT_EQ(App().DesktopPath.find("//"), std::string::npos);
+}
+
+TEST_F(FolderTreeTest, RootVolumeIsListedAndOpensAtTheRoot)
+{
+    QTreeWidgetItem* root = nullptr;
+    for (int i = 2; i < tree.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* node = tree.topLevelItem(i);
+        EXPECT_EQ(NodeData(node), volumeNodeData);
+        const int image = NodeImageIndex(node);
+        EXPECT_TRUE(image == removableDriveImage || image == fixedDiskImage || image == cdRomImage
+                    || image == networkDriveImage || image == otherDriveImage)
+            << image;
+        EXPECT_FALSE(node->text(0).startsWith(QStringLiteral("(/proc")));
+        EXPECT_FALSE(node->text(0).startsWith(QStringLiteral("(/sys")));
+        if (node->text(0).endsWith(QStringLiteral("(/)")))
+            root = node;
+    }
+    ASSERT_NE(root, nullptr);
+    tree.setCurrentItem(root);
+    EXPECT_EQ(App().SelectedFolderPath, "/");
+    const auto children = ChildTexts(root);
+    EXPECT_TRUE(std::count(children.begin(), children.end(), "tmp") == 1);
+    EXPECT_TRUE(root->isExpanded());
+}
+
+TEST_F(FolderTreeTest, SelectingTheDesktopListsItsFolders)
+{
+    disk.Folder("Desktop/Album");
+    disk.Folder("Desktop/.hidden");
+    disk.Folder("elsewhere");
+    disk.File("Desktop/photo.jpg");
+    disk.Link("Desktop/link", disk.Path("elsewhere"));
+    App().DesktopPath = disk.Path("Desktop/");
+
+    QTreeWidgetItem* desktop = tree.topLevelItem(0);
+    tree.setCurrentItem(desktop);
+    EXPECT_EQ(App().SelectedFolderPath, disk.Path("Desktop/"));
+    EXPECT_EQ(ChildTexts(desktop), (std::vector<std::string>{".hidden", "Album", "link"}));
+    for (int i = 0; i < desktop->childCount(); ++i)
+        EXPECT_EQ(NodeImageIndex(desktop->child(i)), folderImage);
+
+    // A folder directly under the desktop.
+    disk.Folder("Desktop/Album/2024");
+    tree.setCurrentItem(ChildNamed(desktop, "Album"));
+    EXPECT_EQ(App().SelectedFolderPath, disk.Path("Desktop/Album/"));
+    EXPECT_EQ(ChildTexts(ChildNamed(desktop, "Album")), std::vector<std::string>{"2024"});
+}
+
+TEST_F(FolderTreeTest, NodeTwoLevelsBelowAVolumeJoinsBothNames)
+{
+    disk.Folder("Photos/Trip/day1");
+    QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
+    tree.setCurrentItem(volume);
+    EXPECT_EQ(App().SelectedFolderPath, disk.Root() + "/");
+    QTreeWidgetItem* photos = ChildNamed(volume, "Photos");
+    ASSERT_NE(photos, nullptr);
+    tree.setCurrentItem(photos);
+    QTreeWidgetItem* trip = ChildNamed(photos, "Trip");
+    ASSERT_NE(trip, nullptr);
+    tree.setCurrentItem(trip);
+    EXPECT_EQ(App().SelectedFolderPath, disk.Path("Photos/Trip/"));
+    EXPECT_EQ(NodeFolderPath(trip), disk.Path("Photos/Trip/"));
+    EXPECT_EQ(ChildTexts(trip), std::vector<std::string>{"day1"});
+}
+
+TEST_F(FolderTreeTest, ReselectingRereadsWithoutDuplicates)
+{
+    disk.Folder("a");
+    disk.Folder("b");
+    QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
+    OpenFolderNode(volume);
+    OpenFolderNode(ChildNamed(volume, "a"));
+    disk.Folder("a/inside");
+    OpenFolderNode(ChildNamed(volume, "a"));
+    EXPECT_EQ(ChildTexts(ChildNamed(volume, "a")), std::vector<std::string>{"inside"});
+
+    disk.Folder("c");
+    OpenFolderNode(volume);
+    EXPECT_EQ(ChildTexts(volume), (std::vector<std::string>{"a", "b", "c"}));
+    // Re-reading a volume drops what was opened below it.
+    EXPECT_EQ(ChildNamed(volume, "a")->childCount(), 0);
+}
+
+TEST_F(FolderTreeTest, RefreshingOneNodeLeavesOthersAlone)
+{
+    disk.Folder("one/x");
+    disk.Folder("two/y");
+    QTreeWidgetItem* first = VolumeNodeOver(disk.Path("one"));
+    QTreeWidgetItem* second = VolumeNodeOver(disk.Path("two"));
+    OpenFolderNode(first);
+    OpenFolderNode(second);
+    OpenFolderNode(first);
+    EXPECT_EQ(ChildTexts(first), std::vector<std::string>{"x"});
+    EXPECT_EQ(ChildTexts(second), std::vector<std::string>{"y"});
+}
+
+TEST_F(FolderTreeTest, UnreadableFolderGivesNoChildrenButIsChosen)
+{
+    QTreeWidgetItem* gone = VolumeNodeOver(disk.Path("removed"));
+    tree.setCurrentItem(gone);
+    EXPECT_EQ(App().SelectedFolderPath, disk.Path("removed/"));
+    EXPECT_EQ(gone->childCount(), 0);
+}
+
+TEST_F(FolderTreeTest, DesignedNodesFromTheFormAreKept)
+{
+    QTreeWidget designed;
+    designed.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("桌面")}));
+    designed.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("我的文档")}));
+    BuildFolderTree(&designed);
+    EXPECT_EQ(designed.topLevelItem(0)->text(0), QStringLiteral("桌面"));
+    EXPECT_EQ(NodeData(designed.topLevelItem(0)), desktopNodeData);
+    EXPECT_EQ(designed.topLevelItem(1)->text(0), QStringLiteral("我的文档"));
+    EXPECT_EQ(NodeData(designed.topLevelItem(1)), documentsNodeData);
+    EXPECT_EQ(designed.topLevelItemCount(), tree.topLevelItemCount());
+}
+
+TEST(WithTrailingSlash, EndsWithExactlyOne)
+{
+    EXPECT_EQ(WithTrailingSlash("/home/anna"), "/home/anna/");
+    EXPECT_EQ(WithTrailingSlash("/home/anna//"), "/home/anna/");
+    EXPECT_EQ(WithTrailingSlash("/"), "/");
+    EXPECT_EQ(WithTrailingSlash(""), "/");
+}
+
+// --- volumes ---------------------------------------------------------------
+
+struct VolumeCase {
+    const char* name;
+    const char* type;
+    const char* device;
+    const char* mountPoint;
+    bool removable;
+    VolumeKind kind;
+    int image;
+};
+
+class VolumeKindTest : public ::testing::TestWithParam<VolumeCase> {};
+
+TEST_P(VolumeKindTest, ClassifiesAndPicksTheImage)
+{
+    const VolumeCase& c = GetParam();
+    const VolumeKind kind = ClassifyVolume(c.type, c.device, c.mountPoint, c.removable);
+    EXPECT_EQ(kind, c.kind);
+    EXPECT_EQ(VolumeImageIndex(kind), c.image);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, VolumeKindTest,
+    ::testing::Values(
+        VolumeCase{"RootDisk", "ext4", "/dev/vda", "/", false, VolumeKind::fixed, 3},
+        VolumeCase{"UsbStickFlag", "vfat", "/dev/sdb1", "/mnt/usb", true, VolumeKind::removable, 2},
+        VolumeCase{"MediaFolder", "exfat", "/dev/sdc1", "/media/anna/CARD", false, VolumeKind::removable, 2},
+        VolumeCase{"RunMedia", "vfat", "/dev/sdc1", "/run/media/anna/CARD", false, VolumeKind::removable, 2},
+        VolumeCase{"Dvd", "iso9660", "/dev/sr0", "/media/anna/DVD", true, VolumeKind::cdRom, 4},
+        VolumeCase{"BluRay", "udf", "/dev/sr0", "/mnt/disc", true, VolumeKind::cdRom, 4},
+        VolumeCase{"Nfs", "nfs4", "server:/export", "/mnt/nfs", false, VolumeKind::network, 6},
+        VolumeCase{"Samba", "cifs", "//server/share", "/mnt/share", false, VolumeKind::network, 6},
+        VolumeCase{"Sshfs", "fuse.sshfs", "anna@host:", "/home/anna/remote", false, VolumeKind::network, 6},
+        VolumeCase{"RamDisk", "tmpfs", "tmpfs", "/tmp", false, VolumeKind::ramDisk, 7},
+        VolumeCase{"Other", "fuse.foo", "foo", "/mnt/foo", false, VolumeKind::other, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ListedCase {
+    const char* name;
+    const char* type;
+    const char* mountPoint;
+    bool listed;
+};
+
+class ListedVolumeTest : public ::testing::TestWithParam<ListedCase> {};
+
+TEST_P(ListedVolumeTest, LeavesOutSystemMounts)
+{
+    EXPECT_EQ(IsListedVolume(GetParam().type, GetParam().mountPoint), GetParam().listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, ListedVolumeTest,
+    ::testing::Values(ListedCase{"OverlayRoot", "overlay", "/", true},
+                      ListedCase{"Ext4Root", "ext4", "/", true},
+                      ListedCase{"Proc", "proc", "/proc", false},
+                      ListedCase{"ControlGroups", "cgroup", "/sys/fs/cgroup/cpu", false},
+                      ListedCase{"RunTmpfs", "tmpfs", "/run/lock", false},
+                      ListedCase{"OverlayLayer", "overlay", "/var/lib/docker/overlay2/x/merged", false},
+                      ListedCase{"SnapImage", "squashfs", "/snap/core/1", false},
+                      ListedCase{"BoundResolvConf", "ext4", "/etc/resolv.conf", false},
+                      ListedCase{"UsbStick", "vfat", "/media/anna/CARD", true},
+                      ListedCase{"TmpRamDisk", "tmpfs", "/tmp", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VolumeLabel, EmptyForNoFolderAndTrimmedOtherwise)
+{
+    EXPECT_EQ(VolumeLabel(""), "");
+    EXPECT_EQ(VolumeLabel("relative/path"), "");
+    const std::string rootLabel = VolumeLabel("/");
+    if (!rootLabel.empty()) {
+        EXPECT_NE(rootLabel.front(), ' ');
+        EXPECT_NE(rootLabel.back(), ' ');
+    }
+    EXPECT_EQ(VolumeNodeText("", "/mnt/d"), "(/mnt/d)");
+    EXPECT_EQ(VolumeNodeText("CARD", "/media/anna/CARD"), "CARD(/media/anna/CARD)");
+}
+
+TEST(TreeIcons, EightDistinctPictures)
+{
+    std::set<QByteArray> seen;
+    for (int index = 0; index < treeImageCount; ++index) {
+        const QIcon icon = TreeIcon(index);
+        ASSERT_FALSE(icon.isNull()) << index;
+        const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
+    }
+    EXPECT_EQ(seen.size(), std::size_t(treeImageCount));
+    EXPECT_TRUE(TreeIcon(treeImageCount).isNull());
+    EXPECT_TRUE(TreeIcon(-1).isNull());
+}
+
+} // namespace
+} // namespace quillet
