@@ -35,6 +35,12 @@ MainWindow::MainWindow(QWidget* parent)
     // after the tab control that uses it.
     UseDesignedPageCoordinates(*ui_->选择夹1, *this);
 
+    // uic reads the form's CR LF line breaks as LF; the labels' designed
+    // texts break their lines with CR LF, as every multi-line text of the
+    // program does.
+    for (QLabel* label : {ui_->标签_剪贴板, ui_->标签_页眉页脚})
+        label->setText(label->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+
     statusText_ = new QLabel(ui_->状态条1);
     statusText_->setObjectName(QStringLiteral("状态条1_文本"));
     statusText_->setTextFormat(Qt::PlainText);

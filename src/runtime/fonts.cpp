@@ -25,7 +25,10 @@ void InstallFontSubstitutions()
 
 QFont MakeQFont(const FontSpec& spec)
 {
-    QFont font(QString::fromStdString(spec.name));
+    // Starting from the application font keeps its size when the record has
+    // none; QFont(family) would pick 12 pt instead.
+    QFont font;
+    font.setFamily(QString::fromStdString(spec.name));
     if (spec.size > 0)
         font.setPointSize(spec.size);
     font.setWeight(spec.bold != 0 ? QFont::Bold : QFont::Normal);
