@@ -22,7 +22,7 @@ struct GifMapRelease {
     void operator()(ColorMapObject* p) const { GifFreeMapObject(p); }
 };
 
-extern "C" int AppendGifBytes(GifFileType* gif, const GifByteType* data, int length)
+int AppendGifBytes(GifFileType* gif, const GifByteType* data, int length)
 {
     auto* out = static_cast<ByteArray*>(gif->UserData);
     out->insert(out->end(), data, data + length);

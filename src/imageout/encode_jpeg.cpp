@@ -16,12 +16,12 @@ struct JpegErrorJump {
     std::jmp_buf jump;
 };
 
-extern "C" void JpegCompressError(j_common_ptr cinfo)
+void JpegCompressError(j_common_ptr cinfo)
 {
     std::longjmp(reinterpret_cast<JpegErrorJump*>(cinfo->err)->jump, 1);
 }
 
-extern "C" void JpegCompressMessage(j_common_ptr) {}
+void JpegCompressMessage(j_common_ptr) {}
 
 struct Compressor {
     jpeg_compress_struct info{};

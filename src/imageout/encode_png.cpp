@@ -12,15 +12,15 @@ namespace {
 // file in a third of the time of the default.
 constexpr int kPageCompressionLevel = 2;
 
-extern "C" void AppendToBuffer(png_structp png, png_bytep data, png_size_t length)
+void AppendToBuffer(png_structp png, png_bytep data, png_size_t length)
 {
     auto* out = static_cast<ByteArray*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);
 }
 
-extern "C" void FlushNothing(png_structp) {}
+void FlushNothing(png_structp) {}
 
-extern "C" void SilentWarning(png_structp, png_const_charp) {}
+void SilentWarning(png_structp, png_const_charp) {}
 
 struct PngWriter {
     png_structp png = nullptr;

@@ -22,7 +22,7 @@ MemoryTiff& Stream(thandle_t handle)
     return *static_cast<MemoryTiff*>(handle);
 }
 
-extern "C" tmsize_t TiffRead(thandle_t handle, void* buffer, tmsize_t size)
+tmsize_t TiffRead(thandle_t handle, void* buffer, tmsize_t size)
 {
     MemoryTiff& s = Stream(handle);
     if (size <= 0 || s.position >= s.bytes.size())
@@ -33,7 +33,7 @@ extern "C" tmsize_t TiffRead(thandle_t handle, void* buffer, tmsize_t size)
     return static_cast<tmsize_t>(count);
 }
 
-extern "C" tmsize_t TiffWrite(thandle_t handle, void* buffer, tmsize_t size)
+tmsize_t TiffWrite(thandle_t handle, void* buffer, tmsize_t size)
 {
     MemoryTiff& s = Stream(handle);
     if (size <= 0)
@@ -46,7 +46,7 @@ extern "C" tmsize_t TiffWrite(thandle_t handle, void* buffer, tmsize_t size)
     return size;
 }
 
-extern "C" toff_t TiffSeek(thandle_t handle, toff_t offset, int whence)
+toff_t TiffSeek(thandle_t handle, toff_t offset, int whence)
 {
     MemoryTiff& s = Stream(handle);
     std::size_t base = 0;
@@ -58,13 +58,13 @@ extern "C" toff_t TiffSeek(thandle_t handle, toff_t offset, int whence)
     return static_cast<toff_t>(s.position);
 }
 
-extern "C" int TiffClose(thandle_t) { return 0; }
+int TiffClose(thandle_t) { return 0; }
 
-extern "C" toff_t TiffSize(thandle_t handle) { return static_cast<toff_t>(Stream(handle).bytes.size()); }
+toff_t TiffSize(thandle_t handle) { return static_cast<toff_t>(Stream(handle).bytes.size()); }
 
-extern "C" int TiffMap(thandle_t, void**, toff_t*) { return 0; }
+int TiffMap(thandle_t, void**, toff_t*) { return 0; }
 
-extern "C" void TiffUnmap(thandle_t, void*, toff_t) {}
+void TiffUnmap(thandle_t, void*, toff_t) {}
 
 struct TiffRelease {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }

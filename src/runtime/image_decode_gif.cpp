@@ -15,7 +15,7 @@ struct MemoryReader {
     std::size_t position = 0;
 };
 
-extern "C" int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted)
+int ReadFromMemory(GifFileType* gif, GifByteType* out, int wanted)
 {
     auto* reader = static_cast<MemoryReader*>(gif->UserData);
     if (wanted <= 0)

@@ -22,13 +22,13 @@ struct JpegErrorManager {
     bool endedEarly = false;
 };
 
-extern "C" void JpegErrorExit(j_common_ptr cinfo)
+void JpegErrorExit(j_common_ptr cinfo)
 {
     auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
     std::longjmp(manager->jump, 1);
 }
 
-extern "C" void JpegEmitMessage(j_common_ptr cinfo, int level)
+void JpegEmitMessage(j_common_ptr cinfo, int level)
 {
     auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
     if (level < 0) {
@@ -38,7 +38,7 @@ extern "C" void JpegEmitMessage(j_common_ptr cinfo, int level)
     }
 }
 
-extern "C" void JpegOutputMessage(j_common_ptr) {}
+void JpegOutputMessage(j_common_ptr) {}
 
 // Owns the decompressor so that every way out, including the longjmp, ends
 // with jpeg_destroy_decompress.
