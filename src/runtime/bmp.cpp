@@ -168,11 +168,22 @@ QRgb* RowFor(QImage& image, const Layout& l, std::int64_t storedRow)
     return reinterpret_cast<QRgb*>(image.scanLine(y));
 }
 
+std::size_t RowStride(const Layout& l)
+{
+    return static_cast<std::size_t>((l.width * l.bitsPerPixel + 31) / 32 * 4);
+}
+
+// Checked before the picture is allocated, so a short file claiming a large
+// size costs nothing.
+bool HoldsAllRows(ByteSpan b, const Layout& l)
+{
+    return b.size() - l.pixelOffset >= RowStride(l) * static_cast<std::size_t>(l.height);
+}
+
 bool ReadUncompressed(ByteSpan b, const Layout& l, QImage& image, bool& anyAlpha)
 {
-    const std::size_t stride = static_cast<std::size_t>((l.width * l.bitsPerPixel + 31) / 32 * 4);
-    const std::size_t needed = stride * static_cast<std::size_t>(l.height);
-    if (b.size() - l.pixelOffset < needed)
+    const std::size_t stride = RowStride(l);
+    if (!HoldsAllRows(b, l))
         return false;
     const std::vector<QRgb> palette = l.bitsPerPixel <= 8 ? ReadPalette(b, l) : std::vector<QRgb>{};
     const int width = static_cast<int>(l.width);
@@ -293,13 +304,15 @@ std::optional<BmpPicture> ReadBmp(ByteSpan bytes)
     if (!layout)
         return std::nullopt;
     const Layout& l = *layout;
+    const bool runLength = l.compression == kRle8 || l.compression == kRle4;
+    if (!runLength && !HoldsAllRows(bytes, l))
+        return std::nullopt;
     BmpPicture picture;
     picture.image = QImage(static_cast<int>(l.width), static_cast<int>(l.height), QImage::Format_ARGB32);
     if (picture.image.isNull())
         return std::nullopt;
     bool anyAlpha = false;
-    const bool ok = l.compression == kRle8 || l.compression == kRle4
-                        ? ReadRunLength(bytes, l, picture.image)
+    const bool ok = runLength ? ReadRunLength(bytes, l, picture.image)
                         : ReadUncompressed(bytes, l, picture.image, anyAlpha);
     if (!ok)
         return std::nullopt;
