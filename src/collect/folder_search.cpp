@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <chrono>
 #include <utility>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -32,6 +34,55 @@ ByteArray ReadWholeFile(const QString& path)
     const QByteArray content = file.readAll();
     return ByteArray(content.begin(), content.end());
 }
+
+// Carries found pictures into the list and the status bar.  Both are only
+// seen when window messages are processed, and every batch of rows costs the
+// tree view a layout of the whole list, so rows and the "搜索中：" text go
+// in at most ten times a second rather than once per folder: a search of
+// tens of thousands of pictures would otherwise spend its time laying out
+// the list again and again.  Messages are still processed once per folder,
+// so "停止" and the close box answer as quickly as before.
+class SearchResultFeed {
+public:
+    SearchResultFeed(ReportList& list, const StatusTextSink& setStatusText)
+        : list_(list), setStatusText_(setStatusText), lastFlush_(Clock::now())
+    {
+    }
+
+    void Add(const FoundPicture& picture)
+    {
+        const QString path = ToQString(picture.path);
+        const int row = list_.RowCount() + static_cast<int>(rows_.size());
+        rows_.push_back({QString::number(row + 1), path, ToQString(picture.category),
+                         ToQString(picture.caption)});
+        status_ = QStringLiteral("搜索中：") + path;
+    }
+
+    void FlushIfDue()
+    {
+        if (Clock::now() - lastFlush_ >= flushInterval)
+            Flush();
+    }
+
+    void Flush()
+    {
+        lastFlush_ = Clock::now();
+        if (!rows_.empty())
+            list_.AppendRows(std::exchange(rows_, {}));
+        if (!status_.isNull())
+            setStatusText_(std::exchange(status_, QString()));
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto flushInterval = std::chrono::milliseconds(100);
+
+    ReportList& list_;
+    const StatusTextSink& setStatusText_;
+    std::vector<QStringList> rows_;
+    QString status_;
+    Clock::time_point lastFlush_;
+};
 
 } // namespace
 
@@ -70,31 +121,16 @@ int RunFolderSearch(ReportList& list, bool includeSubfolders, const StatusTextSi
     // change the folder being walked.
     const std::string chosenFolder = app.SelectedFolderPath;
 
-    // The status bar only repaints while messages are processed, so only
-    // the last "搜索中：" text before that can ever be seen; writing it then
-    // keeps a folder of thousands of pictures from relaying out the status
-    // bar thousands of times.
-    QString pendingStatus;
-    auto showPendingStatus = [&] {
-        if (!pendingStatus.isNull())
-            setStatusText(std::exchange(pendingStatus, QString()));
-    };
-
+    SearchResultFeed feed(list, setStatusText);
     FolderWalkCallbacks callbacks;
-    callbacks.picture = [&](const FoundPicture& picture) {
-        const QString path = ToQString(picture.path);
-        const int row = list.RowCount();
-        list.AppendRow({QString::number(row + 1), path, ToQString(picture.category),
-                        ToQString(picture.caption)});
-        pendingStatus = QStringLiteral("搜索中：") + path;
-    };
-    callbacks.enteringFolder = [&](const std::string&) {
-        showPendingStatus();
+    callbacks.picture = [&feed](const FoundPicture& picture) { feed.Add(picture); };
+    callbacks.enteringFolder = [&feed](const std::string&) {
+        feed.FlushIfDue();
         ProcessPendingMessages();
     };
     callbacks.stopRequested = [&app] { return app.SearchStopRequested; };
     const FolderWalkResult result = WalkChosenFolder(chosenFolder, includeSubfolders, callbacks);
-    showPendingStatus();
+    feed.Flush();
 
     RestoreCursor();
     // Setting the pointer where it is makes the restored shape show at once.
@@ -135,6 +171,11 @@ void FolderSearchController::StartSearch()
     RunFolderSearch(list, controls_.includeSubfolders->isChecked(), controls_.setStatusText);
     controls_.searchButton->setEnabled(true);
     searching_ = false;
+}
+
+PictureViewWindow* FolderSearchController::PictureWindow() const
+{
+    return pictureWindow_.data();
 }
 
 void FolderSearchController::RequestStop()

@@ -63,7 +63,7 @@ public:
     void ShowSelectedPicture();
 
     // Created on the first double-click; null before.
-    PictureViewWindow* PictureWindow() const { return pictureWindow_.data(); }
+    PictureViewWindow* PictureWindow() const;
 
 private:
     FolderSearchControls controls_;

@@ -147,6 +147,18 @@ int ReportList::AppendRow(const QStringList& cells)
     return row;
 }
 
+int ReportList::AppendRows(const std::vector<QStringList>& rows)
+{
+    const int first = RowCount();
+    const int columns = ColumnCount();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const QStringList& cells : rows)
+        items.append(new QTreeWidgetItem(cells.mid(0, columns)));
+    list_->addTopLevelItems(items);  // the list takes them all
+    return first;
+}
+
 void ReportList::SetCellText(int row, int column, std::string_view text)
 {
     if (!HasCell(row, column))

@@ -40,6 +40,9 @@ public:
     // Adds a row with its cells filled, in one step (no change signal per
     // cell): the way to fill a long list.
     int AppendRow(const QStringList& cells);
+    // Adds many filled rows in one step; returns the index of the first.
+    // The view lays itself out once for the lot instead of once per row.
+    int AppendRows(const std::vector<QStringList>& rows);
 
     // Writing outside the list is ignored; reading outside gives "".
     void SetCellText(int row, int column, std::string_view text);
