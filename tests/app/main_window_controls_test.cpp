@@ -1,6 +1,7 @@
 // The designed controls of the main window, checked through the real widgets.
 
 #include "app/main_window.h"
+#include "runtime/fonts.h"
 #include "ui_main_window.h"
 
 #include <QCheckBox>
@@ -187,6 +188,22 @@ TEST_F(MainWindowLayout, ResultListIsAFlatReportAndTheGridIsHidden)
     EXPECT_FALSE(ui.超级列表框_显示->isHeaderHidden());
     EXPECT_TRUE(ui.树型框_文件夹->isHeaderHidden());
     EXPECT_FALSE(ui.高级表格_中间结果->isVisible());
+}
+
+TEST_F(MainWindowLayout, DesignedFacesAreDrawnWithChineseFonts)
+{
+    Ui::MainWindow& ui = window->ui();
+    struct Case {
+        QWidget* control;
+        QString designedFace;
+    };
+    for (const Case& c : {Case{ui.树型框_文件夹, QStringLiteral("宋体")},
+                          Case{ui.按钮_结束程序, QStringLiteral("黑体")},
+                          Case{ui.标签_剪贴板, QStringLiteral("宋体")}}) {
+        const QString resolved = ResolvedFontFamily(c.control->font());
+        EXPECT_TRUE(FontSubstitutesFor(c.designedFace).contains(resolved))
+            << c.control->objectName().toStdString() << " drawn with " << resolved.toStdString();
+    }
 }
 
 TEST_F(MainWindowLayout, StatusBarIsDockedAtTheBottomAndGreets)

@@ -205,7 +205,7 @@ TEST_F(StartupDeathTest, CloseDuringARunningSearchEndsWithoutReturningToIt)
             QTimer::singleShot(20, window.get(), [&window] { window->windowHandle()->close(); });
             // A search keeps the window alive by polling the queue, as the
             // folder walk does between entries.
-            for (int step = 0; step < 100000 && !App().SearchStopRequested; ++step) {
+            for (int step = 0; step < 3000 && !App().SearchStopRequested; ++step) {
                 ProcessPendingMessages();
                 QTest::qSleep(1);
             }
