@@ -4,6 +4,7 @@
 #include "runtime/picture.h"
 #include "runtime/printer_unit.h"
 #include "runtime/printing_status_box.h"
+#include "print_test_helpers.h"
 #include "support/pdf_tools.h"
 
 #include <QTemporaryDir>
@@ -21,44 +22,9 @@ using testing::PointsFromMillimetres;
 
 constexpr double kPointsPerDevicePixel = 72.0 / 600.0;  // PDF jobs print at 600 dpi
 
-FontSpec Font(int points, std::string name = "宋体")
-{
-    FontSpec font;
-    font.size = points;
-    font.name = std::move(name);
-    return font;
-}
-
-class ScopedPicture {
-public:
-    explicit ScopedPicture(QImage image) : handle_(AdoptPicture(std::move(image))) {}
-    ScopedPicture(int width, int height, QColor colour)
-    {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(colour);
-        handle_ = AdoptPicture(std::move(image));
-    }
-    ~ScopedPicture() { FreePicture(handle_); }
-    ScopedPicture(const ScopedPicture&) = delete;
-    ScopedPicture& operator=(const ScopedPicture&) = delete;
-    PictureHandle get() const { return handle_; }
-
-private:
-    PictureHandle handle_ = 0;
-};
-
-// The bounding box of the pixels that are clearly not white.
-QRect InkBounds(const QImage& page)
-{
-    QRect bounds;
-    for (int y = 0; y < page.height(); ++y) {
-        for (int x = 0; x < page.width(); ++x) {
-            if (qGray(page.pixel(x, y)) < 128)
-                bounds |= QRect(x, y, 1, 1);
-        }
-    }
-    return bounds;
-}
+using testing::Font;
+using testing::InkBounds;
+using testing::ScopedPicture;
 
 class PrinterUnitPdfTest : public ::testing::Test {
 protected:

@@ -1,0 +1,296 @@
+// Printing through the CUPS queues that scripts/test-cups.sh sets up:
+// QUILLET_FILE (generic PDF driver into one file, texts readable) and
+// QUILLET_PDF (cups-pdf, texts as outlines, checked by rasterising).
+// Skipped when no CUPS daemon answers or the queues are missing.
+#include "app/globals.h"
+#include "print/print_picture_pages.h"
+#include "print/progress_window.h"
+#include "print_test_helpers.h"
+#include "runtime/datetime.h"
+#include "runtime/fonts.h"
+#include "runtime/printer_queries.h"
+#include "runtime/printer_unit.h"
+#include "support/pdf_tools.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace quillet {
+namespace {
+
+using testing::FindPdfWords;
+using testing::PointsFromMillimetres;
+
+constexpr const char* kFileQueue = "QUILLET_FILE";
+constexpr const char* kCupsPdfQueue = "QUILLET_PDF";
+
+std::string RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return process.readAllStandardOutput().toStdString();
+}
+
+std::string CupsDir()
+{
+    const char* dir = std::getenv("QUILLET_CUPS_DIR");
+    return dir && *dir ? dir : "/tmp/quillet-cups";
+}
+
+std::string FileQueueOutput() { return CupsDir() + "/out/file-queue.pdf"; }
+
+bool WaitUntilQueueEmpty(const char* queue)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 120000) {
+        if (RunTool("lpstat", {"-o", queue}).empty())
+            return true;
+        QThread::msleep(200);
+    }
+    return false;
+}
+
+// Test processes may run side by side; one job at a time per queue keeps
+// every test reading its own output.
+class QueueLock {
+public:
+    QueueLock() : fd_(::open("/tmp/quillet-cups-tests.lock", O_CREAT | O_RDWR, 0666))
+    {
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+    }
+    ~QueueLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);  // closing releases the lock
+    }
+    QueueLock(const QueueLock&) = delete;
+    QueueLock& operator=(const QueueLock&) = delete;
+
+private:
+    int fd_;
+};
+
+class CupsPrintingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (RunTool("lpstat", {"-r"}).find("scheduler is running") == std::string::npos)
+            GTEST_SKIP() << "no CUPS daemon; run scripts/test-cups.sh start";
+        const auto printers = InstalledPrinters();
+        for (const char* queue : {kFileQueue, kCupsPdfQueue}) {
+            if (std::find(printers.begin(), printers.end(), queue) == printers.end())
+                GTEST_SKIP() << queue << " missing; run scripts/test-cups.sh start";
+        }
+        ASSERT_TRUE(dir_.isValid());
+        InstallFontSubstitutions();
+        ResetGlobals();
+        ClearDefaultPrinterChoice();
+        PrintSettings& s = App().printSettings;
+        s.paperWidth = 2100;
+        s.paperHeight = 2970;
+        s.copies = 1;
+        s.marginTop = 150;
+        s.marginBottom = 150;
+        s.marginLeft = 100;
+        s.marginRight = 100;
+        s.captionFont = testing::Font(9);
+        s.headerFont = testing::Font(10, "黑体");
+        s.footerFont = testing::Font(10, "黑体");
+        s.headerAlign = 0;
+        s.footerAlign = 2;
+        SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
+    }
+
+    void TearDown() override
+    {
+        SetClockForTesting(std::nullopt);
+        ClearDefaultPrinterChoice();
+        CloseProgressWindow();
+        ResetGlobals();
+    }
+
+    PrintPicturePagesInput Album(int pictures)
+    {
+        PrintPicturePagesInput input;
+        input.paths.assign(pictures, testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
+        input.rows = 2;
+        input.columns = 2;
+        input.rowGap = 20;
+        input.columnGap = 20;
+        input.captionGap = 0;
+        input.pageWidth = 2100;
+        input.pageHeight = 2970;
+        input.fitMode = 1;
+        input.headerOffset = 80;
+        input.footerOffset = 300;  // clear of the queue's unprintable strip
+        input.headerTemplate = "Album&p";
+        input.footerTemplate = "Page&p/&a";
+        for (int i = 0; i < pictures; ++i)
+            input.captions.push_back("Photo" + std::to_string(i + 1));
+        return input;
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(CupsPrintingTest, ListsTheQueuesAndChoosesTheDefaultWithoutChangingCups)
+{
+    const std::string cupsDefaultBefore = RunTool("lpstat", {"-d"});
+    EXPECT_TRUE(SetDefaultPrinter(kFileQueue));
+    EXPECT_EQ(DefaultPrinterName(), kFileQueue);
+    EXPECT_FALSE(SetDefaultPrinter(""));
+    EXPECT_FALSE(SetDefaultPrinter("QUILLET_NO_SUCH_QUEUE"));
+    EXPECT_EQ(DefaultPrinterName(), kFileQueue);
+    EXPECT_TRUE(SetDefaultPrinter(kCupsPdfQueue));
+    EXPECT_EQ(DefaultPrinterName(), kCupsPdfQueue);
+    EXPECT_EQ(RunTool("lpstat", {"-d"}), cupsDefaultBefore);
+    // Forgetting the choice falls back to CUPS's own default.
+    ClearDefaultPrinterChoice();
+    if (cupsDefaultBefore.find("no system default") != std::string::npos)
+        EXPECT_EQ(DefaultPrinterName(), "");
+    else
+        EXPECT_NE(cupsDefaultBefore.find(": " + DefaultPrinterName()), std::string::npos);
+}
+
+TEST_F(CupsPrintingTest, PaperFormsComeFromTheUnitsPrinterInTenthsOfAMillimetre)
+{
+    ASSERT_TRUE(SetDefaultPrinter(kFileQueue));
+    PrinterUnit unit;
+    const auto names = PaperFormNames(unit);
+    ASSERT_FALSE(names.empty());
+    ASSERT_NE(std::find(names.begin(), names.end(), "A4"), names.end());
+
+    PaperForm form;
+    ASSERT_TRUE(PaperFormSize(unit, "A4", form));
+    EXPECT_EQ(form.width, 2100);
+    EXPECT_EQ(form.height, 2970);
+    for (int strip : {form.top, form.bottom, form.left, form.right}) {
+        EXPECT_GE(strip, 0);
+        EXPECT_LT(strip, 300);
+    }
+    if (std::find(names.begin(), names.end(), "Letter") != names.end()) {
+        ASSERT_TRUE(PaperFormSize(unit, "Letter", form));
+        EXPECT_EQ(form.width, 2159);  // 215.9 mm
+        EXPECT_EQ(form.height, 2794);
+    }
+
+    form.width = 7;
+    EXPECT_FALSE(PaperFormSize(unit, "No such paper", form));
+    EXPECT_EQ(form, PaperForm{});
+    form.height = 7;
+    EXPECT_FALSE(PaperFormSize(unit, "", form));
+    EXPECT_EQ(form, PaperForm{});
+}
+
+TEST_F(CupsPrintingTest, AnAlbumPrintsThroughTheFileQueueWithItsTextsInPlace)
+{
+    const QueueLock lock;
+    QFile::remove(QString::fromStdString(FileQueueOutput()));
+    App().printSettings.printerName = kFileQueue;
+    App().printSettings.defaultPrinterName = kCupsPdfQueue;
+    ASSERT_EQ(PrintPicturePages(Album(5)), 1);
+    ASSERT_TRUE(WaitUntilQueueEmpty(kFileQueue));
+    // The job's printer was chosen only for the job.
+    EXPECT_EQ(DefaultPrinterName(), kCupsPdfQueue);
+
+    const std::string output = FileQueueOutput();
+    const auto info = testing::ReadPdfInfo(output);
+    ASSERT_TRUE(info) << "nothing printed into " << output;
+    EXPECT_EQ(info->pages, 2);
+    EXPECT_NEAR(info->pageWidth, PointsFromMillimetres(210), 1);
+    EXPECT_NEAR(info->pageHeight, PointsFromMillimetres(297), 1);
+
+    const auto words = testing::ReadPdfWords(output);
+    EXPECT_EQ(FindPdfWords(words, 1, "Album1").size(), 1u);
+    EXPECT_EQ(FindPdfWords(words, 2, "Photo5").size(), 1u);
+    const auto photo1 = FindPdfWords(words, 1, "Photo1");
+    const auto photo2 = FindPdfWords(words, 1, "Photo2");
+    ASSERT_EQ(photo1.size(), 1u);
+    ASSERT_EQ(photo2.size(), 1u);
+    // Centred in cells 940 wide: column 1 lies 960 tenths to the right.
+    EXPECT_NEAR(photo2[0].xMin - photo1[0].xMin, PointsFromMillimetres(96), 0.6);
+    EXPECT_NEAR(photo1[0].yMin, photo2[0].yMin, 0.1);
+    // Positions count from the corner of the queue's printable area.
+    SetDefaultPrinter(kFileQueue);
+    PrinterUnit unit;
+    PaperForm a4;
+    ASSERT_TRUE(PaperFormSize(unit, "A4", a4));
+    const auto album = FindPdfWords(words, 1, "Album1");
+    ASSERT_EQ(album.size(), 1u);
+    EXPECT_NEAR(album[0].xMin, PointsFromMillimetres((a4.left + 100) / 10.0), 0.6);
+    EXPECT_NEAR(album[0].yMin, PointsFromMillimetres((a4.top + 80) / 10.0), 1.5);
+    const auto footer = FindPdfWords(words, 2, "Page2/2");
+    ASSERT_EQ(footer.size(), 1u);
+    // Right-aligned on the margin: printable width 1900 from the left margin.
+    EXPECT_NEAR(footer[0].xMax, PointsFromMillimetres((a4.left + 100 + 1900) / 10.0), 0.6);
+    EXPECT_NEAR(footer[0].yMin, PointsFromMillimetres((a4.top + 2970 - 300) / 10.0), 1.5);
+
+    const auto images = testing::ListPdfImages(output);
+    EXPECT_EQ(images.size(), 5u);
+}
+
+TEST_F(CupsPrintingTest, AnAlbumPrintsThroughCupsPdf)
+{
+    const QueueLock lock;
+    const QString outputDir = QDir::homePath() + "/PDF";
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+    App().printSettings.printerName = kCupsPdfQueue;
+    ASSERT_EQ(PrintPicturePages(Album(6)), 1);
+    ASSERT_TRUE(WaitUntilQueueEmpty(kCupsPdfQueue));
+
+    QFileInfo newest;
+    for (const QFileInfo& file : QDir(outputDir).entryInfoList({"*.pdf"}, QDir::Files, QDir::Time)) {
+        if (file.lastModified() >= started) {
+            newest = file;
+            break;
+        }
+    }
+    ASSERT_TRUE(newest.exists()) << "cups-pdf wrote nothing into " << outputDir.toStdString();
+    const std::string output = newest.absoluteFilePath().toStdString();
+    const auto info = testing::ReadPdfInfo(output);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->pages, 2);
+
+    // Page 2 holds two pictures in its top row and nothing below: the ink of
+    // the lower half is only the footer line.
+    const QImage page = testing::RasterisePdfPage(output, 2, 50);
+    ASSERT_FALSE(page.isNull());
+    const int w = page.width();
+    const int h = page.height();
+    const QRect topLeftCell = testing::InkBounds(page, QRect(0, 0, w / 2, h / 2));
+    const QRect topRightCell = testing::InkBounds(page, QRect(w / 2, 0, w / 2, h / 2));
+    const QRect lowerHalf = testing::InkBounds(page, QRect(0, h / 2, w, h / 2 - h / 10));
+    EXPECT_GT(topLeftCell.width(), w / 3);
+    EXPECT_GT(topRightCell.width(), w / 3);
+    EXPECT_TRUE(lowerHalf.isNull());
+    QFile::remove(newest.absoluteFilePath());
+}
+
+TEST_F(CupsPrintingTest, ACupsJobCannotStartOnAQueueThatIsGone)
+{
+    App().printSettings.printerName = "QUILLET_NO_SUCH_QUEUE";
+    App().printSettings.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
+    if (!DefaultPrinterName().empty())
+        GTEST_SKIP() << "CUPS has a default printer; the job would go there";
+    EXPECT_EQ(PrintPicturePages(Album(2)), 0);
+}
+
+} // namespace
+} // namespace quillet

@@ -1,0 +1,71 @@
+#include "print_test_helpers.h"
+
+#include "runtime/printer_queries.h"
+
+namespace quillet::testing {
+
+FontSpec Font(int points, std::string name)
+{
+    FontSpec font;
+    font.size = points;
+    font.name = std::move(name);
+    return font;
+}
+
+ScopedPicture::ScopedPicture(int width, int height, QColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    handle_ = AdoptPicture(std::move(image));
+}
+
+ScopedPicture::~ScopedPicture()
+{
+    FreePicture(handle_);
+}
+
+std::string WriteJpeg(const QTemporaryDir& dir, const QString& name, int width, int height,
+                      QColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = dir.filePath(name);
+    image.save(path, "JPEG", 90);
+    return path.toStdString();
+}
+
+QRect InkBounds(const QImage& page, QRect within)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    if (within.isNull())
+        within = grey.rect();
+    within &= grey.rect();
+    QRect bounds;
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        const uchar* line = grey.constScanLine(y);
+        int first = -1;
+        int last = -1;
+        for (int x = within.left(); x <= within.right(); ++x) {
+            if (line[x] < 128) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        }
+        if (first >= 0)
+            bounds |= QRect(first, y, last - first + 1, 1);
+    }
+    return bounds;
+}
+
+ScopedPdfDestination::ScopedPdfDestination(std::string path)
+{
+    SetPdfFileDestination(std::move(path));
+}
+
+ScopedPdfDestination::~ScopedPdfDestination()
+{
+    SetPdfFileDestination("");
+}
+
+} // namespace quillet::testing

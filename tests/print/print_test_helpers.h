@@ -1,0 +1,48 @@
+#pragma once
+// Shared pieces of the printing tests: pictures and picture files made for a
+// test, the ink on a rasterised page, and a PDF file as the job destination.
+
+#include "runtime/picture.h"
+#include "settings/print_settings.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QTemporaryDir>
+
+#include <string>
+
+namespace quillet::testing {
+
+FontSpec Font(int points, std::string name = "宋体");
+
+// A picture handle that is freed with the scope.
+class ScopedPicture {
+public:
+    ScopedPicture(int width, int height, QColor colour);
+    ~ScopedPicture();
+    ScopedPicture(const ScopedPicture&) = delete;
+    ScopedPicture& operator=(const ScopedPicture&) = delete;
+    PictureHandle get() const { return handle_; }
+
+private:
+    PictureHandle handle_ = 0;
+};
+
+// Writes a one-colour JPEG (through Qt's writer) and returns its path.
+std::string WriteJpeg(const QTemporaryDir& dir, const QString& name, int width, int height,
+                      QColor colour);
+
+// The bounding box of the pixels darker than mid-grey.
+QRect InkBounds(const QImage& page, QRect within = {});
+
+// While alive, every job without an output file of its own writes this PDF.
+class ScopedPdfDestination {
+public:
+    explicit ScopedPdfDestination(std::string path);
+    ~ScopedPdfDestination();
+    ScopedPdfDestination(const ScopedPdfDestination&) = delete;
+    ScopedPdfDestination& operator=(const ScopedPdfDestination&) = delete;
+};
+
+} // namespace quillet::testing
