@@ -44,7 +44,8 @@ public:
     QRgb BackgroundColor() const { return backgroundColor_; }
 
     // The encoded picture painted behind the drawing; empty bytes or bytes
-    // that do not decode mean none.
+    // that do not decode mean none.  What is drawn stays: the new background
+    // shows where the canvas is cleared next.
     void SetBackgroundPicture(const ByteArray& encodedPicture);
     void SetBackgroundPictureMode(int mode);
     int BackgroundPictureMode() const { return backgroundMode_; }
