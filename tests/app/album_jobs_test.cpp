@@ -1,0 +1,45 @@
+#include "app/album_jobs.h"
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+std::vector<AlbumRow> Rows(std::initializer_list<std::pair<const char*, const char*>> pathAndCategory)
+{
+    std::vector<AlbumRow> rows;
+    for (auto [path, category] : pathAndCategory)
+        rows.push_back(AlbumRow{path, category, std::string("说明") + path});
+    return rows;
+}
+
+TEST(AlbumJobs, CategoriesAreRunsOfConsecutiveRows)
+{
+    auto jobs = SplitAlbumIntoJobs(Rows({{"1", "A"}, {"2", "A"}, {"3", "B"}, {"4", "A"}}), true,
+                                   "&F 第&p页", "&f", true);
+    ASSERT_EQ(jobs.size(), 3u);
+    EXPECT_EQ(jobs[0].pictures.paths, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(jobs[1].pictures.paths, (std::vector<std::string>{"3"}));
+    EXPECT_EQ(jobs[2].pictures.paths, (std::vector<std::string>{"4"}));
+    EXPECT_EQ(jobs[0].headerText, "A 第&p页") << "&F is the category too; page codes stay";
+    EXPECT_EQ(jobs[1].footerText, "B");
+    EXPECT_EQ(jobs[0].pictures.captions, (std::vector<std::string>{"说明1", "说明2"}));
+    EXPECT_TRUE(jobs[0].pictures.aspectRatios.empty());
+}
+
+TEST(AlbumJobs, OneJobTakesTheLastCategoryAndCaptionsCanBeLeftOut)
+{
+    auto jobs = SplitAlbumIntoJobs(Rows({{"1", "A"}, {"2", "旅行"}}), false, "&f", "", false);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].pictures.paths.size(), 2u);
+    EXPECT_EQ(jobs[0].headerText, "旅行");
+    EXPECT_TRUE(jobs[0].pictures.captions.empty()) << "no caption line is reserved";
+}
+
+TEST(AlbumJobs, NoRowsNoJobs)
+{
+    EXPECT_TRUE(SplitAlbumIntoJobs({}, true, "&f", "&f", true).empty());
+}
+
+} // namespace
+} // namespace quillet
