@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/collection_wiring.h"
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "runtime/fonts.h"
@@ -45,6 +46,7 @@ void RunProgram(int& argc, char** argv)
     QApplication application(argc, argv);
     InstallFontSubstitutions();
     PrepareProgramState();
+    FolderTreeBuilder() = AttachCollection;
     const std::unique_ptr<MainWindow> window = LoadMainWindow();
     window->show();
     QApplication::exec();

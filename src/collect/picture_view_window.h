@@ -17,6 +17,8 @@ class PictureViewWindow;
 namespace quillet {
 
 class PictureViewWindow : public QWidget {
+    Q_OBJECT
+
 public:
     explicit PictureViewWindow(QWidget* owner);
     ~PictureViewWindow() override;
