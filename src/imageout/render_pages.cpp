@@ -4,6 +4,7 @@
 #include "imageout/encode_image_file.h"
 #include "imageout/load_picture_for_page.h"
 #include "print/header_footer.h"
+#include "print/progress_window.h"
 #include "runtime/bitmap_object.h"
 #include "runtime/window.h"
 
@@ -243,6 +244,25 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
         canvas.Clear();
     }
     result.pageCount = pageNumber;
+    return result;
+}
+
+RenderPagesResult RenderPagesToImages(const RenderPagesInput& input)
+{
+    App().CancelRequested = false;
+    ProgressWindow& window = LoadProgressWindow();
+    window.show();
+    RenderPagesProgress progress;
+    progress.started = [&window](int pictures) { window.SetProgressRange(0, pictures); };
+    progress.advanced = [&window](int done) { window.SetProgress(done); };
+    progress.cancelRequested = [] { return App().CancelRequested; };
+    RenderPagesResult result = RenderPagesOnCanvas(input, window.画板_temp(), progress);
+
+    ProcessPendingMessages();
+    window.hide();
+    CloseProgressWindow();
+    ProcessPendingMessages();
+    App().CancelRequested = false;
     return result;
 }
 

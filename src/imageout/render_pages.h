@@ -72,6 +72,11 @@ struct RenderPagesProgress {
 RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& input, Canvas& canvas,
                                       const RenderPagesProgress& progress);
 
+// The job as the print driver runs it: the progress window shown, its
+// hidden canvas drawn on, its progress bar advanced after every picture and
+// its cancel button honoured after the current page; closed at the end.
+RenderPagesResult RenderPagesToImages(const RenderPagesInput& input);
+
 // Fits a picture into its box on the canvas by the placement mode and
 // releases the picture.  pixelUnits false measures the picture's natural
 // size in miniature units (pixels / 11.8), as the live preview does.

@@ -4,12 +4,17 @@
 
 #include "app/globals.h"
 #include "print/header_footer.h"
+#include "print/progress_window.h"
+#include "ui_progress_window.h"
 #include "runtime/datetime.h"
 #include "support/test_images.h"
 
 #include <QImage>
 #include <QImageReader>
 #include <QDir>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -382,6 +387,40 @@ TEST(PageFileNames, DateTimeAndPageWithoutLeadingZerosAndOneSeparator)
               "/tmp/out/20261231_235959_12");
     EXPECT_EQ(PageFileExtension(4), ".tiff");
     EXPECT_EQ(PageFileExtension(9), ".jpg");
+}
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+TEST_F(RenderPagesTest, ProgressWindowShowsTheJobAndItsCancelStopsAfterThePage)
+{
+    RenderPagesInput in = Input(9);
+    in.rows = 2;
+    in.columns = 2;
+    App().CancelRequested = true; // a press before the job has no effect
+    RenderPagesResult all = RenderPagesToImages(in);
+    EXPECT_EQ(all.writtenFiles.size(), 3u);
+    EXPECT_FALSE(all.cancelled);
+    EXPECT_EQ(LoadedProgressWindow(), nullptr) << "closed at the end";
+    EXPECT_FALSE(App().CancelRequested);
+
+    // Press cancel while the first page is being built.
+    int pressedAt = -1;
+    ProgressWindow& window = LoadProgressWindow();
+    QObject::connect(window.ui().进度条_当前进度, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 1 && pressedAt < 0) {
+            pressedAt = value;
+            window.ui().按钮_取消打印->click();
+        }
+    });
+    RenderPagesResult cancelled = RenderPagesToImages(in);
+    EXPECT_EQ(pressedAt, 1);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(cancelled.writtenFiles.size(), 1u);
+    EXPECT_FALSE(App().CancelRequested);
 }
 
 } // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// `quillet render` and `quillet print`: an album rendered to page files or
+// printed without a window, for scripts and benchmarks.
+
+#include "app/command_options.h"
+#include "table/picture_table.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+// Exit codes of the command.
+inline constexpr int kCommandSucceeded = 0;
+inline constexpr int kCommandOutputFailed = 1;
+inline constexpr int kCommandUsageError = 2;
+
+// The pictures named by the inputs: a folder is searched as the folder page
+// searches it (sub-folders with recursive), a file is taken as it is, with
+// its folder's name as category and its name without extension as caption.
+// Empty with a message in error when an input does not exist.
+std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
+                                                       std::string& error);
+
+// "album.pdf" for the first job, then "album-2.pdf", "album-3.pdf", ...
+std::string NumberedPdfName(const std::string& pdfFile, int jobIndex);
+
+// Runs the command (a QApplication must exist).  Writes the path of every
+// page file or PDF on out, one a line; failures and usage errors on err.
+int RunHeadlessCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The process around it: Qt on its offscreen platform (no display needed),
+// the Chinese font substitutions, then the command on stdout and stderr.
+int RunHeadlessProgram(int& argc, char** argv);
+
+} // namespace quillet

@@ -1,0 +1,166 @@
+// The headless command as users run it: the real executable in a process of
+// its own, its output files read back.
+#include "app/headless_command.h"
+
+#include "support/test_images.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using testing::ScratchDir;
+
+struct CommandRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CommandRun Quillet(const QStringList& args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM"); // the program sets its own
+    process.setProcessEnvironment(env);
+    process.start(QUILLET_EXECUTABLE, args);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return CommandRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+               process.readAllStandardOutput().toStdString(),
+               process.readAllStandardError().toStdString()};
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+class HeadlessCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        album = QString::fromStdString(dir.Path("相册"));
+        QDir().mkpath(album + "/海边");
+        for (int i = 0; i < 3; ++i)
+            Save(album + QString("/a%1.jpg").arg(i), Qt::red);
+        Save(album + "/海边/日落.jpg", Qt::blue);
+        Save(album + "/海边/b.png", Qt::green); // not a picture type of the search
+        out = QString::fromStdString(dir.Path("out"));
+    }
+    static void Save(const QString& path, QColor colour)
+    {
+        QImage image(160, 120, QImage::Format_RGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(path));
+    }
+    ScratchDir dir;
+    QString album;
+    QString out;
+};
+
+TEST_F(HeadlessCommand, RendersAFolderAndPrintsEveryPageItWrote)
+{
+    CommandRun run = Quillet({"render", "--out", out, "--rows", "1", "--columns", "2", "--format", "png",
+                       "--header", "第&p页/共&a页", album});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> files = Lines(run.out);
+    ASSERT_EQ(files.size(), 2u) << "three pictures, two a page; the sub-folder is not searched";
+    for (const std::string& file : files) {
+        QImage page(QString::fromStdString(file));
+        EXPECT_EQ(page.size(), QSize(2100, 2970)) << file;
+        EXPECT_EQ(QString::fromStdString(file).left(out.size()), out);
+        EXPECT_TRUE(file.ends_with(".png"));
+    }
+}
+
+TEST_F(HeadlessCommand, RecursiveByCategoryMakesAJobPerFolder)
+{
+    CommandRun run = Quillet({"render", "--out", out, "--recursive", "--by-category", album});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).size(), 2u) << "相册 and 海边: one page each";
+}
+
+TEST_F(HeadlessCommand, PrintsToPdfFilesNumberedPerJob)
+{
+    const QString pdf = QString::fromStdString(dir.Path("album.pdf"));
+    CommandRun run = Quillet({"print", "--pdf", pdf, "--recursive", "--by-category", album});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> files = Lines(run.out);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0], dir.Path("album.pdf"));
+    EXPECT_EQ(files[1], dir.Path("album-2.pdf"));
+    for (const std::string& file : files)
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(file))) << file;
+}
+
+TEST_F(HeadlessCommand, ReadsATableOfPictures)
+{
+    const std::string table = dir.Path("table.txt");
+    const std::string text = "图片说明\t图片名全称\r\n第一张\t" + album.toStdString() + "/a0.jpg\r\n";
+    ASSERT_TRUE(testing::WriteBytes(table, ByteArray(text.begin(), text.end())));
+    CommandRun run = Quillet({"render", "--out", out, "--table", QString::fromStdString(table)});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).size(), 1u);
+}
+
+TEST_F(HeadlessCommand, UsageErrorsExitTwoWithAMessage)
+{
+    CommandRun noOut = Quillet({"render", album});
+    EXPECT_EQ(noOut.exitCode, 2);
+    EXPECT_NE(noOut.err.find("--out"), std::string::npos) << noOut.err;
+    EXPECT_EQ(noOut.out, "");
+
+    CommandRun missing = Quillet({"render", "--out", out, album + "/nowhere"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("nowhere"), std::string::npos) << missing.err;
+
+    CommandRun noPrinter = Quillet({"print", "--printer", "NO_SUCH_QUEUE_X", album});
+    EXPECT_EQ(noPrinter.exitCode, 2);
+    EXPECT_NE(noPrinter.err.find("NO_SUCH_QUEUE_X"), std::string::npos) << noPrinter.err;
+
+    CommandRun help = Quillet({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("用法"), std::string::npos);
+}
+
+TEST_F(HeadlessCommand, UnwritableOutputExitsOneAndNamesThePages)
+{
+    CommandRun run = Quillet({"render", "--out", "/proc", album});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("/proc/"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(HeadlessCommand, AnEmptyFolderHasNothingToRender)
+{
+    QDir().mkpath(QString::fromStdString(dir.Path("empty")));
+    CommandRun run = Quillet({"render", "--out", out, QString::fromStdString(dir.Path("empty"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("no pictures"), std::string::npos) << run.err;
+}
+
+TEST(NumberedPdfName, InsertsTheJobNumberBeforeTheExtension)
+{
+    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 0), "/a/album.pdf");
+    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 1), "/a/album-2.pdf");
+    EXPECT_EQ(NumberedPdfName("/a.b/album", 2), "/a.b/album-3");
+    EXPECT_EQ(NumberedPdfName("/a/.hidden", 1), "/a/.hidden-2");
+}
+
+} // namespace
+} // namespace quillet
