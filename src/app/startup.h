@@ -27,8 +27,9 @@ void ExitCleanup();
 // `SearchFinished` becomes true and the folder tree is built.
 void MainWindowCreated(MainWindow& window);
 
-// Builds the folder tree of a new main window.  Empty until the folder tree
-// arrives; the tree's owner installs its builder here.
+// Builds the folder tree of a new main window (and wires the folder page).
+// RunProgram installs the picture collection here; left empty, a window
+// comes up without touching the file system, as the window tests want.
 std::function<void(MainWindow&)>& FolderTreeBuilder();
 
 // Step 5: loads the main window and runs its creation handler.
