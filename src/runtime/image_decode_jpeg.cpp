@@ -40,14 +40,28 @@ void JpegEmitMessage(j_common_ptr cinfo, int level)
 
 void JpegOutputMessage(j_common_ptr) {}
 
+// A progressive file may hold thousands of tiny scans, each of which makes
+// libjpeg pass over the whole coefficient buffer: a few kilobytes can cost
+// minutes.  Real encoders write about ten.
+constexpr int kMaxProgressiveScans = 500;
+
+void JpegProgress(j_common_ptr cinfo)
+{
+    auto* info = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (info->input_scan_number > kMaxProgressiveScans)
+        std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
 // Owns the decompressor so that every way out, including the longjmp, ends
 // with jpeg_destroy_decompress.
 struct Decompressor {
     jpeg_decompress_struct info{};
     JpegErrorManager errors{};
+    jpeg_progress_mgr progress{};
 
     Decompressor()
     {
+        progress.progress_monitor = JpegProgress;
         info.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = JpegErrorExit;
         errors.base.emit_message = JpegEmitMessage;
@@ -106,6 +120,7 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, int factorPerMille, JpegDe
         return false;
 
     jpeg_create_decompress(&d.info);
+    d.info.progress = &d.progress;
     jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)

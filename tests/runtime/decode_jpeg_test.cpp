@@ -158,6 +158,33 @@ TEST(JpegLimits, GiganticDeclaredSizesAreRefused)
     EXPECT_TRUE(DecodePictureScaled(WithDeclaredSize(file, 65000, 65000), 100).isNull());
 }
 
+TEST(JpegLimits, EndlessProgressiveScansAreRefused)
+{
+    const ByteArray file = MakeJpeg(NoisyPhoto(64, 48), {.progressive = true});
+    ASSERT_FALSE(Decode(file).isNull());
+    // Repeat the last scan (marker to end of entropy data) hundreds of times:
+    // each repeat costs a pass over the picture and gains nothing.
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA)
+            lastScan = i;
+    ASSERT_GT(lastScan, 0u);
+    ByteArray hostile(file.begin(), file.end() - 2);
+    const ByteArray scan(file.begin() + static_cast<std::ptrdiff_t>(lastScan), file.end() - 2);
+    for (int i = 0; i < 600; ++i)
+        hostile.insert(hostile.end(), scan.begin(), scan.end());
+    hostile.push_back(0xFF);
+    hostile.push_back(0xD9);
+    EXPECT_TRUE(Decode(hostile).isNull());
+    // A few repeats are still a picture (libjpeg only warns about them).
+    ByteArray fewRepeats(file.begin(), file.end() - 2);
+    for (int i = 0; i < 3; ++i)
+        fewRepeats.insert(fewRepeats.end(), scan.begin(), scan.end());
+    fewRepeats.push_back(0xFF);
+    fewRepeats.push_back(0xD9);
+    EXPECT_FALSE(Decode(fewRepeats).isNull());
+}
+
 TEST(PictureSizeLimit, AllowsUpToThirtyThousandASideAndQuarterGigapixel)
 {
     EXPECT_TRUE(PictureSizeAllowed(30000, 8000));
