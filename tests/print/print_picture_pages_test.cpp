@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -320,6 +321,8 @@ struct GridCase {
     int pages;
 };
 
+void PrintTo(const GridCase& c, std::ostream* os) { *os << c.name; }
+
 class PrintGridTest : public PrintPicturePagesTest,
                       public ::testing::WithParamInterface<GridCase> {};
 
@@ -382,6 +385,8 @@ struct FitCase {
     int mode;
     float ratio;
 };
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
 
 class FitModePrintTest : public PrintPicturePagesTest,
                          public ::testing::WithParamInterface<FitCase> {};

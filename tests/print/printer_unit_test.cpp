@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 namespace quillet {
@@ -138,6 +139,8 @@ struct PageSequenceCase {
     std::function<void(PrinterUnit&)> steps;
     int pages;
 };
+
+void PrintTo(const PageSequenceCase& c, std::ostream* os) { *os << c.name; }
 
 class LazyPagesTest : public PrinterUnitPdfTest,
                       public ::testing::WithParamInterface<PageSequenceCase> {};
