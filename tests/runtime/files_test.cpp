@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <set>
 
@@ -85,6 +87,25 @@ TEST_F(FilesTest, WriteFailsQuietly)
     EXPECT_FALSE(WriteFile(Path("sub/"), {ToByteArray("x")}));
     EXPECT_FALSE(WriteFile("", {ToByteArray("x")}));
     EXPECT_EQ(Entries(), std::set<std::string>{"sub"});
+}
+
+TEST_F(FilesTest, FailedWriteKeepsTheOldFileWhole)
+{
+    MakeFile("page.bmp", "old page");
+    // A file size limit makes the write fail half-way, as a full disk would.
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteFile(Path("page.bmp"), {BlankBytes(100000)});
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(BytesToText(ReadFile(Path("page.bmp"))), "old page");
+    EXPECT_EQ(Entries(), std::set<std::string>{"page.bmp"});
 }
 
 TEST_F(FilesTest, NewFilesFollowTheUmaskAndOldFilesKeepTheirMode)
