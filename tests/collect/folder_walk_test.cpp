@@ -284,6 +284,22 @@ TEST(FolderWalk, StopRequestedBeforeStartFindsNothing)
     EXPECT_EQ(calls, 0);
 }
 
+TEST(FolderWalk, VeryDeepTreeIsWalkedToTheBottom)
+{
+    TempTree tree;
+    // One level at a time: create_directories gives up on such a path.
+    std::string deep = "d";
+    std::filesystem::create_directory(tree.Path(deep));
+    for (int level = 0; level < 1000; ++level) {
+        deep += "/d";
+        std::filesystem::create_directory(tree.Path(deep));
+    }
+    tree.File(deep + "/bottom.jpg");
+    const auto found = WalkChosen(tree.Path("d"), true);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].path, tree.Path(deep + "/bottom.jpg"));
+}
+
 TEST(FolderWalk, MissingFolderFindsNothing)
 {
     TempTree tree;
