@@ -5,6 +5,7 @@
 #include "temp_tree.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
@@ -177,13 +178,22 @@ TEST_F(FolderSearchTest, SearchIsMarkedUnfinishedWhileItRuns)
     disk.File("s/a/x.jpg");
     disk.File("s/b/y.jpg");
     std::vector<bool> finishedWhileRunning;
-    onStatus = [&](const QString&) { finishedWhileRunning.push_back(App().SearchFinished); };
+    std::vector<bool> waitCursorWhileRunning;
+    onStatus = [&](const QString&) {
+        finishedWhileRunning.push_back(App().SearchFinished);
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        waitCursorWhileRunning.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+    };
     Search(disk.Path("s"), true);
     ASSERT_GE(finishedWhileRunning.size(), 3u);
     finishedWhileRunning.pop_back();  // the completion text
+    waitCursorWhileRunning.pop_back();
     for (bool finished : finishedWhileRunning)
         EXPECT_FALSE(finished);
+    for (bool waiting : waitCursorWhileRunning)
+        EXPECT_TRUE(waiting);
     EXPECT_TRUE(App().SearchFinished);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(FolderSearchTest, SecondClickDuringASearchIsIgnored)
