@@ -6,6 +6,9 @@
 #
 #   scripts/fuzz.sh [seconds per target (default 60)] [build dir (default build-fuzz)]
 #
+# The seeds come from test_runtime of the normal build (QUILLET_SEED_TESTS
+# names another one); it is built there first if missing.
+#
 # Crashes are written as crash-* files into $dir/findings/<target>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,16 +18,22 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer"
 
 if [ ! -f "$dir/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUILLET_BUILD_FUZZ=ON -DQUILLET_BUILD_BENCH=OFF \
+    -DQUILLET_BUILD_FUZZ=ON -DQUILLET_BUILD_BENCH=OFF -DQUILLET_BUILD_TESTS=OFF \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 fi
 targets=(decode_jpeg decode_png decode_gif decode_bmp decode_any)
-cmake --build "$dir" --target test_runtime "${targets[@]/#/fuzz_}"
+cmake --build "$dir" --target "${targets[@]/#/fuzz_}"
 
+seed_tests=${QUILLET_SEED_TESTS:-build/tests/test_runtime}
+if [ ! -x "$seed_tests" ]; then
+  scripts/setup-deps.sh
+  [ -f build/build.ninja ] || cmake -S . -B build -G Ninja >/dev/null
+  cmake --build build --target test_runtime
+  seed_tests=build/tests/test_runtime
+fi
 seeds="$dir/seeds"
 rm -rf "$seeds"
-QT_QPA_PLATFORM=offscreen QUILLET_FUZZ_SEED_DIR="$PWD/$seeds" ASAN_OPTIONS=detect_leaks=0 \
-  "$dir/tests/test_runtime" --gtest_filter='DecoderSeeds.*' >/dev/null
+QT_QPA_PLATFORM=offscreen QUILLET_FUZZ_SEED_DIR="$PWD/$seeds" "$seed_tests" --gtest_filter='DecoderSeeds.*' >/dev/null
 
 status=0
 for target in "${targets[@]}"; do
