@@ -1,10 +1,15 @@
 #include "runtime/convert.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace quillet {
@@ -159,16 +164,45 @@ INSTANTIATE_TEST_SUITE_P(Conversions, OutsideTextTest, ::testing::Values(
     OutsideTextCase{"Empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Builds a German locale (decimal comma) into a private folder, so the test
+// does not depend on which locales the machine has installed.
+class DecimalCommaLocale {
+public:
+    DecimalCommaLocale()
+    {
+        const QString target = folder_.path() + "/de_DE.UTF-8";
+        if (QProcess::execute("localedef", {"-i", "de_DE", "-f", "UTF-8", target}) < 0
+            || !QFileInfo::exists(target))
+            return;
+        setenv("LOCPATH", folder_.path().toLocal8Bit().constData(), 1);
+        active_ = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    }
+    ~DecimalCommaLocale()
+    {
+        std::setlocale(LC_NUMERIC, previous_.c_str());
+        unsetenv("LOCPATH");
+    }
+    bool active() const { return active_; }
+
+private:
+    std::string previous_ = std::setlocale(LC_NUMERIC, nullptr);
+    QTemporaryDir folder_;
+    bool active_ = false;
+};
+
 TEST(Conversions, IndependentOfTheUserLocale)
 {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
-    const std::string shown = ToText(0.5);
-    const double read = ToNumber("1.5");
-    std::setlocale(LC_NUMERIC, previous.c_str());
-    EXPECT_EQ(shown, "0.5");
-    EXPECT_DOUBLE_EQ(read, 1.5);
+    const DecimalCommaLocale locale;
+    if (!locale.active())
+        GTEST_SKIP() << "localedef could not build a locale with a decimal comma";
+    char shownByC[16];
+    std::snprintf(shownByC, sizeof shownByC, "%.1f", 0.5);
+    ASSERT_STREQ(shownByC, "0,5") << "the locale does not use a decimal comma";
+
+    EXPECT_EQ(ToText(0.5), "0.5");
+    EXPECT_EQ(ToTextFloat(2.5f), "2.5");
+    EXPECT_DOUBLE_EQ(ToNumber("1.5"), 1.5);
+    EXPECT_DOUBLE_EQ(ToNumber("1,5"), 1.0);
 }
 
 } // namespace
