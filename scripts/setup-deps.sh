@@ -12,6 +12,7 @@ packages=(
   poppler-utils xvfb xauth
   fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
   clang libclang-rt-14-dev
+  locales
 )
 
 missing=()
