@@ -30,7 +30,7 @@ for i in $(seq -w 1 "$count"); do
   f=$cache/IMG_$i.jpg
   [ -s "$f" ] && continue
   convert -seed "$((10#$i))" -size 400x300 plasma: -resize '4000x3000!' \
-    -attenuate 0.4 +noise Gaussian -quality 89 "$f"
+    -attenuate 0.3 +noise Gaussian -quality 90 "$f"
   made=$((made + 1))
 done
 ((made)) && echo "made $made photos in $cache"
