@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <map>
 
 namespace quillet {
