@@ -76,5 +76,15 @@ TEST(DecoderSeeds, UnknownDataIsNotTakenForAPicture)
     EXPECT_TRUE(DecodePictureScaled(ByteArray{}, 500).isNull());
 }
 
+TEST(ScaledDecoding, ASliverOfAPictureKeepsOnePixelRatherThanVanishing)
+{
+    // 3 × 40 at 100 per mille would be 0 × 4: a picture with no width.
+    const QImage sliver = DecodePictureScaled(MakePng(QuadrantPicture(3, 40), PngKind::Rgb8), 100);
+    ASSERT_FALSE(sliver.isNull());
+    EXPECT_EQ(sliver.size(), QSize(1, 4));
+    EXPECT_EQ(ScaledSide(1300, 224), 291);
+    EXPECT_EQ(ScaledSide(9, 100), 1);
+}
+
 } // namespace
 } // namespace quillet
