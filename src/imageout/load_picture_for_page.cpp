@@ -42,24 +42,25 @@ int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level)
     return static_cast<int>(std::trunc(1000.0 / std::sqrt(static_cast<double>(ratio))));
 }
 
-PictureHandle LoadPictureForPage(const std::string& path, int level)
+QImage DecodePictureForPage(const std::string& path, int level)
 {
     if (path.empty())
-        return 0;
+        return {};
     const QString name = QString::fromStdString(path);
     const QFileInfo info(name);
     if (!info.exists() || !info.isFile())
-        return 0;
-    const int factor = ShrinkFactorPerMille(path, info.size(), level);
-    if (factor == 0)
-        return LoadPicture(path);
-
+        return {};
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
+        return {};
     const QByteArray contents = file.readAll();
     const auto* data = reinterpret_cast<const std::uint8_t*>(contents.constData());
-    QImage shrunk = DecodePictureScaled(ByteSpan(data, static_cast<std::size_t>(contents.size())), factor);
+    const ByteSpan bytes(data, static_cast<std::size_t>(contents.size()));
+    const int factor = ShrinkFactorPerMille(path, info.size(), level);
+    if (factor == 0)
+        return DecodePicture(bytes);
+
+    QImage shrunk = DecodePictureScaled(bytes, factor);
     // Pages are opaque paper: transparent parts show white, as they would
     // when rendered on the page's background.
     if (!shrunk.isNull() && shrunk.hasAlphaChannel()) {
@@ -70,7 +71,12 @@ PictureHandle LoadPictureForPage(const std::string& path, int level)
         painter.end();
         shrunk = flat;
     }
-    return AdoptPicture(std::move(shrunk));
+    return shrunk;
+}
+
+PictureHandle LoadPictureForPage(const std::string& path, int level)
+{
+    return AdoptPicture(DecodePictureForPage(path, level));
 }
 
 } // namespace quillet

@@ -4,6 +4,8 @@
 
 #include "runtime/picture.h"
 
+#include <QImage>
+
 #include <string>
 
 namespace quillet {
@@ -25,5 +27,9 @@ int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level)
 // side when that is not 0.  0 when there is no such file or it does not
 // decode.  The caller frees the picture.
 PictureHandle LoadPictureForPage(const std::string& path, int level);
+
+// The same picture as a decoded image, without a handle (a null image for
+// none).  Touches no shared state, so it may run on a worker thread.
+QImage DecodePictureForPage(const std::string& path, int level);
 
 } // namespace quillet

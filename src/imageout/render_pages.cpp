@@ -2,7 +2,7 @@
 
 #include "app/globals.h"
 #include "imageout/encode_image_file.h"
-#include "imageout/load_picture_for_page.h"
+#include "imageout/picture_prefetch.h"
 #include "print/header_footer.h"
 #include "print/progress_window.h"
 #include "runtime/bitmap_object.h"
@@ -201,6 +201,10 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
         canvas.SetFont(captionFont);
     };
 
+    // Decoding runs ahead on worker threads; the loop takes the pictures in
+    // order, so what is drawn, the progress and the cancel stay as they were.
+    PicturePrefetcher pictures(in.paths, settings.imageOptimization);
+
     int index = 0;
     int pageNumber = 0;
     while (index < n) {
@@ -208,7 +212,7 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
         drawLine(true, in.headerTemplate, settings.headerFont, pageNumber);
         for (int row = 0; row < spec.grid.rows && index < n; ++row) {
             for (int column = 0; column < spec.grid.columns && index < n; ++column) {
-                PictureHandle picture = LoadPictureForPage(in.paths[index], settings.imageOptimization);
+                PictureHandle picture = AdoptPicture(pictures.Take(index));
                 PlacePictureInCell(canvas, picture, grid.PictureBox(row, column), ratios[index], mode,
                                    true);
                 if (captionLineHeight > kLayoutTolerance) {

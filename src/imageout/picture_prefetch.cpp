@@ -1,0 +1,94 @@
+#include "imageout/picture_prefetch.h"
+
+#include "imageout/load_picture_for_page.h"
+
+#include <algorithm>
+
+namespace quillet {
+namespace {
+
+// A picture is never claimed further ahead than this, whatever its size.
+constexpr int kMostAhead = 16;
+
+} // namespace
+
+int PicturePrefetcher::DefaultWorkers()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 4u));
+}
+
+PicturePrefetcher::PicturePrefetcher(std::vector<std::string> paths, int level, int workers,
+                                     std::size_t byteBudget)
+    : paths_(std::move(paths)), level_(level), byteBudget_(byteBudget)
+{
+    const int count = std::min<int>(std::max(workers, 1), static_cast<int>(paths_.size()));
+    for (int i = 0; i < count; ++i)
+        workers_.emplace_back([this] { Work(); });
+}
+
+PicturePrefetcher::~PicturePrefetcher()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+}
+
+bool PicturePrefetcher::MayClaim() const
+{
+    if (nextToClaim_ >= static_cast<int>(paths_.size()))
+        return false;
+    // The picture the loop waits for (or will take next) is always decoded;
+    // beyond it, only while the held pictures stay within the budget.
+    if (nextToClaim_ == nextToTake_)
+        return true;
+    return nextToClaim_ < nextToTake_ + kMostAhead && heldBytes_ < byteBudget_;
+}
+
+void PicturePrefetcher::Work()
+{
+    std::unique_lock lock(mutex_);
+    while (true) {
+        changed_.wait(lock, [this] {
+            return stopping_ || MayClaim() || nextToClaim_ >= static_cast<int>(paths_.size());
+        });
+        if (stopping_ || nextToClaim_ >= static_cast<int>(paths_.size()))
+            return;
+        const int index = nextToClaim_++;
+        lock.unlock();
+        QImage picture = DecodePictureForPage(paths_[index], level_);
+        lock.lock();
+        heldBytes_ += static_cast<std::size_t>(picture.sizeInBytes());
+        decoded_.emplace(index, std::move(picture));
+        changed_.notify_all();
+    }
+}
+
+QImage PicturePrefetcher::Take(int index)
+{
+    std::unique_lock lock(mutex_);
+    if (index < nextToTake_ || index >= static_cast<int>(paths_.size()))
+        return {};
+    // Pictures skipped over are dropped, so that their slots free the budget.
+    nextToTake_ = index;
+    for (auto it = decoded_.begin(); it != decoded_.end() && it->first < index;) {
+        heldBytes_ -= static_cast<std::size_t>(it->second.sizeInBytes());
+        it = decoded_.erase(it);
+    }
+    if (nextToClaim_ < index)
+        nextToClaim_ = index;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return decoded_.count(index) != 0; });
+    QImage picture = std::move(decoded_[index]);
+    decoded_.erase(index);
+    heldBytes_ -= static_cast<std::size_t>(picture.sizeInBytes());
+    nextToTake_ = index + 1;
+    changed_.notify_all();
+    return picture;
+}
+
+} // namespace quillet

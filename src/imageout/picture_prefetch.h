@@ -1,0 +1,55 @@
+#pragma once
+// Decodes the pictures of a job ahead of the page loop on worker threads, so
+// that drawing and writing one page overlaps with decoding the next pictures.
+// The page loop still takes the pictures one by one, in order, and sees
+// exactly what LoadPictureForPage would have given it.
+
+#include <QImage>
+
+#include <condition_variable>
+#include <cstddef>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quillet {
+
+class PicturePrefetcher {
+public:
+    // level is the optimisation level of LoadPictureForPage.  Decoded
+    // pictures waiting to be taken are held to about byteBudget (at least
+    // the one the loop waits for is always decoded).
+    PicturePrefetcher(std::vector<std::string> paths, int level, int workers = DefaultWorkers(),
+                      std::size_t byteBudget = std::size_t(96) << 20);
+    // Stops the workers; a decode under way is finished and dropped.
+    ~PicturePrefetcher();
+    PicturePrefetcher(const PicturePrefetcher&) = delete;
+    PicturePrefetcher& operator=(const PicturePrefetcher&) = delete;
+
+    // The picture at index (a null image when there is none), waiting for
+    // it if needed.  Indexes are taken in increasing order, each once.
+    QImage Take(int index);
+
+    static int DefaultWorkers();
+
+private:
+    void Work();
+    bool MayClaim() const;
+
+    const std::vector<std::string> paths_;
+    const int level_;
+    const std::size_t byteBudget_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int nextToClaim_ = 0;
+    int nextToTake_ = 0;
+    std::size_t heldBytes_ = 0;
+    std::map<int, QImage> decoded_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace quillet
