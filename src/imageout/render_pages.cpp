@@ -171,22 +171,22 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
     if (static_cast<int>(captions.size()) < n)
         captions.resize(n);
 
-    PageGridSpec spec;
-    spec.pageWidth = paperWidth;
-    spec.pageHeight = paperHeight;
-    spec.marginTop = in.marginTop;
-    spec.marginBottom = in.marginBottom;
-    spec.marginLeft = in.marginLeft;
-    spec.marginRight = in.marginRight;
-    spec.grid = NormaliseGrid(in.rows, in.columns);
-    spec.rowGap = in.rowGap;
-    spec.columnGap = in.columnGap;
-    spec.captionLineHeight = captionLineHeight;
-    spec.captionGap = captionGap;
-    spec.precision = CellPrecision::SinglePrecision;
-    spec.origin = CellOrigin::PageCorner;
-    const PageGrid grid(spec);
-    const int pageCount = PageCount(n, spec.grid);
+    PageGridSpec layout;
+    layout.pageWidth = paperWidth;
+    layout.pageHeight = paperHeight;
+    layout.marginTop = in.marginTop;
+    layout.marginBottom = in.marginBottom;
+    layout.marginLeft = in.marginLeft;
+    layout.marginRight = in.marginRight;
+    layout.grid = NormaliseGrid(in.rows, in.columns);
+    layout.rowGap = in.rowGap;
+    layout.columnGap = in.columnGap;
+    layout.captionLineHeight = captionLineHeight;
+    layout.captionGap = captionGap;
+    layout.precision = CellPrecision::SinglePrecision;
+    layout.origin = CellOrigin::PageCorner;
+    const PageGrid grid(layout);
+    const int pageCount = PageCount(n, layout.grid);
 
     auto drawLine = [&](bool isHeader, const std::string& pageTemplate, const FontSpec& font,
                         int pageNumber) {
@@ -210,8 +210,8 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
     while (index < n) {
         ++pageNumber;
         drawLine(true, in.headerTemplate, settings.headerFont, pageNumber);
-        for (int row = 0; row < spec.grid.rows && index < n; ++row) {
-            for (int column = 0; column < spec.grid.columns && index < n; ++column) {
+        for (int row = 0; row < layout.grid.rows && index < n; ++row) {
+            for (int column = 0; column < layout.grid.columns && index < n; ++column) {
                 PictureHandle picture = AdoptPicture(pictures.Take(index));
                 PlacePictureInCell(canvas, picture, grid.PictureBox(row, column), ratios[index], mode,
                                    true);

@@ -45,9 +45,9 @@ int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)
     return *captionGap;
 }
 
-PageGrid::PageGrid(const PageGridSpec& spec) : spec_(spec)
+PageGrid::PageGrid(const PageGridSpec& layout) : spec_(layout)
 {
-    spec_.grid = NormaliseGrid(spec.grid.rows, spec.grid.columns);
+    spec_.grid = NormaliseGrid(layout.grid.rows, layout.grid.columns);
     printableWidth_ = TruncateLength(double(spec_.pageWidth) - spec_.marginLeft - spec_.marginRight);
     printableHeight_ = TruncateLength(double(spec_.pageHeight) - spec_.marginTop - spec_.marginBottom);
 

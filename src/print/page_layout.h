@@ -79,7 +79,7 @@ struct PageGridSpec {
 
 class PageGrid {
 public:
-    explicit PageGrid(const PageGridSpec& spec);
+    explicit PageGrid(const PageGridSpec& layout);
 
     int PrintableWidth() const { return printableWidth_; }
     int PrintableHeight() const { return printableHeight_; }

@@ -32,18 +32,18 @@ JobLayout LayOutJob(const PrintPicturePagesInput& input, PrinterUnit& printer)
 {
     const std::size_t n = input.paths.size();
     const bool pageGiven = input.pageWidth.has_value() && input.pageHeight.has_value();
-    PageGridSpec spec;
-    spec.pageWidth = pageGiven ? *input.pageWidth : kDefaultPageWidth;
-    spec.pageHeight = pageGiven ? *input.pageHeight : kDefaultPageHeight;
-    spec.marginTop = printer.MarginTop();
-    spec.marginBottom = printer.MarginBottom();
-    spec.marginLeft = printer.MarginLeft();
-    spec.marginRight = printer.MarginRight();
-    spec.grid = NormaliseGrid(input.rows, input.columns);
-    spec.rowGap = input.rowGap;
-    spec.columnGap = input.columnGap;
-    spec.precision = CellPrecision::WholeUnits;
-    spec.origin = CellOrigin::MarginCorner;
+    PageGridSpec gridLayout;
+    gridLayout.pageWidth = pageGiven ? *input.pageWidth : kDefaultPageWidth;
+    gridLayout.pageHeight = pageGiven ? *input.pageHeight : kDefaultPageHeight;
+    gridLayout.marginTop = printer.MarginTop();
+    gridLayout.marginBottom = printer.MarginBottom();
+    gridLayout.marginLeft = printer.MarginLeft();
+    gridLayout.marginRight = printer.MarginRight();
+    gridLayout.grid = NormaliseGrid(input.rows, input.columns);
+    gridLayout.rowGap = input.rowGap;
+    gridLayout.columnGap = input.columnGap;
+    gridLayout.precision = CellPrecision::WholeUnits;
+    gridLayout.origin = CellOrigin::MarginCorner;
 
     // A short ratio list is not used at all, not even its own entries.
     std::vector<float> ratios = input.aspectRatios;
@@ -58,9 +58,9 @@ JobLayout LayOutJob(const PrintPicturePagesInput& input, PrinterUnit& printer)
         captionLineHeight = 0;  // no caption line is reserved
     captions.resize(n);
 
-    spec.captionLineHeight = captionLineHeight;
-    spec.captionGap = captionGap;
-    PageGrid grid(spec);
+    gridLayout.captionLineHeight = captionLineHeight;
+    gridLayout.captionGap = captionGap;
+    PageGrid grid(gridLayout);
     const int pageCount = PageCount(static_cast<int>(n), grid.Grid());
     return JobLayout{grid, pageCount, grid.PrintableWidth(), grid.PrintableHeight(),
                      captionLineHeight, captionFont, std::move(ratios), std::move(captions)};

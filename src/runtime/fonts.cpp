@@ -23,18 +23,18 @@ void InstallFontSubstitutions()
         QFont::insertSubstitutions(name, FontSubstitutesFor(name));
 }
 
-QFont MakeQFont(const FontSpec& spec)
+QFont MakeQFont(const FontSpec& fontSpec)
 {
     // Starting from the application font keeps its size when the record has
     // none; QFont(family) would pick 12 pt instead.
     QFont font;
-    font.setFamily(QString::fromStdString(spec.name));
-    if (spec.size > 0)
-        font.setPointSize(spec.size);
-    font.setWeight(spec.bold != 0 ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic != 0);
-    font.setUnderline(spec.underline != 0);
-    font.setStrikeOut(spec.strikeout != 0);
+    font.setFamily(QString::fromStdString(fontSpec.name));
+    if (fontSpec.size > 0)
+        font.setPointSize(fontSpec.size);
+    font.setWeight(fontSpec.bold != 0 ? QFont::Bold : QFont::Normal);
+    font.setItalic(fontSpec.italic != 0);
+    font.setUnderline(fontSpec.underline != 0);
+    font.setStrikeOut(fontSpec.strikeout != 0);
     return font;
 }
 

@@ -23,7 +23,7 @@ void InstallFontSubstitutions();
 // The QFont for a settings font: family = name, size in points (left at the
 // default when not positive), weight 700 for bold, italic, underline and
 // strikeout.  The angle is left to whoever draws the text.
-QFont MakeQFont(const FontSpec& spec);
+QFont MakeQFont(const FontSpec& fontSpec);
 
 // The family a font really resolves to after substitution and fallback.
 // Needs a QGuiApplication.

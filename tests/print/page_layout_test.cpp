@@ -106,21 +106,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 PageGridSpec PrinterA4Spec()
 {
-    PageGridSpec spec;
-    spec.pageWidth = 2100;
-    spec.pageHeight = 2970;
-    spec.marginTop = 100;
-    spec.marginBottom = 100;
-    spec.marginLeft = 150;
-    spec.marginRight = 50;
-    spec.grid = {3, 2};
-    spec.rowGap = 30;
-    spec.columnGap = 20;
-    spec.captionLineHeight = 40;
-    spec.captionGap = 10;
-    spec.precision = CellPrecision::WholeUnits;
-    spec.origin = CellOrigin::MarginCorner;
-    return spec;
+    PageGridSpec layout;
+    layout.pageWidth = 2100;
+    layout.pageHeight = 2970;
+    layout.marginTop = 100;
+    layout.marginBottom = 100;
+    layout.marginLeft = 150;
+    layout.marginRight = 50;
+    layout.grid = {3, 2};
+    layout.rowGap = 30;
+    layout.columnGap = 20;
+    layout.captionLineHeight = 40;
+    layout.captionGap = 10;
+    layout.precision = CellPrecision::WholeUnits;
+    layout.origin = CellOrigin::MarginCorner;
+    return layout;
 }
 
 TEST(PageGridTest, PrinterGridUsesWholeCellsFromTheMarginCorner)
@@ -162,17 +162,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 PageGridSpec ThirdsSpec(CellPrecision precision, CellOrigin origin)
 {
-    PageGridSpec spec;
-    spec.pageWidth = 120;
-    spec.pageHeight = 100;
-    spec.marginLeft = 10;
-    spec.marginRight = 10;
-    spec.marginTop = 5;
-    spec.marginBottom = 5;
-    spec.grid = {3, 3};
-    spec.precision = precision;
-    spec.origin = origin;
-    return spec;
+    PageGridSpec layout;
+    layout.pageWidth = 120;
+    layout.pageHeight = 100;
+    layout.marginLeft = 10;
+    layout.marginRight = 10;
+    layout.marginTop = 5;
+    layout.marginBottom = 5;
+    layout.grid = {3, 3};
+    layout.precision = precision;
+    layout.origin = origin;
+    return layout;
 }
 
 TEST(PageGridTest, SinglePrecisionCellsKeepTheirFractions)
@@ -212,13 +212,13 @@ TEST(PageGridTest, PageCornerOriginStartsCellsAtTheMargins)
 
 TEST(PageGridTest, CaptionLineComesOffThePictureAndTheGapMovesTheCaption)
 {
-    PageGridSpec spec = ThirdsSpec(CellPrecision::SinglePrecision, CellOrigin::PageCorner);
-    spec.rowGap = 6;
-    spec.captionLineHeight = 4;
+    PageGridSpec layout = ThirdsSpec(CellPrecision::SinglePrecision, CellOrigin::PageCorner);
+    layout.rowGap = 6;
+    layout.captionLineHeight = 4;
     // Usable height 90, cells (90 - 12) / 3 = 26.
-    const PageGrid noGap(spec);
-    spec.captionGap = 1;
-    const PageGrid withGap(spec);
+    const PageGrid noGap(layout);
+    layout.captionGap = 1;
+    const PageGrid withGap(layout);
     EXPECT_EQ(noGap.PictureBox(1, 0).height, 22);
     EXPECT_EQ(noGap.PictureBox(1, 0).y, 5 + 32);
     EXPECT_EQ(noGap.CaptionTop(1), 5 + 2 * 32 - 6 - 4);
@@ -227,9 +227,9 @@ TEST(PageGridTest, CaptionLineComesOffThePictureAndTheGapMovesTheCaption)
 
 TEST(PageGridTest, ZeroRowsLayOutFiveByFive)
 {
-    PageGridSpec spec = PrinterA4Spec();
-    spec.grid = {0, 2};
-    const PageGrid grid(spec);
+    PageGridSpec layout = PrinterA4Spec();
+    layout.grid = {0, 2};
+    const PageGrid grid(layout);
     EXPECT_EQ(grid.Grid(), (GridSize{5, 5}));
     EXPECT_EQ(grid.CellsPerPage(), 25);
     EXPECT_EQ(grid.CellWidth(), (1900 - 4 * 20) / 5);
@@ -237,9 +237,9 @@ TEST(PageGridTest, ZeroRowsLayOutFiveByFive)
 
 TEST(PageGridTest, GapsLargerThanThePageGiveNegativeCellsWithoutFailing)
 {
-    PageGridSpec spec = PrinterA4Spec();
-    spec.columnGap = 3000;
-    const PageGrid grid(spec);
+    PageGridSpec layout = PrinterA4Spec();
+    layout.columnGap = 3000;
+    const PageGrid grid(layout);
     EXPECT_LT(grid.CellWidth(), 0);
     EXPECT_LT(grid.PictureBox(0, 0).width, 0);
 }

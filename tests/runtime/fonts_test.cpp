@@ -42,12 +42,12 @@ TEST_P(DesignedFont, ResolvesToAnInstalledChineseFace)
 
 TEST_P(DesignedFont, StylesKeepTheSameFace)
 {
-    FontSpec spec;
-    spec.name = GetParam().name;
-    spec.size = 12;
-    spec.bold = 1;
-    spec.italic = 1;
-    const QString resolved = ResolvedFontFamily(MakeQFont(spec));
+    FontSpec fontSpec;
+    fontSpec.name = GetParam().name;
+    fontSpec.size = 12;
+    fontSpec.bold = 1;
+    fontSpec.italic = 1;
+    const QString resolved = ResolvedFontFamily(MakeQFont(fontSpec));
     EXPECT_TRUE(FontSubstitutesFor(Name()).contains(resolved)) << resolved.toStdString();
 }
 
@@ -60,10 +60,10 @@ TEST_P(DesignedFont, PdfOutputKeepsDigitsAndCharacters)
     {
         QPdfWriter writer(pdf);
         QPainter painter(&writer);
-        FontSpec spec;
-        spec.name = GetParam().name;
-        spec.size = 24;
-        painter.setFont(MakeQFont(spec));
+        FontSpec fontSpec;
+        fontSpec.name = GetParam().name;
+        fontSpec.size = 24;
+        painter.setFont(MakeQFont(fontSpec));
         painter.drawText(QPointF(200, 800), text);
     }
     QProcess extract;
@@ -95,9 +95,9 @@ TEST(FontSubstitutions, InstallingTwiceKeepsTheOrder)
 
 constexpr int kDefaultSize = -1; // whatever a default QFont has
 
-struct SpecRow {
+struct FontRow {
     const char* testName;
-    FontSpec spec;
+    FontSpec fontSpec;
     int pointSize;
     int weight;
     bool italic;
@@ -105,15 +105,15 @@ struct SpecRow {
     bool strikeOut;
 };
 
-void PrintTo(const SpecRow& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const FontRow& row, std::ostream* os) { *os << row.testName; }
 
-class FontFromSpec : public ::testing::TestWithParam<SpecRow> {};
+class FontFromSpec : public ::testing::TestWithParam<FontRow> {};
 
 TEST_P(FontFromSpec, CarriesEveryAttribute)
 {
-    const SpecRow& row = GetParam();
-    const QFont font = MakeQFont(row.spec);
-    EXPECT_EQ(font.family(), QString::fromStdString(row.spec.name));
+    const FontRow& row = GetParam();
+    const QFont font = MakeQFont(row.fontSpec);
+    EXPECT_EQ(font.family(), QString::fromStdString(row.fontSpec.name));
     EXPECT_EQ(font.pointSize(), row.pointSize == kDefaultSize ? QFont().pointSize() : row.pointSize);
     EXPECT_EQ(font.weight(), row.weight);
     EXPECT_EQ(font.italic(), row.italic);
@@ -121,30 +121,30 @@ TEST_P(FontFromSpec, CarriesEveryAttribute)
     EXPECT_EQ(font.strikeOut(), row.strikeOut);
 }
 
-FontSpec Spec(int size, int bold, int italic, int underline, int strikeout, const char* name = "宋体")
+FontSpec Font(int size, int bold, int italic, int underline, int strikeout, const char* name = "宋体")
 {
-    FontSpec spec;
-    spec.size = size;
-    spec.bold = bold;
-    spec.italic = italic;
-    spec.underline = underline;
-    spec.strikeout = strikeout;
-    spec.name = name;
-    return spec;
+    FontSpec fontSpec;
+    fontSpec.size = size;
+    fontSpec.bold = bold;
+    fontSpec.italic = italic;
+    fontSpec.underline = underline;
+    fontSpec.strikeout = strikeout;
+    fontSpec.name = name;
+    return fontSpec;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Fonts, FontFromSpec,
     ::testing::Values(
-        SpecRow{"Plain", Spec(9, 0, 0, 0, 0), 9, 400, false, false, false},
-        SpecRow{"Bold", Spec(10, 1, 0, 0, 0), 10, 700, false, false, false},
-        SpecRow{"BoldFlagAnyNonZero", Spec(10, 700, 0, 0, 0), 10, 700, false, false, false},
-        SpecRow{"Italic", Spec(11, 0, 1, 0, 0, "楷体"), 11, 400, true, false, false},
-        SpecRow{"UnderlineStrikeout", Spec(8, 0, 0, 1, 1, "黑体"), 8, 400, false, true, true},
+        FontRow{"Plain", Font(9, 0, 0, 0, 0), 9, 400, false, false, false},
+        FontRow{"Bold", Font(10, 1, 0, 0, 0), 10, 700, false, false, false},
+        FontRow{"BoldFlagAnyNonZero", Font(10, 700, 0, 0, 0), 10, 700, false, false, false},
+        FontRow{"Italic", Font(11, 0, 1, 0, 0, "楷体"), 11, 400, true, false, false},
+        FontRow{"UnderlineStrikeout", Font(8, 0, 0, 1, 1, "黑体"), 8, 400, false, true, true},
         // A size of zero (a record never confirmed) keeps the default size
         // rather than asking Qt for an impossible one.
-        SpecRow{"ZeroSizeKeepsDefault", Spec(0, 0, 0, 0, 0), kDefaultSize, 400, false, false, false}),
-    [](const ::testing::TestParamInfo<SpecRow>& info) { return std::string(info.param.testName); });
+        FontRow{"ZeroSizeKeepsDefault", Font(0, 0, 0, 0, 0), kDefaultSize, 400, false, false, false}),
+    [](const ::testing::TestParamInfo<FontRow>& info) { return std::string(info.param.testName); });
 
 } // namespace
 } // namespace quillet

@@ -140,53 +140,53 @@ struct BmpSpec {
     ByteArray pixels;
 };
 
-ByteArray AssembleBmp(const QImage& image, const BmpSpec& spec)
+ByteArray AssembleBmp(const QImage& image, const BmpSpec& plan)
 {
-    const std::size_t entry = spec.headerSize == 12 ? 3 : 4;
-    const std::size_t masksAfter = spec.headerSize == 40 ? spec.masks.size() * 4 : 0;
-    const std::size_t offset = 14 + spec.headerSize + masksAfter + spec.palette.size() * entry;
+    const std::size_t entry = plan.headerSize == 12 ? 3 : 4;
+    const std::size_t masksAfter = plan.headerSize == 40 ? plan.masks.size() * 4 : 0;
+    const std::size_t offset = 14 + plan.headerSize + masksAfter + plan.palette.size() * entry;
     ByteArray out;
     out.push_back('B');
     out.push_back('M');
-    Put32(out, static_cast<std::uint32_t>(offset + spec.pixels.size()));
+    Put32(out, static_cast<std::uint32_t>(offset + plan.pixels.size()));
     Put32(out, 0);
     Put32(out, static_cast<std::uint32_t>(offset));
-    Put32(out, spec.headerSize);
-    if (spec.headerSize == 12) {
+    Put32(out, plan.headerSize);
+    if (plan.headerSize == 12) {
         Put16(out, static_cast<unsigned>(image.width()));
-        Put16(out, static_cast<unsigned>(spec.height));
+        Put16(out, static_cast<unsigned>(plan.height));
         Put16(out, 1);
-        Put16(out, static_cast<unsigned>(spec.bitsPerPixel));
+        Put16(out, static_cast<unsigned>(plan.bitsPerPixel));
     } else {
         Put32(out, static_cast<std::uint32_t>(image.width()));
-        Put32(out, static_cast<std::uint32_t>(spec.height));
+        Put32(out, static_cast<std::uint32_t>(plan.height));
         Put16(out, 1);
-        Put16(out, static_cast<unsigned>(spec.bitsPerPixel));
-        Put32(out, spec.compression);
-        Put32(out, static_cast<std::uint32_t>(spec.pixels.size()));
+        Put16(out, static_cast<unsigned>(plan.bitsPerPixel));
+        Put32(out, plan.compression);
+        Put32(out, static_cast<std::uint32_t>(plan.pixels.size()));
         Put32(out, 2835);
         Put32(out, 2835);
-        Put32(out, static_cast<std::uint32_t>(spec.palette.size()));
+        Put32(out, static_cast<std::uint32_t>(plan.palette.size()));
         Put32(out, 0);
-        if (spec.headerSize == 40) {
-            for (std::uint32_t m : spec.masks)
+        if (plan.headerSize == 40) {
+            for (std::uint32_t m : plan.masks)
                 Put32(out, m);
         } else {
-            std::vector<std::uint32_t> masks = spec.masks;
+            std::vector<std::uint32_t> masks = plan.masks;
             masks.resize(4, 0);
             for (std::uint32_t m : masks)
                 Put32(out, m);
-            out.resize(14 + spec.headerSize, 0); // colour space fields: zero
+            out.resize(14 + plan.headerSize, 0); // colour space fields: zero
         }
     }
-    for (QRgb c : spec.palette) {
+    for (QRgb c : plan.palette) {
         out.push_back(static_cast<std::uint8_t>(qBlue(c)));
         out.push_back(static_cast<std::uint8_t>(qGreen(c)));
         out.push_back(static_cast<std::uint8_t>(qRed(c)));
         if (entry == 4)
             out.push_back(0);
     }
-    out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+    out.insert(out.end(), plan.pixels.begin(), plan.pixels.end());
     return out;
 }
 
@@ -459,13 +459,13 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
 {
     const bool alpha = kind == BmpKind::BitFieldsArgb32;
     const QImage image = source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    BmpSpec spec;
-    spec.height = image.height();
+    BmpSpec plan;
+    plan.height = image.height();
     auto paletteRows = [&](int depth, std::size_t maxColours) {
         const Indexed indexed = IndexColours(image, maxColours);
-        spec.palette = indexed.palette;
-        spec.bitsPerPixel = depth;
-        spec.pixels = PackRows(image, false, [&](int y, ByteArray& row) {
+        plan.palette = indexed.palette;
+        plan.bitsPerPixel = depth;
+        plan.pixels = PackRows(image, false, [&](int y, ByteArray& row) {
             row.assign(static_cast<std::size_t>((image.width() * depth + 7) / 8), 0);
             for (int x = 0; x < image.width(); ++x) {
                 const int bit = x * depth;
@@ -475,8 +475,8 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
         });
     };
     auto rgb24 = [&](bool topDown) {
-        spec.bitsPerPixel = 24;
-        spec.pixels = PackRows(image, topDown, [&](int y, ByteArray& row) {
+        plan.bitsPerPixel = 24;
+        plan.pixels = PackRows(image, topDown, [&](int y, ByteArray& row) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb c = At(image, x, y);
                 row.insert(row.end(), {static_cast<std::uint8_t>(qBlue(c)), static_cast<std::uint8_t>(qGreen(c)),
@@ -485,8 +485,8 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
         });
     };
     auto packed = [&](int depth, auto encode) {
-        spec.bitsPerPixel = depth;
-        spec.pixels = PackRows(image, false, [&](int y, ByteArray& row) {
+        plan.bitsPerPixel = depth;
+        plan.pixels = PackRows(image, false, [&](int y, ByteArray& row) {
             for (int x = 0; x < image.width(); ++x) {
                 const std::uint32_t v = encode(At(image, x, y));
                 for (int i = 0; i < depth / 8; ++i)
@@ -502,10 +502,10 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
     case BmpKind::Rle8: {
         const bool four = kind == BmpKind::Rle4;
         const Indexed indexed = IndexColours(image, four ? 16 : 256);
-        spec.palette = indexed.palette;
-        spec.bitsPerPixel = four ? 4 : 8;
-        spec.compression = four ? 2 : 1;
-        spec.pixels = RunLengthRows(image, indexed, four);
+        plan.palette = indexed.palette;
+        plan.bitsPerPixel = four ? 4 : 8;
+        plan.compression = four ? 2 : 1;
+        plan.pixels = RunLengthRows(image, indexed, four);
         break;
     }
     case BmpKind::Rgb555:
@@ -514,8 +514,8 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
         });
         break;
     case BmpKind::BitFields565:
-        spec.compression = 3;
-        spec.masks = {0xF800, 0x07E0, 0x001F};
+        plan.compression = 3;
+        plan.masks = {0xF800, 0x07E0, 0x001F};
         packed(16, [](QRgb c) {
             return static_cast<std::uint32_t>((qRed(c) >> 3) << 11 | (qGreen(c) >> 2) << 5 | (qBlue(c) >> 3));
         });
@@ -526,25 +526,25 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
         packed(32, [](QRgb c) { return static_cast<std::uint32_t>(c & 0x00FFFFFFu); });
         break;
     case BmpKind::BitFieldsArgb32:
-        spec.headerSize = 124;
-        spec.compression = 3;
-        spec.masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
+        plan.headerSize = 124;
+        plan.compression = 3;
+        plan.masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
         packed(32, [](QRgb c) { return static_cast<std::uint32_t>(c); });
         break;
     case BmpKind::TopDown24:
-        spec.height = -image.height();
+        plan.height = -image.height();
         rgb24(true);
         break;
     case BmpKind::CoreHeader24:
-        spec.headerSize = 12;
+        plan.headerSize = 12;
         rgb24(false);
         break;
     case BmpKind::V5Header24:
-        spec.headerSize = 124;
+        plan.headerSize = 124;
         rgb24(false);
         break;
     }
-    return AssembleBmp(image, spec);
+    return AssembleBmp(image, plan);
 }
 
 ByteArray PaddedTo(ByteArray bytes, std::size_t size)
