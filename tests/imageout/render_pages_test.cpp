@@ -425,3 +425,40 @@ TEST_F(RenderPagesTest, ProgressWindowShowsTheJobAndItsCancelStopsAfterThePage)
 
 } // namespace
 } // namespace quillet
+
+namespace quillet {
+namespace {
+
+// Natural size on the page is one picture pixel per 0.1 mm; in the live
+// preview's miniature (1 mm units) it is pixels / 11.8, cut toward zero.
+TEST(PlacePictureInCell, NaturalSizeInPageOrMiniatureUnitsAndThePictureIsReleased)
+{
+    for (bool pixelUnits : {true, false}) {
+        Canvas canvas(300, 300);
+        canvas.Clear();
+        QImage image(118, 236, QImage::Format_RGB32);
+        image.fill(0xFF0000FFu);
+        const int before = HeldPictureCount();
+        PictureHandle picture = AdoptPicture(image);
+        PlacePictureInCell(canvas, picture, Rect{10, 10, 50, 50}, 0.0f, 4, pixelUnits);
+        EXPECT_EQ(HeldPictureCount(), before) << "released after drawing";
+        const QImage& drawn = canvas.Image();
+        const int width = pixelUnits ? 118 : 10;
+        const int height = pixelUnits ? 236 : 20;
+        EXPECT_EQ(drawn.pixel(10 + width - 1, 10 + height - 1), 0xFF0000FFu) << pixelUnits;
+        EXPECT_EQ(drawn.pixel(10 + width, 10), 0xFFFFFFFFu) << pixelUnits;
+        EXPECT_EQ(drawn.pixel(10, 10 + height), 0xFFFFFFFFu) << pixelUnits;
+    }
+}
+
+TEST(PlacePictureInCell, NoPictureDrawsNothing)
+{
+    Canvas canvas(100, 100);
+    canvas.Clear();
+    const QImage before = canvas.Image();
+    PlacePictureInCell(canvas, 0, Rect{0, 0, 100, 100}, 0.0f, 1, true);
+    EXPECT_EQ(canvas.Image(), before);
+}
+
+} // namespace
+} // namespace quillet
