@@ -1,7 +1,7 @@
 #include "print/print_picture_pages.h"
 
 #include "app/globals.h"
-#include "imageout/load_picture_for_page.h"
+#include "imageout/picture_prefetch.h"
 #include "print/header_footer.h"
 #include "print/page_layout.h"
 #include "print/progress_window.h"
@@ -88,6 +88,9 @@ void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settin
     const JobLayout layout = LayOutJob(input, printer);
     const GridSize grid = layout.grid.Grid();
     window.SetProgressRange(0, n);
+    // Pictures decode ahead on worker threads while the page is drawn; the
+    // loop still takes them one by one, in order.
+    PicturePrefetcher pictures(input.paths, settings.imageOptimization);
 
     int next = 0;
     int pageNumber = 0;
@@ -100,8 +103,7 @@ void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settin
                 // The printer has taken the picture's pixels once it is
                 // drawn, so it is released at once: a long job holds one
                 // picture at a time, whatever its optimisation level.
-                const PictureHandle picture =
-                    LoadPictureForPage(input.paths[next], settings.imageOptimization);
+                const PictureHandle picture = AdoptPicture(pictures.Take(next));
                 const Rect box = layout.grid.PictureBox(row, column);
                 PlacePicture(printer, picture, box.x, box.y, box.width, box.height,
                              layout.aspectRatios[next], input.fitMode);
