@@ -69,12 +69,12 @@ measure() { # label, command...: wall seconds and peak resident set in MB
 }
 
 # A4 at 0.1 mm per pixel is 2100 x 2970.  montage's page is its tiles:
-# 5 x (410 + 2 x 5) = 2100 wide, 5 x (556 + 2 x 5 + a 28-pixel label (7 pt at 300 dpi)) = 2970
+# 5 x (410 + 2 x 5) = 2100 wide, 5 x (543 + 2 x 5 + a 41-pixel label (7 pt at 300 dpi)) = 2970
 # high, and jpeg:size lets it decode each photo at about twice its tile.
 mkdir -p "$work/montage"
 q=$(measure quillet "$quillet" render --out "$work/quillet" --rows 5 --columns 5 --format jpg "${photos[@]}")
-m=$(measure montage montage -define jpeg:size=820x1112 -label '%t' -pointsize 7 \
-      -tile 5x5 -geometry 410x556+5+5 -quality 75 -density 300 \
+m=$(measure montage montage -define jpeg:size=820x1086 -label '%t' -pointsize 7 \
+      -tile 5x5 -geometry 410x543+5+5 -quality 75 -density 300 \
       "${photos[@]}" "$work/montage/page-%d.jpg")
 read -r _ qs qm <<<"$q"
 read -r _ ms mm <<<"$m"
