@@ -22,7 +22,7 @@ public:
     // pictures waiting to be taken are held to about byteBudget (at least
     // the one the loop waits for is always decoded).
     PicturePrefetcher(std::vector<std::string> paths, int level, int workers = DefaultWorkers(),
-                      std::size_t byteBudget = std::size_t(96) << 20);
+                      std::size_t byteBudget = std::size_t(48) << 20);
     // Stops the workers; a decode under way is finished and dropped.
     ~PicturePrefetcher();
     PicturePrefetcher(const PicturePrefetcher&) = delete;
