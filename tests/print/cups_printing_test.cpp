@@ -114,16 +114,7 @@ protected:
         ResetGlobals();
         ClearDefaultPrinterChoice();
         PrintSettings& s = App().printSettings;
-        s.paperWidth = 2100;
-        s.paperHeight = 2970;
-        s.copies = 1;
-        s.marginTop = 150;
-        s.marginBottom = 150;
-        s.marginLeft = 100;
-        s.marginRight = 100;
-        s.captionFont = testing::Font(9);
-        s.headerFont = testing::Font(10, "黑体");
-        s.footerFont = testing::Font(10, "黑体");
+        testing::UseAlbumTestSettings(s);
         s.headerAlign = 0;
         s.footerAlign = 2;
         SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));

@@ -43,17 +43,7 @@ protected:
         ResetGlobals();
         PrintSettings& s = App().printSettings;
         s.printerName = "";
-        s.paperWidth = 2100;
-        s.paperHeight = 2970;
-        s.orientation = 0;
-        s.copies = 1;
-        s.marginTop = 150;
-        s.marginBottom = 150;
-        s.marginLeft = 100;
-        s.marginRight = 100;
-        s.captionFont = testing::Font(9);
-        s.headerFont = testing::Font(10, "黑体");
-        s.footerFont = testing::Font(10, "黑体");
+        testing::UseAlbumTestSettings(s);
         s.headerAlign = 1;
         s.footerAlign = 1;
         s.imageOptimization = 0;

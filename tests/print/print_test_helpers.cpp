@@ -68,4 +68,19 @@ ScopedPdfDestination::~ScopedPdfDestination()
     SetPdfFileDestination("");
 }
 
+void UseAlbumTestSettings(PrintSettings& s)
+{
+    s.paperWidth = 2100;
+    s.paperHeight = 2970;
+    s.orientation = 0;
+    s.copies = 1;
+    s.marginTop = 150;
+    s.marginBottom = 150;
+    s.marginLeft = 100;
+    s.marginRight = 100;
+    s.captionFont = Font(9);
+    s.headerFont = Font(10, "黑体");
+    s.footerFont = Font(10, "黑体");
+}
+
 } // namespace quillet::testing

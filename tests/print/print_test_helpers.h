@@ -16,6 +16,11 @@ namespace quillet::testing {
 
 FontSpec Font(int points, std::string name = "宋体");
 
+// The settings the album tests print with: A4 portrait, one copy, margins
+// 15 mm top and bottom and 10 mm left and right, 9 pt captions and 10 pt
+// "黑体" header and footer.  Alignments are left for each test to choose.
+void UseAlbumTestSettings(PrintSettings& s);
+
 // A picture handle that is freed with the scope.
 class ScopedPicture {
 public:
