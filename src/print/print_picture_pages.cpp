@@ -88,9 +88,10 @@ void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settin
     const JobLayout layout = LayOutJob(input, printer);
     const GridSize grid = layout.grid.Grid();
     window.SetProgressRange(0, n);
-    // Pictures decode ahead on worker threads while the page is drawn; the
-    // loop still takes them one by one, in order.
-    PicturePrefetcher pictures(input.paths, settings.imageOptimization);
+    // The next picture decodes on a worker while this one is drawn; the loop
+    // still takes them one by one, in order.  One ahead is enough to keep the
+    // printer busy and holds at most two pictures, even at full size.
+    PicturePrefetcher pictures(input.paths, settings.imageOptimization, 1, 0);
 
     int next = 0;
     int pageNumber = 0;
