@@ -23,11 +23,21 @@ PicturePrefetcher::PicturePrefetcher(std::vector<std::string> paths, int level, 
     : paths_(std::move(paths)), level_(level), byteBudget_(byteBudget)
 {
     const int count = std::min<int>(std::max(workers, 1), static_cast<int>(paths_.size()));
-    for (int i = 0; i < count; ++i)
-        workers_.emplace_back([this] { Work(); });
+    try {
+        for (int i = 0; i < count; ++i)
+            workers_.emplace_back([this] { Work(); });
+    } catch (...) {
+        Stop();
+        throw;
+    }
 }
 
 PicturePrefetcher::~PicturePrefetcher()
+{
+    Stop();
+}
+
+void PicturePrefetcher::Stop()
 {
     {
         std::lock_guard lock(mutex_);
@@ -35,7 +45,8 @@ PicturePrefetcher::~PicturePrefetcher()
     }
     changed_.notify_all();
     for (std::thread& worker : workers_)
-        worker.join();
+        if (worker.joinable())
+            worker.join();
 }
 
 bool PicturePrefetcher::MayClaim() const
@@ -46,7 +57,8 @@ bool PicturePrefetcher::MayClaim() const
     // beyond it, only while the held pictures stay within the budget.
     if (nextToClaim_ == nextToTake_)
         return true;
-    return nextToClaim_ < nextToTake_ + kMostAhead && heldBytes_ < byteBudget_;
+    const std::size_t expected = heldBytes_ + static_cast<std::size_t>(inFlight_) * lastDecodedBytes_;
+    return nextToClaim_ < nextToTake_ + kMostAhead && expected < byteBudget_;
 }
 
 void PicturePrefetcher::Work()
@@ -59,11 +71,24 @@ void PicturePrefetcher::Work()
         if (stopping_ || nextToClaim_ >= static_cast<int>(paths_.size()))
             return;
         const int index = nextToClaim_++;
+        ++inFlight_;
         lock.unlock();
-        QImage picture = DecodePictureForPage(paths_[index], level_);
+        QImage picture;
+        try {
+            picture = DecodePictureForPage(paths_[index], level_);
+        } catch (...) {
+            picture = QImage(); // out of memory: this cell stays empty
+        }
         lock.lock();
-        heldBytes_ += static_cast<std::size_t>(picture.sizeInBytes());
-        decoded_.emplace(index, std::move(picture));
+        --inFlight_;
+        const auto bytes = static_cast<std::size_t>(picture.sizeInBytes());
+        if (!picture.isNull())
+            lastDecodedBytes_ = bytes;
+        // A picture the loop has already gone past is not kept.
+        if (index >= nextToTake_) {
+            heldBytes_ += bytes;
+            decoded_.emplace(index, std::move(picture));
+        }
         changed_.notify_all();
     }
 }

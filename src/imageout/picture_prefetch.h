@@ -24,6 +24,8 @@ public:
     PicturePrefetcher(std::vector<std::string> paths, int level, int workers = DefaultWorkers(),
                       std::size_t byteBudget = std::size_t(48) << 20);
     // Stops the workers; a decode under way is finished and dropped.
+    // A picture that cannot be decoded (even for want of memory) is a null
+    // image, never an exception on a worker.
     ~PicturePrefetcher();
     PicturePrefetcher(const PicturePrefetcher&) = delete;
     PicturePrefetcher& operator=(const PicturePrefetcher&) = delete;
@@ -36,6 +38,7 @@ public:
 
 private:
     void Work();
+    void Stop();
     bool MayClaim() const;
 
     const std::vector<std::string> paths_;
@@ -47,6 +50,10 @@ private:
     int nextToClaim_ = 0;
     int nextToTake_ = 0;
     std::size_t heldBytes_ = 0;
+    // Decodes under way, counted at the size of the last decoded picture so
+    // that workers starting together cannot all overshoot the budget.
+    int inFlight_ = 0;
+    std::size_t lastDecodedBytes_ = 0;
     std::map<int, QImage> decoded_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
