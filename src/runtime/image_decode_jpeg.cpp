@@ -3,6 +3,7 @@
 #include "runtime/image_decode_exif.h"
 
 #include <csetjmp>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -74,8 +75,12 @@ struct Decompressor {
 
 int OrientationFromMarkers(const jpeg_decompress_struct& info)
 {
+    // APP1 also carries XMP, which some editors write before the EXIF block:
+    // only the segment that starts with the EXIF signature counts.
+    static constexpr unsigned char kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > sizeof kExifSignature
+            && std::memcmp(m->data, kExifSignature, sizeof kExifSignature) == 0)
             return ExifOrientation(ByteSpan(m->data, m->data_length));
     }
     return 1;

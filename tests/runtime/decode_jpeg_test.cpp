@@ -70,6 +70,16 @@ TEST_P(ExifOrientations, PhotoComesOutUpright)
 INSTANTIATE_TEST_SUITE_P(Jpeg, ExifOrientations, ::testing::Range(1, 9),
                          [](const auto& info) { return "Orientation" + std::to_string(info.param); });
 
+TEST(ExifOrientation, FoundBehindAnXmpSegment)
+{
+    const QImage upright = QuadrantPicture(120, 80);
+    const QImage decoded = DecodePicture(MakeJpeg(upright, {.exifOrientation = 6, .xmpBeforeExif = true}));
+    ASSERT_FALSE(decoded.isNull());
+    EXPECT_EQ(decoded.size(), QSize(120, 80));
+    EXPECT_TRUE(ColoursClose(QuadrantColour(decoded, false, false), kQuadrantTopLeft));
+    EXPECT_TRUE(ColoursClose(QuadrantColour(decoded, true, true), kQuadrantBottomRight));
+}
+
 struct ScaleCase {
     const char* name;
     int factor;

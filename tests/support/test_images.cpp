@@ -296,6 +296,11 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
     if (options.progressive)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
+    if (options.xmpBeforeExif) {
+        static const char xmp[] = "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
+        jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(xmp),
+                          static_cast<unsigned>(sizeof xmp - 1));
+    }
     if (options.exifOrientation > 0) {
         const ByteArray exif = ExifWithOrientation(options.exifOrientation);
         jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));

@@ -29,6 +29,7 @@ struct JpegOptions {
     bool greyscale = false;
     bool cmyk = false;       // Adobe-style inverted CMYK
     int exifOrientation = 0; // 0: no EXIF segment
+    bool xmpBeforeExif = false; // an XMP APP1 segment ahead of the EXIF one
 };
 ByteArray MakeJpeg(const QImage& image, const JpegOptions& options = {});
 
