@@ -46,6 +46,16 @@ std::vector<std::string> SplitAt(const std::string& text, char separator)
     }
 }
 
+// Rows and columns per page: 0 (or less) lays out 5 x 5, as in the settings
+// window; more than 1000 cannot be meant.
+int ParseGridCount(const std::string& option, const std::string& value)
+{
+    const int count = ParseInt(option, value);
+    if (count > 1000)
+        throw UsageError{option + " 最多 1000 / at most 1000: " + value};
+    return count;
+}
+
 FontSpec ParseFont(const std::string& option, const std::string& value, FontSpec font)
 {
     // "宋体 9": the last word is the size in points, the rest the face name.
@@ -110,8 +120,8 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
          }},
         {"--header-offset", [&](const std::string& v) { s.headerOffset = ParseMillimetres("--header-offset", v); }},
         {"--footer-offset", [&](const std::string& v) { s.footerOffset = ParseMillimetres("--footer-offset", v); }},
-        {"--rows", [&](const std::string& v) { s.rows = ParseInt("--rows", v); }},
-        {"--columns", [&](const std::string& v) { s.columns = ParseInt("--columns", v); }},
+        {"--rows", [&](const std::string& v) { s.rows = ParseGridCount("--rows", v); }},
+        {"--columns", [&](const std::string& v) { s.columns = ParseGridCount("--columns", v); }},
         {"--row-gap", [&](const std::string& v) { s.rowGap = ParseInt("--row-gap", v); }},
         {"--column-gap", [&](const std::string& v) { s.columnGap = ParseInt("--column-gap", v); }},
         {"--caption-gap", [&](const std::string& v) { s.captionGap = ParseInt("--caption-gap", v); }},

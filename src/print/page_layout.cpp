@@ -32,10 +32,11 @@ GridSize NormaliseGrid(int rows, int columns)
 
 int PageCount(int pictureCount, GridSize grid)
 {
-    const int perPage = grid.rows * grid.columns;
+    // In 64 bits: a grid of 100000 x 100000 must not overflow the product.
+    const long long perPage = static_cast<long long>(grid.rows) * grid.columns;
     if (perPage < 1 || pictureCount <= 0)
         return 0;
-    return pictureCount / perPage + (pictureCount % perPage != 0 ? 1 : 0);
+    return static_cast<int>(pictureCount / perPage + (pictureCount % perPage != 0 ? 1 : 0));
 }
 
 int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)

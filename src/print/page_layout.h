@@ -86,7 +86,7 @@ public:
     double CellWidth() const { return cellWidth_; }
     double CellHeight() const { return cellHeight_; }
     GridSize Grid() const { return spec_.grid; }
-    int CellsPerPage() const { return spec_.grid.rows * spec_.grid.columns; }
+    long long CellsPerPage() const { return static_cast<long long>(spec_.grid.rows) * spec_.grid.columns; }
 
     // Unrounded top-left corner of a cell in the grid's frame.
     double CellX(int column) const;

@@ -104,6 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage{"UnknownOption", {"render", "--out", "o", "--colour", "a"}, "--colour"},
         BadUsage{"MissingValue", {"render", "a.jpg", "--out"}, "--out"},
         BadUsage{"RowsNotANumber", {"render", "--out", "o", "--rows", "five", "a"}, "--rows"},
+        BadUsage{"HugeGrid", {"render", "--out", "o", "--columns", "100000", "a"}, "--columns"},
         BadUsage{"PaperWithoutX", {"render", "--out", "o", "--paper", "210", "a"}, "--paper"},
         BadUsage{"NegativePaper", {"render", "--out", "o", "--paper", "-210x297", "a"}, "--paper"},
         BadUsage{"ThreeMargins", {"render", "--out", "o", "--margins", "1,2,3", "a"}, "--margins"},

@@ -75,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PageCountCase{"NineOnTwoByTwo", 9, {2, 2}, 3},
                       PageCountCase{"OneOnFiveByFive", 1, {5, 5}, 1},
                       PageCountCase{"NoPictures", 0, {2, 2}, 0},
-                      PageCountCase{"ThreeHundredOnThreeByFour", 300, {3, 4}, 25}),
+                      PageCountCase{"ThreeHundredOnThreeByFour", 300, {3, 4}, 25},
+                      PageCountCase{"HugeGridWithoutOverflow", 7, {100000, 100000}, 1}),
     [](const auto& info) { return info.param.name; });
 
 struct CaptionGapCase {
