@@ -166,14 +166,14 @@ int PrintPicturePages(const PrintPicturePagesInput& input)
     if (started)
         PrintPages(input, settings, printer, window);
 
-    printer.EndPrintJob();
+    const bool handedOver = printer.EndPrintJob();
     SetDefaultPrinter(settings.defaultPrinterName);
     ProcessPendingMessages();
     window.hide();
     App().CancelRequested = false;
     CloseProgressWindow();
     ProcessPendingMessages();
-    return started ? 1 : 0;
+    return started && handedOver ? 1 : 0;
 }
 
 void PlacePicture(PrinterUnit& printer, PictureHandle picture, int x, int y, int width,

@@ -32,10 +32,11 @@ struct PrintPicturePagesInput {
 };
 
 // Prints the job on the printer chosen in the program's print settings and
-// returns 1, or returns 0 without printing anything when the job could not
-// start (no such printer, the printer or file refused it).  Says nothing to
-// the user either way.  Cancelling through the progress window finishes the
-// current page with its footer and ends the job normally (1).
+// returns 1, or returns 0 when the job could not start (no such printer, the
+// printer or file refused it; nothing is printed then) or the finished
+// document was not taken.  Says nothing to the user either way.  Cancelling
+// through the progress window finishes the current page with its footer and
+// ends the job normally (1).
 int PrintPicturePages(const PrintPicturePagesInput& input);
 
 // Draws the picture inside the box (x, y relative to the margin origin) by

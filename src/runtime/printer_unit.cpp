@@ -180,18 +180,19 @@ bool PrinterUnit::StartPrintJob(bool /*showPrintDialog*/, bool showStatusBox, in
     return true;
 }
 
-void PrinterUnit::EndPrintJob()
+bool PrinterUnit::EndPrintJob()
 {
     if (!painter_)
-        return;
+        return false;
     // Ending the painter closes the open page (an ended one was already
     // closed by NewPage) and hands the document to CUPS or the file.
-    painter_->end();
+    const bool handedOver = painter_->end();
     painter_.reset();
     printer_.reset();
     statusBox_.reset();
     jobPrinterName_.clear();
     pageOpen_ = false;
+    return handedOver;
 }
 
 bool PrinterUnit::NewPage()

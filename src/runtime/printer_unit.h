@@ -88,8 +88,9 @@ public:
     // chosen printer.
     bool StartPrintJob(bool showPrintDialog, bool showStatusBox, int paperKind, int orientation,
                        int customWidth, int customHeight);
-    // Ends the open page if any and hands the document over.
-    void EndPrintJob();
+    // Ends the open page if any and hands the document over; false when no
+    // job was running or the printer or file did not take the document.
+    bool EndPrintJob();
     // Ends the open page, or emits a blank page when none is open.
     bool NewPage();
     bool JobRunning() const { return painter_ != nullptr; }
