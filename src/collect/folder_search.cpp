@@ -4,11 +4,11 @@
 #include "collect/folder_walk.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
+#include "runtime/files.h"
 #include "runtime/window.h"
 
 #include <QCheckBox>
 #include <QCursor>
-#include <QFile>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -24,15 +24,6 @@ const QString greeting = QStringLiteral("祝您使用愉快！");
 QString ToQString(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-ByteArray ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray content = file.readAll();
-    return ByteArray(content.begin(), content.end());
 }
 
 // Carries found pictures into the list and the status bar.  Both are only
@@ -196,7 +187,7 @@ void FolderSearchController::ShowSelectedPicture()
         pictureWindow_->show();
     }
     const std::string path = list.CellText(list.SelectedRow(), column);
-    pictureWindow_->SetBackgroundPicture(ReadWholeFile(ToQString(path)));
+    pictureWindow_->SetBackgroundPicture(ReadFile(path));
     pictureWindow_->show();
     pictureWindow_->raise();
 }

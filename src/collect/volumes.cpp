@@ -116,7 +116,10 @@ std::vector<Volume> MountedVolumes()
         if (!IsListedVolume(type, mountPoint))
             continue;
         const std::string device = storage.device().toStdString();
-        volumes.push_back({mountPoint, VolumeLabel(mountPoint),
+        // The label of the entry in hand: asking by mount point again would
+        // read the mount table once more per volume.
+        const std::string label = storage.isReady() ? TrimSpaces(storage.name().toStdString()) : std::string();
+        volumes.push_back({mountPoint, label,
                            ClassifyVolume(type, device, mountPoint, DeviceIsRemovable(device))});
     }
     return volumes;

@@ -1,5 +1,7 @@
 #include "print/page_layout.h"
 
+#include "runtime/convert.h"
+
 #include <cmath>
 #include <limits>
 
@@ -7,15 +9,7 @@ namespace quillet {
 
 int TruncateLength(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    constexpr double lowest = std::numeric_limits<int>::min();
-    constexpr double highest = std::numeric_limits<int>::max();
-    if (value <= lowest)
-        return std::numeric_limits<int>::min();
-    if (value >= highest)
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(value);  // the conversion truncates toward zero
+    return TruncateToInt(value);
 }
 
 bool AtLeast(double a, double b)
