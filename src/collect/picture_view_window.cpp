@@ -1,29 +1,11 @@
 #include "collect/picture_view_window.h"
 
-#include "runtime/picture.h"
+#include "runtime/image_decode.h"
 #include "ui_picture_view_window.h"
 
 #include <QPainter>
 
 namespace quillet {
-namespace {
-
-// Decodes through the program's own decoders (EXIF orientation applied,
-// hostile files refused) and gives the handle back at once.
-QImage DecodePicture(const ByteArray& bytes)
-{
-    if (bytes.empty())
-        return {};
-    struct HandleGuard {
-        PictureHandle handle;
-        ~HandleGuard() { FreePicture(handle); }
-    } guard{LoadPictureFromBytes(bytes)};
-    const QImage* image = PictureImage(guard.handle);
-    return image ? image->copy() : QImage();
-}
-
-} // namespace
-
 PictureViewWindow::PictureViewWindow(QWidget* owner)
     : QWidget(owner, Qt::Window), ui_(std::make_unique<Ui::PictureViewWindow>())
 {
@@ -34,6 +16,8 @@ PictureViewWindow::~PictureViewWindow() = default;
 
 void PictureViewWindow::SetBackgroundPicture(const ByteArray& bytes)
 {
+    // The program's own decoders: EXIF orientation applied, hostile files
+    // refused.
     picture_ = DecodePicture(bytes);
     update();
 }

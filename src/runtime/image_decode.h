@@ -3,14 +3,15 @@
 // absurd declared sizes before allocating anything, never ends the process and
 // gives a null image for data it cannot read completely.
 
+#include "runtime/bytes.h"
+
 #include <QImage>
 
 #include <cstdint>
-#include <span>
 
 namespace quillet {
 
-using ByteSpan = std::span<const std::uint8_t>;
+using ByteSpan = ByteView;
 
 // Limits for any declared image size: a hostile header can claim gigapixels
 // in a few bytes, and we would rather refuse the picture than the memory.
