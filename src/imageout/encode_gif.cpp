@@ -73,14 +73,6 @@ std::optional<GifIndexedPage> Quantize(const QImage& page)
     return out;
 }
 
-struct GifClose {
-    void operator()(GifFileType* gif) const
-    {
-        int error = 0;
-        EGifCloseFile(gif, &error);
-    }
-};
-
 } // namespace
 
 std::optional<ByteArray> EncodeGif(const PageRaster& page)

@@ -22,11 +22,10 @@ int ExifOrientation(ByteSpan app1Payload)
     std::unique_ptr<ExifData, ExifDataRelease> data(exif_data_new());
     if (!data)
         return 1;
-    // Only the orientation is wanted: skip the maker notes, whose parsers are
-    // the least trodden part of libexif.
+    // Only the orientation is wanted, as stored: libexif must not repair or
+    // drop entries on the way in.
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
-    exif_data_set_option(data.get(), EXIF_DATA_OPTION_DONT_CHANGE_MAKER_NOTE);
     exif_data_load_data(data.get(), app1Payload.data(), static_cast<unsigned int>(app1Payload.size()));
 
     ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
