@@ -161,15 +161,10 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
         progress.started(n);
 
     // A ratio list shorter than the pictures is ignored as a whole.
-    std::vector<float> ratios = in.aspectRatios;
-    if (static_cast<int>(ratios.size()) < n)
-        ratios.assign(n, 0.0f);
     const int captionGap = CaptionGapInForce(in.captionGap, captionLineHeight);
-    std::vector<std::string> captions = in.captions;
-    if (captions.empty())
+    const JobLists lists = PrepareJobLists(n, in.aspectRatios, in.captions);
+    if (!lists.reservesCaptionLine)
         captionLineHeight = 0;
-    if (static_cast<int>(captions.size()) < n)
-        captions.resize(n);
 
     PageGridSpec layout;
     layout.pageWidth = paperWidth;
@@ -213,12 +208,12 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
         for (int row = 0; row < layout.grid.rows && index < n; ++row) {
             for (int column = 0; column < layout.grid.columns && index < n; ++column) {
                 PictureHandle picture = AdoptPicture(pictures.Take(index));
-                PlacePictureInCell(canvas, picture, grid.PictureBox(row, column), ratios[index], mode,
+                PlacePictureInCell(canvas, picture, grid.PictureBox(row, column), lists.ratios[index], mode,
                                    true);
                 if (captionLineHeight > kLayoutTolerance) {
-                    const int width = canvas.TextWidth(captions[index]);
+                    const int width = canvas.TextWidth(lists.captions[index]);
                     canvas.WriteTextAt(grid.CaptionLeft(column, width), grid.CaptionTop(row),
-                                       captions[index]);
+                                       lists.captions[index]);
                 }
                 ++index;
                 if (progress.advanced)

@@ -2,6 +2,7 @@
 
 #include "runtime/convert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -38,6 +39,18 @@ int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)
     if (!captionGap || AtLeast(*captionGap, captionLineHeight / 2))
         return 0;
     return *captionGap;
+}
+
+JobLists PrepareJobLists(int pictureCount, const std::vector<float>& ratios,
+                         const std::vector<std::string>& captions)
+{
+    const auto n = static_cast<std::size_t>(std::max(pictureCount, 0));
+    JobLists lists{ratios, captions, !captions.empty()};
+    if (lists.ratios.size() < n)
+        lists.ratios.assign(n, 0.0f);
+    if (lists.captions.size() < n)
+        lists.captions.resize(n);
+    return lists;
 }
 
 PageGrid::PageGrid(const PageGridSpec& layout) : spec_(layout)

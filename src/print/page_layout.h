@@ -11,6 +11,8 @@
 // comparisons allow 1e-7, as everywhere in the layout.
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace quillet {
 
@@ -50,6 +52,18 @@ int PageCount(int pictureCount, GridSize grid);
 // The caption gap that is kept: a gap below half the caption line height
 // moves the caption into the row gap; a missing or larger gap is dropped.
 int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight);
+
+// The per-picture lists of a job as the page loops use them.  A ratio list
+// shorter than the pictures is dropped as a whole (every picture keeps its
+// own shape, even those that had a ratio); a caption list is lengthened with
+// empty captions.  Without any captions no caption line is reserved.
+struct JobLists {
+    std::vector<float> ratios;
+    std::vector<std::string> captions;
+    bool reservesCaptionLine = false;
+};
+JobLists PrepareJobLists(int pictureCount, const std::vector<float>& ratios,
+                         const std::vector<std::string>& captions);
 
 enum class CellPrecision {
     WholeUnits,       // cell sizes truncated to integers first (printer)

@@ -45,25 +45,19 @@ JobLayout LayOutJob(const PrintPicturePagesInput& input, PrinterUnit& printer)
     gridLayout.precision = CellPrecision::WholeUnits;
     gridLayout.origin = CellOrigin::MarginCorner;
 
-    // A short ratio list is not used at all, not even its own entries.
-    std::vector<float> ratios = input.aspectRatios;
-    if (ratios.size() < n)
-        ratios.assign(n, 0.0f);
-
     int captionLineHeight = printer.TextHeight("大");
     const FontSpec captionFont = printer.Font();
     const int captionGap = CaptionGapInForce(input.captionGap, captionLineHeight);
-    std::vector<std::string> captions = input.captions;
-    if (captions.empty())
-        captionLineHeight = 0;  // no caption line is reserved
-    captions.resize(n);
+    JobLists lists = PrepareJobLists(static_cast<int>(n), input.aspectRatios, input.captions);
+    if (!lists.reservesCaptionLine)
+        captionLineHeight = 0;
 
     gridLayout.captionLineHeight = captionLineHeight;
     gridLayout.captionGap = captionGap;
     PageGrid grid(gridLayout);
     const int pageCount = PageCount(static_cast<int>(n), grid.Grid());
     return JobLayout{grid, pageCount, grid.PrintableWidth(), grid.PrintableHeight(),
-                     captionLineHeight, captionFont, std::move(ratios), std::move(captions)};
+                     captionLineHeight, captionFont, std::move(lists.ratios), std::move(lists.captions)};
 }
 
 void WriteHeaderOrFooter(bool isHeader, PrinterUnit& printer, const std::string& pageTemplate,

@@ -322,3 +322,25 @@ TEST(PicturePlacementTest, ExtremelyWideShapeLeavesAFlatStrip)
 
 } // namespace
 } // namespace quillet
+
+namespace quillet {
+namespace {
+
+TEST(PrepareJobLists, ShortRatioListsAreDroppedWholeAndCaptionsPadded)
+{
+    JobLists lists = PrepareJobLists(3, {1.5f, 2.0f}, {"一"});
+    EXPECT_EQ(lists.ratios, (std::vector<float>{0.0f, 0.0f, 0.0f})) << "even the given ratios go";
+    EXPECT_EQ(lists.captions, (std::vector<std::string>{"一", "", ""}));
+    EXPECT_TRUE(lists.reservesCaptionLine);
+
+    JobLists full = PrepareJobLists(2, {1.5f, 2.0f, 9.0f}, {"", ""});
+    EXPECT_EQ(full.ratios, (std::vector<float>{1.5f, 2.0f, 9.0f}));
+    EXPECT_TRUE(full.reservesCaptionLine) << "empty texts still keep their line";
+
+    JobLists none = PrepareJobLists(2, {}, {});
+    EXPECT_FALSE(none.reservesCaptionLine);
+    EXPECT_EQ(none.captions.size(), 2u);
+}
+
+} // namespace
+} // namespace quillet
