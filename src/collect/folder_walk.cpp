@@ -1,6 +1,7 @@
 #include "collect/folder_walk.h"
 
 #include "collect/pseudo_mounts.h"
+#include "runtime/text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -17,21 +18,6 @@ struct DirectoryCloser {
     void operator()(DIR* directory) const { closedir(directory); }
 };
 using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
-
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower)
-{
-    if (text.size() != lower.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (LowerAscii(text[i]) != lower[i])
-            return false;
-    return true;
-}
 
 // What a listed entry is, as far as the walk cares.  Links are resolved only
 // when the answer matters, so a plain folder of pictures costs no stat calls.
@@ -116,8 +102,8 @@ PictureNameParts SplitPictureName(std::string_view fileName)
 
 bool IsPictureExtension(std::string_view extension)
 {
-    return EqualsIgnoringAsciiCase(extension, "jpg") || EqualsIgnoringAsciiCase(extension, "jpeg")
-        || EqualsIgnoringAsciiCase(extension, "bmp") || EqualsIgnoringAsciiCase(extension, "gif");
+    const std::string lower = ToLowerAscii(extension);
+    return lower == "jpg" || lower == "jpeg" || lower == "bmp" || lower == "gif";
 }
 
 FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
