@@ -5,7 +5,7 @@
 # program unpacked from it runs.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-need_tools cpack dpkg-deb dpkg-shlibdeps file
+need_tools cpack dpkg-deb dpkg-shlibdeps dpkg-architecture file readelf
 build=$1
 expected=$2
 version=$3
@@ -27,13 +27,21 @@ awk '$2 != "root/root"' "$scratch/contents" | grep . && fail "entries not owned 
 
 [ "$(dpkg-deb -f "$deb" Package)" = quillet ] || fail "the package is not named quillet"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package version is not $version"
+dpkg-deb -x "$deb" "$scratch/root"
+program=$scratch/root/usr/bin/quillet
+
+# Every library the program needs comes from a package that Depends names.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 \
-    libjpeg62-turbo libpng16-16 libtiff6 libexif12 libgif7 libimagequant0 zlib1g; do
-    [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] ||
-        fail "Depends lacks $library: $depends"
+needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+[ -n "$needed" ] || fail "readelf finds no needed library in $program"
+# Only the library of this architecture counts (libc6-i386 has a libm.so.6 too).
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+for soname in $needed; do
+    package=$(dpkg -S "*/$soname" 2>/dev/null | grep "/$multiarch/$soname\$" | head -n 1 | sed 's/[:,].*//')
+    [ -n "$package" ] || fail "no installed package holds $soname"
+    [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] ||
+        fail "Depends lacks $package, which holds $soname: $depends"
 done
 
-dpkg-deb -x "$deb" "$scratch/root"
-"$scratch/root/usr/bin/quillet" --help >/dev/null 2>&1 || fail "the packaged quillet --help fails"
+"$program" --help >/dev/null 2>&1 || fail "the packaged quillet --help fails"
 echo "package: $(basename "$deb"), $(wc -l <"$scratch/packaged") files; Depends: $depends"
