@@ -51,8 +51,9 @@ struct FolderSearchControls {
     StatusTextSink setStatusText;
 };
 
-// Connects the search and stop buttons and the list's double-click.  Lives
-// as long as the result list (its Qt parent).
+// Connects the search and stop buttons and the list's double-click (on a row
+// or on the empty part of the list).  Lives as long as the result list (its
+// Qt parent).
 class FolderSearchController : public QObject {
 public:
     explicit FolderSearchController(FolderSearchControls controls);
@@ -64,6 +65,9 @@ public:
 
     // Created on the first double-click; null before.
     PictureViewWindow* PictureWindow() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     FolderSearchControls controls_;
