@@ -42,11 +42,11 @@ AlbumRow RowForFile(const std::string& absolutePath)
 std::string ProblemText(PictureLoadProblem problem)
 {
     switch (problem) {
-    case PictureLoadProblem::missing: return "找不到文件 / no such file";
-    case PictureLoadProblem::notAFile: return "不是文件 / not a file";
-    case PictureLoadProblem::unreadable: return "无法读取 / cannot be read";
-    case PictureLoadProblem::damaged: return "不是能读的图片或已损坏 / not a readable picture, or damaged";
-    case PictureLoadProblem::tooLarge: return "图片太大 / too large";
+    case PictureLoadProblem::Missing: return "找不到文件 / no such file";
+    case PictureLoadProblem::NotAFile: return "不是文件 / not a file";
+    case PictureLoadProblem::Unreadable: return "无法读取 / cannot be read";
+    case PictureLoadProblem::Damaged: return "不是能读的图片或已损坏 / not a readable picture, or damaged";
+    case PictureLoadProblem::TooLarge: return "图片太大 / too large";
     }
     return {};
 }

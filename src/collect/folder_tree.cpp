@@ -48,7 +48,7 @@ void SetNode(QTreeWidgetItem* node, std::string_view text, int imageIndex, int d
 QTreeWidgetItem* AppendFolderNode(QTreeWidgetItem* parent, std::string_view name, const QIcon& icon)
 {
     auto* node = new QTreeWidgetItem(parent);  // the parent node owns it
-    SetNode(node, DisplayName(name), folderImage, volumeNodeData, icon);
+    SetNode(node, DisplayName(name), kFolderImage, volumeNodeData, icon);
     node->setData(0, folderNameRole, ToBytes(name));
     return node;
 }
@@ -136,10 +136,10 @@ void BuildFolderTree(QTreeWidget* tree, CollectionState& state)
     state.DesktopPath = StandardFolder(QStandardPaths::DesktopLocation);
     state.DocumentsPath = StandardFolder(QStandardPaths::DocumentsLocation);
 
-    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", desktopImage, desktopNodeData,
-            TreeIcon(desktopImage));
-    SetNode(DesignedTopNode(tree, 1, QStringLiteral("我的文档")), "我的文档", documentsImage,
-            documentsNodeData, TreeIcon(documentsImage));
+    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", kDesktopImage, desktopNodeData,
+            TreeIcon(kDesktopImage));
+    SetNode(DesignedTopNode(tree, 1, QStringLiteral("我的文档")), "我的文档", kDocumentsImage,
+            documentsNodeData, TreeIcon(kDocumentsImage));
 
     for (const Volume& volume : MountedVolumes()) {
         const int image = VolumeImageIndex(volume.kind);
@@ -174,7 +174,7 @@ void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state)
     for (QTreeWidgetItem* child : oldChildren)
         std::unique_ptr<QTreeWidgetItem> dropped(child);
 
-    const QIcon folderIcon = TreeIcon(folderImage);
+    const QIcon folderIcon = TreeIcon(kFolderImage);
     for (const std::string& name : ListSubfolders(folder))
         AppendFolderNode(node, name, folderIcon);
     node->setExpanded(true);

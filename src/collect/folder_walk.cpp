@@ -22,26 +22,26 @@ using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 // What a listed entry is, as far as the walk cares.  Links are resolved only
 // when the answer matters, so a plain folder of pictures costs no stat calls.
-enum class EntryKind { file, folder, folderLink };
+enum class EntryKind { File, Folder, FolderLink };
 
 EntryKind KindOf(const std::string& fullPath, unsigned char listedType)
 {
     if (listedType == DT_DIR)
-        return EntryKind::folder;
+        return EntryKind::Folder;
     if (listedType != DT_LNK && listedType != DT_UNKNOWN)
-        return EntryKind::file;
+        return EntryKind::File;
     struct stat own{};
     if (lstat(fullPath.c_str(), &own) != 0)
-        return EntryKind::file;
+        return EntryKind::File;
     if (S_ISDIR(own.st_mode))
-        return EntryKind::folder;
+        return EntryKind::Folder;
     if (!S_ISLNK(own.st_mode))
-        return EntryKind::file;
+        return EntryKind::File;
     struct stat target{};
     // A dangling link is no folder; it is listed like any other file.
     if (stat(fullPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
-        return EntryKind::folderLink;
-    return EntryKind::file;
+        return EntryKind::FolderLink;
+    return EntryKind::File;
 }
 
 bool IsDotEntry(std::string_view name)
@@ -59,7 +59,7 @@ std::string WithoutTrailingSlash(std::string_view folder)
 struct PendingFolder {
     std::string parentPath;
     std::string name;
-    FolderAccess access = FolderAccess::walk;
+    FolderAccess access = FolderAccess::Walk;
 };
 
 // What one folder holds, as far as the walk cares: names as raw bytes.
@@ -90,10 +90,10 @@ bool ListFolder(const std::string& folder, bool includeSubfolders, FolderListing
             continue;
         entryPath.assign(folder).append(name);
         const EntryKind kind = KindOf(entryPath, entry->d_type);
-        if (kind == EntryKind::file) {
+        if (kind == EntryKind::File) {
             if (maybePicture)
                 listing.pictures.emplace_back(name);
-        } else if (kind == EntryKind::folder && includeSubfolders) {
+        } else if (kind == EntryKind::Folder && includeSubfolders) {
             listing.subfolders.emplace_back(name);
         }
     }
@@ -165,7 +165,7 @@ FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_vie
     // call stack, and no directory stays open while its sub-folders are
     // walked.  Sub-folders are pushed in reverse, so they pop in name order.
     std::vector<PendingFolder> pending;
-    pending.push_back({std::string(parentPath), std::string(folderName), FolderAccess::walk});
+    pending.push_back({std::string(parentPath), std::string(folderName), FolderAccess::Walk});
     FolderListing listing;
 
     while (!pending.empty()) {
@@ -183,7 +183,7 @@ FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_vie
             continue;
 
         // A folder passed through on the way to a volume is no user data.
-        if (current.access == FolderAccess::walk) {
+        if (current.access == FolderAccess::Walk) {
             SortNames(listing.pictures);
             const std::string category = DisplayName(current.name);
             for (const std::string& name : listing.pictures) {
@@ -198,7 +198,7 @@ FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_vie
         for (auto it = listing.subfolders.rbegin(); it != listing.subfolders.rend(); ++it) {
             const FolderAccess access =
                 boundaries.SubfolderAccess(WithoutTrailingSlash(folder + *it), current.access);
-            if (access != FolderAccess::skip)
+            if (access != FolderAccess::Skip)
                 pending.push_back({folder, std::move(*it), access});
         }
     }

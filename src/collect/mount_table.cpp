@@ -130,16 +130,16 @@ bool WalkBoundaries::LeadsToVolume(const std::string& folder) const
 
 FolderAccess WalkBoundaries::SubfolderAccess(const std::string& folder, FolderAccess parentAccess) const
 {
-    if (parentAccess == FolderAccess::skip)
-        return FolderAccess::skip;
+    if (parentAccess == FolderAccess::Skip)
+        return FolderAccess::Skip;
     if (const auto mount = mountIsPseudo_.find(folder); mount != mountIsPseudo_.end()) {
         if (!mount->second)
-            return FolderAccess::walk;
-        return LeadsToVolume(folder) ? FolderAccess::passThrough : FolderAccess::skip;
+            return FolderAccess::Walk;
+        return LeadsToVolume(folder) ? FolderAccess::PassThrough : FolderAccess::Skip;
     }
-    if (parentAccess == FolderAccess::passThrough)
-        return LeadsToVolume(folder) ? FolderAccess::passThrough : FolderAccess::skip;
-    return FolderAccess::walk;
+    if (parentAccess == FolderAccess::PassThrough)
+        return LeadsToVolume(folder) ? FolderAccess::PassThrough : FolderAccess::Skip;
+    return FolderAccess::Walk;
 }
 
 } // namespace quillet

@@ -36,10 +36,10 @@ std::vector<MountEntry> ParseMountTable(std::string_view table);
 
 // How a walk treats one folder.
 enum class FolderAccess {
-    walk,         // listed and walked like any folder
-    passThrough,  // not user data, but a volume is mounted somewhere below:
+    Walk,         // listed and walked like any folder
+    PassThrough,  // not user data, but a volume is mounted somewhere below:
                   // only the sub-folders on the way to it are entered
-    skip,         // never entered
+    Skip,         // never entered
 };
 
 class WalkBoundaries {

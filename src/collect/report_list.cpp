@@ -28,13 +28,13 @@ bool IsValidUtf8(std::string_view text)
 }
 
 // A fresh item holds no bytes that would have to be dropped.
-enum class CellState { fresh, used };
+enum class CellState { Fresh, Used };
 
 void SetCell(QTreeWidgetItem& item, int column, std::string_view text, CellState state)
 {
     if (IsValidUtf8(text)) {
         item.setText(column, ToQString(text));
-        if (state == CellState::used && item.data(column, cellBytesRole).isValid())
+        if (state == CellState::Used && item.data(column, cellBytesRole).isValid())
             item.setData(column, cellBytesRole, QVariant());
         return;
     }
@@ -45,9 +45,9 @@ void SetCell(QTreeWidgetItem& item, int column, std::string_view text, CellState
 Qt::Alignment ToQtAlignment(ColumnAlignment alignment)
 {
     switch (alignment) {
-    case ColumnAlignment::centre: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case ColumnAlignment::right: return Qt::AlignRight | Qt::AlignVCenter;
-    case ColumnAlignment::left: break;
+    case ColumnAlignment::Centre: return Qt::AlignHCenter | Qt::AlignVCenter;
+    case ColumnAlignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    case ColumnAlignment::Left: break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -188,7 +188,7 @@ int ReportList::AppendRows(const std::vector<std::vector<std::string>>& rows)
     for (const std::vector<std::string>& cells : rows) {
         auto* item = new QTreeWidgetItem;
         for (int column = 0; column < columns && column < static_cast<int>(cells.size()); ++column)
-            SetCell(*item, column, cells[column], CellState::fresh);
+            SetCell(*item, column, cells[column], CellState::Fresh);
         items.append(item);
     }
     list_->addTopLevelItems(items);  // the list takes them all
@@ -199,7 +199,7 @@ void ReportList::SetCellText(int row, int column, std::string_view text)
 {
     if (!HasCell(row, column))
         return;
-    SetCell(*list_->topLevelItem(row), column, text, CellState::used);
+    SetCell(*list_->topLevelItem(row), column, text, CellState::Used);
 }
 
 std::string ReportList::CellText(int row, int column) const
@@ -236,13 +236,13 @@ int ReportList::ColumnWidth(int column) const
 ColumnAlignment ReportList::Alignment(int column) const
 {
     if (column < 0 || column >= ColumnCount())
-        return ColumnAlignment::left;
+        return ColumnAlignment::Left;
     const auto alignment = Qt::Alignment(list_->headerItem()->data(column, Qt::TextAlignmentRole).toInt());
     if (alignment & Qt::AlignRight)
-        return ColumnAlignment::right;
+        return ColumnAlignment::Right;
     if (alignment & Qt::AlignHCenter)
-        return ColumnAlignment::centre;
-    return ColumnAlignment::left;
+        return ColumnAlignment::Centre;
+    return ColumnAlignment::Left;
 }
 
 int ReportList::SelectedRow() const

@@ -36,8 +36,8 @@ PictureLoadProblem WhyNotDecoded(const ByteArray& contents)
     // Reads the header only.
     const QSize declared = QImageReader(&buffer).size();
     if (declared.isValid() && !PictureSizeAllowed(declared.width(), declared.height()))
-        return PictureLoadProblem::tooLarge;
-    return PictureLoadProblem::damaged;
+        return PictureLoadProblem::TooLarge;
+    return PictureLoadProblem::Damaged;
 }
 
 QImage Failed(const std::string& path, PictureLoadProblem problem)
@@ -99,12 +99,12 @@ QImage DecodePictureForPage(const std::string& path, int level)
     // The path's own bytes all the way to open(): names need not be UTF-8.
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
-        return Failed(path, errno == EACCES ? PictureLoadProblem::unreadable : PictureLoadProblem::missing);
+        return Failed(path, errno == EACCES ? PictureLoadProblem::Unreadable : PictureLoadProblem::Missing);
     if (!S_ISREG(status.st_mode))
-        return Failed(path, PictureLoadProblem::notAFile);
+        return Failed(path, PictureLoadProblem::NotAFile);
     const ByteArray contents = ReadFile(path);
     if (contents.empty() && status.st_size > 0)
-        return Failed(path, PictureLoadProblem::unreadable);
+        return Failed(path, PictureLoadProblem::Unreadable);
     const ByteSpan bytes(contents.data(), contents.size());
     const QImage picture = DecodeForPage(path, bytes, status.st_size, level);
     if (picture.isNull())

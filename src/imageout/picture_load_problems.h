@@ -10,11 +10,11 @@
 namespace quillet {
 
 enum class PictureLoadProblem {
-    missing,     // no such file
-    notAFile,    // a folder, device or the like
-    unreadable,  // no permission, or a read error
-    damaged,     // not a picture the program reads, or cut off or corrupt
-    tooLarge,    // its declared size is refused before any memory is taken
+    Missing,     // no such file
+    NotAFile,    // a folder, device or the like
+    Unreadable,  // no permission, or a read error
+    Damaged,     // not a picture the program reads, or cut off or corrupt
+    TooLarge,    // its declared size is refused before any memory is taken
 };
 
 using PictureLoadListener = std::function<void(const std::string& path, PictureLoadProblem problem)>;

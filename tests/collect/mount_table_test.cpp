@@ -85,9 +85,9 @@ TEST_P(WalkBoundariesTest, TreatsTheFolderAsExpected)
     EXPECT_EQ(boundaries.SubfolderAccess(GetParam().folder, GetParam().parent), GetParam().expected);
 }
 
-constexpr FolderAccess walk = FolderAccess::walk;
-constexpr FolderAccess pass = FolderAccess::passThrough;
-constexpr FolderAccess skip = FolderAccess::skip;
+constexpr FolderAccess walk = FolderAccess::Walk;
+constexpr FolderAccess pass = FolderAccess::PassThrough;
+constexpr FolderAccess skip = FolderAccess::Skip;
 
 INSTANTIATE_TEST_SUITE_P(
     DesktopMounts, WalkBoundariesTest,
@@ -113,14 +113,14 @@ TEST(WalkBoundaries, WithoutAVolumeBelowRunIsSkippedWhole)
 {
     const WalkBoundaries boundaries(ParseMountTable("/dev/sda1 / ext4 rw 0 0\n"
                                                     "tmpfs /run tmpfs rw 0 0\n"));
-    EXPECT_EQ(boundaries.SubfolderAccess("/run", FolderAccess::walk), FolderAccess::skip);
+    EXPECT_EQ(boundaries.SubfolderAccess("/run", FolderAccess::Walk), FolderAccess::Skip);
 }
 
 TEST(WalkBoundaries, ThisMachineKeepsOutOfTheKernelViews)
 {
     const WalkBoundaries boundaries = WalkBoundaries::OfThisMachine();
-    EXPECT_EQ(boundaries.SubfolderAccess("/proc", FolderAccess::walk), FolderAccess::skip);
-    EXPECT_EQ(boundaries.SubfolderAccess("/sys", FolderAccess::walk), FolderAccess::skip);
+    EXPECT_EQ(boundaries.SubfolderAccess("/proc", FolderAccess::Walk), FolderAccess::Skip);
+    EXPECT_EQ(boundaries.SubfolderAccess("/sys", FolderAccess::Walk), FolderAccess::Skip);
 }
 
 // The rule on a real walk: a pseudo file system with a volume mounted below

@@ -82,40 +82,40 @@ INSTANTIATE_TEST_SUITE_P(
     Files, PictureLoadProblemTest,
     ::testing::Values(
         ProblemCase{"Missing", [](const ScratchDir& d) { return d.Path("gone.jpg"); },
-                    PictureLoadProblem::missing},
+                    PictureLoadProblem::Missing},
         ProblemCase{"MissingFolder", [](const ScratchDir& d) { return d.Path("no/such/a.jpg"); },
-                    PictureLoadProblem::missing},
+                    PictureLoadProblem::Missing},
         ProblemCase{"Folder",
                     [](const ScratchDir& d) {
                         MakeRawFolder(d.Path("album.jpg"));
                         return d.Path("album.jpg");
                     },
-                    PictureLoadProblem::notAFile},
+                    PictureLoadProblem::NotAFile},
         ProblemCase{"NotAPicture",
                     [](const ScratchDir& d) {
                         WriteRawFile(d.Path("notes.jpg"), ByteArray(300, 'x'));
                         return d.Path("notes.jpg");
                     },
-                    PictureLoadProblem::damaged},
+                    PictureLoadProblem::Damaged},
         ProblemCase{"EmptyFile",
                     [](const ScratchDir& d) {
                         WriteRawFile(d.Path("empty.gif"), {});
                         return d.Path("empty.gif");
                     },
-                    PictureLoadProblem::damaged},
+                    PictureLoadProblem::Damaged},
         ProblemCase{"CutOffJpeg",
                     [](const ScratchDir& d) {
                         const ByteArray photo = MakeJpeg(NoisyPhoto(200, 150));
                         WriteRawFile(d.Path("cut.jpg"), ByteArray(photo.begin(), photo.begin() + 200));
                         return d.Path("cut.jpg");
                     },
-                    PictureLoadProblem::damaged},
+                    PictureLoadProblem::Damaged},
         ProblemCase{"AbsurdDeclaredSize",
                     [](const ScratchDir& d) {
                         WriteRawFile(d.Path("huge.png"), PngDeclaring(40000, 40000));
                         return d.Path("huge.png");
                     },
-                    PictureLoadProblem::tooLarge}),
+                    PictureLoadProblem::TooLarge}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureLoadProblem, UnreadableFileIsSaidToBeUnreadable)
@@ -129,7 +129,7 @@ TEST(PictureLoadProblem, UnreadableFileIsSaidToBeUnreadable)
     std::optional<PictureLoadProblem> heard;
     PictureLoadProblemWatch watch([&](const std::string&, PictureLoadProblem problem) { heard = problem; });
     EXPECT_TRUE(DecodePictureForPage(path, 0).isNull());
-    EXPECT_EQ(heard, PictureLoadProblem::unreadable);
+    EXPECT_EQ(heard, PictureLoadProblem::Unreadable);
 }
 
 TEST(PictureLoadProblem, GbkNamedPictureLoadsByItsBytes)
