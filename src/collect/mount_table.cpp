@@ -8,17 +8,17 @@ namespace quillet {
 namespace {
 
 constexpr std::array<std::string_view, 23> kernelFileSystems = {
-    "proc",     "sysfs",    "devtmpfs", "devpts",     "cgroup",     "cgroup2",
-    "securityfs", "debugfs", "tracefs", "pstore",     "bpf",        "mqueue",
-    "hugetlbfs", "configfs", "fusectl", "binfmt_misc", "efivarfs",   "rpc_pipefs",
-    "nsfs",     "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "nfsd",
+    "proc",       "sysfs",     "devtmpfs",        "devpts",      "cgroup",   "cgroup2",
+    "securityfs", "debugfs",   "tracefs",         "pstore",      "bpf",      "mqueue",
+    "hugetlbfs",  "configfs",  "fusectl",         "binfmt_misc", "efivarfs", "rpc_pipefs",
+    "nsfs",       "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "nfsd",
 };
 
 bool StartsWithFolder(std::string_view path, std::string_view folder)
 {
     return path == folder
-        || (path.size() > folder.size() && path.substr(0, folder.size()) == folder
-            && path[folder.size()] == '/');
+           || (path.size() > folder.size() && path.substr(0, folder.size()) == folder
+               && path[folder.size()] == '/');
 }
 
 bool IsOctalDigit(char c)
@@ -60,7 +60,7 @@ bool IsPseudoFileSystem(std::string_view type, std::string_view mountPoint)
             return true;
     if (type == "tmpfs" || type == "ramfs")
         return StartsWithFolder(mountPoint, "/run") || StartsWithFolder(mountPoint, "/dev")
-            || StartsWithFolder(mountPoint, "/sys");
+               || StartsWithFolder(mountPoint, "/sys");
     // Container runtimes keep the layers of running containers there.
     if (type == "overlay")
         return StartsWithFolder(mountPoint, "/run");
@@ -128,7 +128,8 @@ bool WalkBoundaries::LeadsToVolume(const std::string& folder) const
     return waysToVolumes_.contains(folder);
 }
 
-FolderAccess WalkBoundaries::SubfolderAccess(const std::string& folder, FolderAccess parentAccess) const
+FolderAccess WalkBoundaries::SubfolderAccess(const std::string& folder,
+                                             FolderAccess parentAccess) const
 {
     if (parentAccess == FolderAccess::Skip)
         return FolderAccess::Skip;
