@@ -88,9 +88,12 @@ struct IconvCloser {
 };
 using IconvHandle = std::unique_ptr<void, IconvCloser>;
 
-std::string Gb18030ToUtf8(std::string_view bytes)
+// Converts with iconv; a sequence the source encoding cannot hold becomes
+// the replacement (U+FFFD in UTF-8, "?" otherwise) and conversion goes on.
+std::string Recode(std::string_view bytes, const char* from, const char* to,
+                   std::string_view replacement)
 {
-    const auto opened = iconv_open("UTF-8", "GB18030");
+    const auto opened = iconv_open(to, from);
     if (opened == reinterpret_cast<iconv_t>(-1))
         return std::string(bytes);
     const IconvHandle converter(opened);
@@ -109,11 +112,16 @@ std::string Gb18030ToUtf8(std::string_view bytes)
         if (errno == E2BIG)
             continue;
         // An invalid or cut-off sequence: mark it and go on with the next byte.
-        result += kReplacementCharacter;
+        result += replacement;
         ++in;
         --inLeft;
     }
     return result;
+}
+
+std::string Gb18030ToUtf8(std::string_view bytes)
+{
+    return Recode(bytes, "GB18030", "UTF-8", kReplacementCharacter);
 }
 
 } // namespace
@@ -221,6 +229,11 @@ std::string ToUtf8FromOutside(std::string_view bytes)
         return std::string(bytes);
     }
     return Gb18030ToUtf8(bytes);
+}
+
+std::string ToGb18030FromUtf8(std::string_view text)
+{
+    return Recode(text, "UTF-8", "GB18030", "?");
 }
 
 } // namespace quillet

@@ -36,4 +36,8 @@ std::string FullWidthToAscii(std::string_view text);
 // GB18030 (which covers GBK), with U+FFFD for bytes that are not.
 std::string ToUtf8FromOutside(std::string_view bytes);
 
+// The way back: UTF-8 text as GB18030 bytes (GBK for every character GBK
+// has), for reaching files whose names were written in GBK.
+std::string ToGb18030FromUtf8(std::string_view text);
+
 } // namespace quillet

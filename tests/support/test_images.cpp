@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include <filesystem>
+#include <system_error>
+
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <libexif/exif-data.h>
@@ -611,7 +614,9 @@ ScratchDir::ScratchDir()
 
 ScratchDir::~ScratchDir()
 {
-    QDir(QString::fromStdString(root_)).removeRecursively();
+    // Also names that are not UTF-8, which Qt cannot remove.
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
 }
 
 std::string ScratchDir::Path(const std::string& name) const
