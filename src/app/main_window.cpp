@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/print_drivers.h"
+#include "forms/designed_group_box_style.h"
 #include "forms/designed_tab_style.h"
 #include "runtime/window.h"
 #include "ui_main_window.h"
@@ -35,6 +36,7 @@ MainWindow::MainWindow(QWidget* parent)
     // Created after the form, so that this window deletes the style only
     // after the tab control that uses it.
     UseDesignedPageCoordinates(*ui_->选择夹1, *this);
+    UseDesignedGroupBoxes(*this);
 
     // uic reads the form's CR LF line breaks as LF; the labels' designed
     // texts break their lines with CR LF, as every multi-line text of the
