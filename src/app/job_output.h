@@ -11,10 +11,6 @@
 
 namespace quillet {
 
-// The printer list's item that writes the job to a PDF file instead of a
-// printer queue; confirmed, printerName holds this text.
-inline constexpr std::string_view kSaveAsPdfPrinterName = "保存为PDF文件";
-
 enum class JobFailure {
     None,
     NoSuchPrinter,        // the chosen printer is not installed (any more)

@@ -3,6 +3,7 @@
 #include "app/album_jobs.h"
 #include "app/globals.h"
 #include "app/job_output.h"
+#include "app/settings_window.h"
 #include "runtime/dialogs.h"
 
 #include <QDir>
@@ -74,7 +75,7 @@ void ReportFailure(const JobLabel& label, const JobOutput& output, PrintRun& run
 
 std::function<void()>& SettingsWindowForJob()
 {
-    static std::function<void()> show;
+    static std::function<void()> show = ShowSettingsWindowModal;
     return show;
 }
 
@@ -132,7 +133,7 @@ int RunPrintJob(const PictureList& job, const std::string& headerText,
             return 0;
         run.imageFolder = folder;
         output = RenderJobToImages(content, folder);
-    } else if (settings.printerName == kSaveAsPdfPrinterName) {
+    } else if (settings.printerName == kPdfFilePrinterItem) {
         const std::optional<std::string> pdfFile = PdfFileForJob(label.category, run);
         if (!pdfFile) {
             run.stopped = true;

@@ -3,8 +3,8 @@
 // settings window opened until confirmed, and what the status bar says.
 // Jobs print into PDF files ("保存为PDF文件"), read back with poppler.
 #include "app/globals.h"
-#include "app/job_output.h"
 #include "app/print_drivers.h"
+#include "app/settings_window.h"
 #include "print_run_fixture.h"
 #include "runtime/message_box_style.h"
 #include "support/pdf_tools.h"
@@ -370,7 +370,7 @@ TEST_F(PrintDrivers, AGridOfNoRowsPrintsPagesOfTheLaidOutGrid)
     Pictures({"A", "A", "A", "A", "A", "A", "A"});
     SetTemplates("第&p页/共&a页", "");
     storeOnOk = [](PrintSettings& s) {
-        testing::StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName));
+        testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
         s.rows = 0;
     };
     AnswerColumnsAsProposed();
@@ -386,7 +386,7 @@ TEST_F(PrintDrivers, APaperOfNoSizePrintsOnA4)
 {
     Pictures({"A"});
     storeOnOk = [](PrintSettings& s) {
-        testing::StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName));
+        testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
         s.paperWidth = 0;
         s.paperHeight = -5;
     };
@@ -451,7 +451,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"PageFilesCannotBeWritten",
                     [](PrintRunFixture& f) {
                         f.storeOnOk = [](PrintSettings& s) {
-                            testing::StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName));
+                            testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
                             s.printToImage = 1;
                         };
                         // A file where the folder should be.
@@ -468,7 +468,7 @@ TEST_F(PrintDrivers, PageFilesFailingNameTheFilesThatWereNotWritten)
 {
     Pictures({"山"});
     storeOnOk = [](PrintSettings& s) {
-        testing::StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName));
+        testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
         s.printToImage = 1;
     };
     QFile file(QString::fromStdString(Path("not-a-folder")));
@@ -490,7 +490,7 @@ TEST_F(PrintDrivers, PageImagesOfARunOpenTheFolderBrowserWhereItLastWas)
     Pictures({"A", "B", "C"});
     SetByCategory(true);
     storeOnOk = [](PrintSettings& s) {
-        testing::StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName));
+        testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
         s.printToImage = 1;
     };
     const std::string folder = Path("pages");

@@ -1,15 +1,17 @@
 #include "print_run_fixture.h"
 
-#include "app/globals.h"
-#include "app/job_output.h"
-#include "app/print_job.h"
 #include "app/collection_wiring.h"
+#include "app/globals.h"
+#include "app/print_job.h"
+#include "app/settings_window.h"
 #include "app/startup.h"
-#include "runtime/window.h"
 #include "collect/report_list.h"
 #include "print/progress_window.h"
 #include "runtime/printer_queries.h"
+#include "runtime/window.h"
 #include "ui_main_window.h"
+
+#include <utility>
 
 #include <QImage>
 #include <QTest>
@@ -68,8 +70,8 @@ PrintRunFixture::PrintRunFixture(bool withCollection)
         window_ = std::make_unique<MainWindow>();
     }
     App().DocumentsPath = dir_.path().toStdString() + "/";
-    storeOnOk = [](PrintSettings& s) { StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName)); };
-    SettingsWindowForJob() = [this] {
+    storeOnOk = [](PrintSettings& s) { StoreAlbumSettings(s, kPdfFilePrinterItem); };
+    realSettingsWindow_ = std::exchange(SettingsWindowForJob(), [this] {
         const Globals& app = App();
         openings.push_back({app.jobPicturePaths, app.jobCaptions, app.jobHeaderText, app.jobFooterText});
         PrintSettings& s = App().printSettings;
@@ -84,7 +86,7 @@ PrintRunFixture::PrintRunFixture(bool withCollection)
             storeOnOk(s);
             s.confirmed = 1;
         }
-    };
+    });
     scope_ = std::make_unique<ScopedDialogProvider>(dialogs);
     window_->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -94,7 +96,7 @@ PrintRunFixture::~PrintRunFixture()
 {
     window_.reset();
     scope_.reset();
-    SettingsWindowForJob() = nullptr;
+    SettingsWindowForJob() = realSettingsWindow_;
     FolderTreeBuilder() = nullptr;
     RegisterExitProcedure(nullptr);
     CloseProgressWindow();

@@ -66,6 +66,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    std::function<void()> realSettingsWindow_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<ScopedDialogProvider> scope_;
 };

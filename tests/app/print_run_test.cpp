@@ -5,7 +5,7 @@
 // its own; one run shows the real timed question and lets it go on by
 // itself.
 #include "app/globals.h"
-#include "app/job_output.h"
+#include "app/settings_window.h"
 #include "print_run_fixture.h"
 #include "runtime/printer_queries.h"
 #include "runtime/qt_dialogs.h"
@@ -188,7 +188,7 @@ TEST_P(PrintRun, EveryCategoryOfASearchedFolderTreeComesOutAsItsOwnJob)
         break;
     case Output::PngPages:
         storeOnOk = [](PrintSettings& s) {
-            testing::StoreAlbumSettings(s, std::string(kSaveAsPdfPrinterName));
+            testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
             s.printToImage = 1;
             s.imageFormat = 5;
         };
