@@ -5,6 +5,7 @@
 // its own; one run shows the real timed question and lets it go on by
 // itself.
 #include "app/globals.h"
+#include "app/print_job.h"
 #include "app/settings_window.h"
 #include "print_run_fixture.h"
 #include "runtime/printer_queries.h"
@@ -13,12 +14,14 @@
 #include "ui_main_window.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -285,14 +288,14 @@ private:
     int realShown_ = 0;
 };
 
-class RealTimedRun : public ::testing::Test, public PrintRunFixture {
+class RealDialogsRun : public ::testing::Test, public PrintRunFixture {
 protected:
-    RealTimedRun() : PrintRunFixture(true) {}
+    RealDialogsRun() : PrintRunFixture(true) {}
 };
 
 // Set QUILLET_SCREENSHOT to a PNG path (and run under Xvfb with
 // QT_QPA_PLATFORM=xcb) to keep a picture of the question over the window.
-TEST_F(RealTimedRun, TheQuestionOverTheMainWindowGoesOnByItself)
+TEST_F(RealDialogsRun, TheQuestionOverTheMainWindowGoesOnByItself)
 {
     const QString root = QString::fromStdString(Path("相册"));
     ASSERT_TRUE(QDir().mkpath(root + "/山水"));
@@ -337,6 +340,43 @@ TEST_F(RealTimedRun, TheQuestionOverTheMainWindowGoesOnByItself)
     // categories were printed.
     EXPECT_EQ(static_cast<int>(testing::ListPdfImages(Path("相册.pdf")).size()), 1);
     EXPECT_EQ(static_cast<int>(testing::ListPdfImages(Path("相册-2.pdf")).size()), 1);
+    EXPECT_EQ(Status(), "打印完毕！");
+}
+
+// Without the test's seam the job opens the real settings window; pressing
+// its OK with "保存为PDF文件" chosen prints the run into a PDF file.
+TEST_F(RealDialogsRun, TheRealSettingsWindowConfirmsTheJob)
+{
+    const QString root = QString::fromStdString(Path("相册"));
+    ASSERT_TRUE(QDir().mkpath(root + "/山水"));
+    testing::WriteTestJpeg(root + "/山水/日出.jpg", Qt::black);
+    Search(Path("相册/"));
+    SetTemplates("&f", "");
+    SetByCategory(false);
+    AnswerColumnsAsProposed();
+    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerSaveFileDialog(Path("相册.pdf"));
+    SettingsWindowForJob() = ShowSettingsWindowModal;
+
+    bool pressed = false;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<SettingsWindow*>(QApplication::activeModalWidget());
+        if (!window || pressed)
+            return;
+        pressed = true;
+        QComboBox* printers = window->findChild<QComboBox*>(QStringLiteral("组合框_打印机列表"));
+        ASSERT_NE(printers, nullptr);
+        printers->setCurrentIndex(printers->findText(QString::fromUtf8(kPdfFilePrinterItem)));
+        window->findChild<QPushButton*>(QStringLiteral("按钮_确定"))->click();
+    });
+    look.start(50);
+    ClickPrint();
+
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(App().printSettings.printerName, kPdfFilePrinterItem);
+    EXPECT_EQ(static_cast<int>(testing::ListPdfImages(Path("相册.pdf")).size()), 1);
+    EXPECT_EQ(FindPdfWords(testing::ReadPdfWords(Path("相册.pdf")), 1, "山水").size(), 1u);
     EXPECT_EQ(Status(), "打印完毕！");
 }
 
