@@ -463,28 +463,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "分类“山”的打印作业没有完成：下面的页面文件无法写入：\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The files' names carry the time, so the table above checks only the start.
-TEST_F(PrintDrivers, PageFilesFailingNameTheFilesThatWereNotWritten)
-{
-    Pictures({"山"});
-    storeOnOk = [](PrintSettings& s) {
-        testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
-        s.printToImage = 1;
-    };
-    QFile file(QString::fromStdString(Path("not-a-folder")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
-    dialogs.AnswerBrowseForFolder(Path("not-a-folder"));
-    ClickPrint();
-    const auto messages = Asked(DialogKind::MessageBox);
-    ASSERT_EQ(messages.size(), 2u);
-    const std::string prefix = "第1页的打印作业没有完成：下面的页面文件无法写入：\r\n" + Path("not-a-folder/");
-    EXPECT_TRUE(messages[1].text.starts_with(prefix)) << messages[1].text;
-    EXPECT_TRUE(messages[1].text.ends_with("_1.jpg")) << messages[1].text;
-    EXPECT_EQ(Status(), "打印结束，有1个打印作业没有完成。");
-}
-
 TEST_F(PrintDrivers, PageImagesOfARunOpenTheFolderBrowserWhereItLastWas)
 {
     Pictures({"A", "B", "C"});
