@@ -123,10 +123,10 @@ void EndRun(MainWindow& window, RunEnd end, const PrintRun& run)
 }
 
 // The templates of the job as typed now, stored as the job's snapshot.
-void StoreJobTemplates(std::string header, std::string footer)
+void StoreJobTemplates(const std::string& header, const std::string& footer)
 {
-    App().jobHeaderText = std::move(header);
-    App().jobFooterText = std::move(footer);
+    App().jobHeaderText = header;
+    App().jobFooterText = footer;
 }
 
 } // namespace
@@ -160,12 +160,13 @@ void PrintByCategory(MainWindow& window)
         // Said when the next category begins, as the rows are read.
         if (!last)
             SetStatus(window, kStatusPrinting);
-        StoreJobTemplates(ReplaceCategoryCode(HeaderTemplate(window), job.category),
-                          ReplaceCategoryCode(FooterTemplate(window), job.category));
+        const std::string header = ReplaceCategoryCode(HeaderTemplate(window), job.category);
+        const std::string footer = ReplaceCategoryCode(FooterTemplate(window), job.category);
+        StoreJobTemplates(header, footer);
         if (!AskBeforeJob())
             return EndRun(window, RunEnd::Cancelled, run);
         const JobLabel label{"分类“" + job.category + "”的打印作业", job.category, 1};
-        RunPrintJob(job.pictures, App().jobHeaderText, App().jobFooterText, label, run);
+        RunPrintJob(job.pictures, header, footer, label, run);
         // The settings window cancelled ends the run, the last category too.
         if (run.stopped || !App().printSettings.confirmed)
             return EndRun(window, RunEnd::Interrupted, run);
@@ -194,12 +195,15 @@ void PrintByPage(MainWindow& window)
         SetStatus(window, kStatusPrinting);
         ProcessPendingMessages();
         const AlbumJob& job = pages[static_cast<std::size_t>(page)];
-        StoreJobTemplates(ReplacePageJobCodes(HeaderTemplate(window), pageTotal, job.category, page + 1),
-                          ReplacePageJobCodes(FooterTemplate(window), pageTotal, job.category, page + 1));
+        const std::string header =
+            ReplacePageJobCodes(HeaderTemplate(window), pageTotal, job.category, page + 1);
+        const std::string footer =
+            ReplacePageJobCodes(FooterTemplate(window), pageTotal, job.category, page + 1);
+        StoreJobTemplates(header, footer);
         if (!AskBeforeJob())
             return EndRun(window, RunEnd::Cancelled, run);
         const JobLabel label{"第" + ToText(page + 1) + "页的打印作业", job.category, page + 1};
-        RunPrintJob(job.pictures, App().jobHeaderText, App().jobFooterText, label, run);
+        RunPrintJob(job.pictures, header, footer, label, run);
         if (run.stopped)
             return EndRun(window, RunEnd::Interrupted, run);
     }
