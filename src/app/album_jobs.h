@@ -6,7 +6,7 @@
 // Plain procedures over plain values, so that they are tested without a
 // window.
 
-#include "app/picture_list.h"
+#include "settings/picture_list.h"
 #include "table/picture_table.h"
 
 #include <functional>
