@@ -1,9 +1,7 @@
 #include "app/job_output.h"
 
-#include "app/globals.h"
-#include "imageout/render_pages.h"
+#include "app/album_output.h"
 #include "print/page_layout.h"
-#include "print/print_picture_pages.h"
 #include "runtime/convert.h"
 #include "runtime/printer_queries.h"
 
@@ -22,22 +20,6 @@ namespace {
 constexpr int kA4Width = 2100;
 constexpr int kA4Height = 2970;
 
-// The print engine reads the paper and fonts from the program's record; for
-// the length of one job it reads the job's settings instead.
-class ScopedJobSettings {
-public:
-    explicit ScopedJobSettings(const PrintSettings& settings)
-        : saved_(std::exchange(App().printSettings, settings))
-    {
-    }
-    ~ScopedJobSettings() { App().printSettings = std::move(saved_); }
-    ScopedJobSettings(const ScopedJobSettings&) = delete;
-    ScopedJobSettings& operator=(const ScopedJobSettings&) = delete;
-
-private:
-    PrintSettings saved_;
-};
-
 class ScopedPdfFile {
 public:
     explicit ScopedPdfFile(std::string path) { SetPdfFileDestination(std::move(path)); }
@@ -46,35 +28,14 @@ public:
     ScopedPdfFile& operator=(const ScopedPdfFile&) = delete;
 };
 
-// The engine's input: the paper as laid out, swapped for landscape; the
-// printer itself is given the upright paper and the orientation.
-PrintPicturePagesInput PaperInput(const JobContent& job, const PrintSettings& s)
+PageJob MakePageJob(const JobContent& job)
 {
-    PrintPicturePagesInput input;
-    input.paths = job.pictures.paths;
-    input.rows = s.rows;
-    input.columns = s.columns;
-    input.rowGap = s.rowGap;
-    input.columnGap = s.columnGap;
-    input.aspectRatios = job.pictures.aspectRatios;
-    input.captions = job.pictures.captions;
-    input.captionGap = s.captionGap;
-    const bool portrait = s.orientation == 0;
-    input.pageWidth = portrait ? s.paperWidth : s.paperHeight;
-    input.pageHeight = portrait ? s.paperHeight : s.paperWidth;
-    input.fitMode = s.photoFitMode;
-    input.headerTemplate = job.headerText;
-    input.footerTemplate = job.footerText;
-    input.headerOffset = s.headerOffset;
-    input.footerOffset = s.footerOffset;
-    return input;
+    return PageJob{WithUsablePaper(job.settings), job.pictures, job.headerText, job.footerText};
 }
 
 bool PrintOnPaper(const JobContent& job)
 {
-    const PrintSettings settings = WithUsablePaper(job.settings);
-    const ScopedJobSettings scoped(settings);
-    return PrintPicturePages(PaperInput(job, settings)) == 1;
+    return PrintPicturePages(MakePageJob(job)) == 1;
 }
 
 JobOutput Outcome(const JobContent& job, JobFailure failure, std::string target)
@@ -155,8 +116,7 @@ JobOutput PrintJobToPdfFile(const JobContent& job, const std::string& pdfFile)
 
 JobOutput RenderJobToImages(const JobContent& job, const std::string& folder)
 {
-    RenderPagesResult result = RenderPagesToImages(
-        RenderInputFromSettings(job.settings, folder, job.pictures, job.headerText, job.footerText));
+    RenderPagesResult result = RenderPagesToImages(MakePageJob(job), folder);
     JobOutput output = Outcome(job, JobFailure::None, folder);
     if (!result.Succeeded()) {
         output.failure = JobFailure::PageFilesNotWritten;

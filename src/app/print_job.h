@@ -3,7 +3,7 @@
 // preview, the settings window opened until the settings are confirmed, then
 // the job printed, written to a PDF file or rendered to page images.
 
-#include "app/picture_list.h"
+#include "settings/picture_list.h"
 #include "settings/print_settings.h"
 
 #include <functional>

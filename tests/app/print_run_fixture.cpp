@@ -6,7 +6,7 @@
 #include "app/settings_window.h"
 #include "app/startup.h"
 #include "collect/report_list.h"
-#include "print/progress_window.h"
+#include "app/progress_window.h"
 #include "runtime/printer_queries.h"
 #include "runtime/window.h"
 #include "ui_main_window.h"
