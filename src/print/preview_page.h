@@ -60,3 +60,16 @@ struct PreviewProgress {
 };
 
 } // namespace quillet
+
+namespace quillet {
+
+class MiniatureCache;
+
+// Draws the miniature of page 1 and returns it upright (a landscape page is
+// laid out wide and turned clockwise, as page images are).  Pictures come
+// from the cache when one is given, else each is loaded exactly as page
+// output loads it at optimisation level 1.
+QImage RenderPreviewPage(const PreviewPageInput& input, const PreviewLines& lines,
+                         const PreviewProgress& progress, MiniatureCache* pictures = nullptr);
+
+} // namespace quillet
