@@ -6,6 +6,9 @@
 #include "runtime/window.h"
 #include "ui_settings_window.h"
 
+#include <QApplication>
+#include <QPointer>
+
 namespace quillet {
 namespace {
 
@@ -64,7 +67,12 @@ PreviewLines PreviewLinesFromRecord()
 QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines)
 {
     App().CancelRequested = false;
-    LoadProgressWindow().show();
+    // Shown without taking the activation: the user types on in the
+    // settings window while the miniature is drawn.
+    QPointer<QWidget> active = QApplication::activeWindow();
+    ProgressWindow& window = LoadProgressWindow();
+    window.setAttribute(Qt::WA_ShowWithoutActivating);
+    window.show();
 
     // The window is looked up afresh each time: the events that run between
     // cells must not leave a dangling reference behind.
@@ -88,6 +96,11 @@ QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines)
         window->hide();
     }
     CloseProgressWindow();
+    // Where the platform activated the progress window anyway, the window
+    // the user worked in gets the activation back with its focus, as it
+    // would from a window manager.
+    if (active && QApplication::activeWindow() != active)
+        active->activateWindow();
     ProcessPendingMessages();
     App().CancelRequested = false;
     return page;
