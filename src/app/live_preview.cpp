@@ -1,7 +1,7 @@
 #include "app/live_preview.h"
 
 #include "app/globals.h"
-#include "print/progress_window.h"
+#include "app/progress_window.h"
 #include "runtime/convert.h"
 #include "runtime/window.h"
 #include "ui_settings_window.h"
@@ -66,11 +66,11 @@ PreviewLines PreviewLinesFromRecord()
 
 QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines)
 {
-    App().CancelRequested = false;
     // Shown without taking the activation: the user types on in the
     // settings window while the miniature is drawn.
     QPointer<QWidget> active = QApplication::activeWindow();
     ProgressWindow& window = LoadProgressWindow();
+    window.ClearCancelRequest();
     window.setAttribute(Qt::WA_ShowWithoutActivating);
     window.show();
 
@@ -86,7 +86,10 @@ QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines)
         if (ProgressWindow* window = LoadedProgressWindow())
             window->SetProgress(cellsDone);
     };
-    progress.cancelRequested = [] { return App().CancelRequested; };
+    progress.cancelRequested = [] {
+        const ProgressWindow* window = LoadedProgressWindow();
+        return window && window->CancelRequested();
+    };
 
     QImage page = RenderPreviewPage(input, lines, progress);
 
@@ -94,6 +97,7 @@ QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines)
     if (ProgressWindow* window = LoadedProgressWindow()) {
         window->SetProgress(1);
         window->hide();
+        window->ClearCancelRequest();
     }
     CloseProgressWindow();
     // Where the platform activated the progress window anyway, the window
@@ -102,7 +106,6 @@ QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines)
     if (active && QApplication::activeWindow() != active)
         active->activateWindow();
     ProcessPendingMessages();
-    App().CancelRequested = false;
     return page;
 }
 

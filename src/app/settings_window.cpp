@@ -5,7 +5,7 @@
 #include "app/settings_window_values.h"
 #include "forms/designed_group_box_style.h"
 #include "forms/outer_size.h"
-#include "print/progress_window.h"
+#include "app/progress_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/message_box_style.h"
 #include "runtime/printer_queries.h"

@@ -3,7 +3,7 @@
 
 #include "app/globals.h"
 #include "app/settings_window.h"
-#include "print/progress_window.h"
+#include "app/progress_window.h"
 #include "runtime/printer_queries.h"
 #include "runtime/scripted_dialogs.h"
 #include "ui_settings_window.h"
