@@ -6,6 +6,7 @@
 #include "runtime/image_decode_jpeg.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace quillet {
@@ -69,7 +70,11 @@ QImage UsableThumbnail(const JpegHeader& photo, QSize uprightNeed)
     const QSize cover = CoverSize(full, Stored(uprightNeed, photo.orientation));
     if (size.width() < cover.width() || size.height() < cover.height())
         return {};
-    const JpegDecoded decoded = DecodeJpegCovering(photo.exifThumbnail, cover.width(), cover.height());
+    // Decoding a thumbnail costs next to nothing, so it is taken at up to
+    // twice the cover, which leaves the cache room for larger cells; the
+    // bound still keeps a thumbnail that claims a huge size from costing much.
+    const JpegDecoded decoded =
+        DecodeJpegCovering(photo.exifThumbnail, 2 * cover.width(), 2 * cover.height());
     if (decoded.image.isNull() || HasBlackBars(decoded.image))
         return {};
     // Cameras store the thumbnail turned as the photo is; the photo's
@@ -85,10 +90,18 @@ bool EndsWithEndMarker(const std::string& path, std::int64_t fileBytes)
     return tail.size() == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
 }
 
+// The file after the start already read.
+void AppendTheRest(const std::string& path, ByteArray& start)
+{
+    const ByteArray rest =
+        ReadFilePart(path, static_cast<std::int64_t>(start.size()), std::numeric_limits<std::size_t>::max());
+    start.insert(start.end(), rest.begin(), rest.end());
+}
+
 void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole, MiniatureSource& out)
 {
     std::optional<JpegHeader> header = ReadJpegHeader(bytes);
-    if (header && EndsWithEndMarker(path, out.fileBytes)) {
+    if (header && !header->exifThumbnail.empty() && EndsWithEndMarker(path, out.fileBytes)) {
         QImage thumbnail = UsableThumbnail(*header, need);
         if (!thumbnail.isNull()) {
             out.image = std::move(thumbnail);
@@ -98,7 +111,7 @@ void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole, 
         }
     }
     if (!whole) {
-        bytes = ReadFile(path);
+        AppendTheRest(path, bytes);
         if (!header)
             header = ReadJpegHeader(bytes);
     }
@@ -156,7 +169,7 @@ MiniatureSource LoadMiniatureSource(const std::string& path, QSize need)
         return out;
     }
     if (!whole)
-        bytes = ReadFile(path);
+        AppendTheRest(path, bytes);
     out.image = DecodePicture(bytes);
     if (!out.image.isNull()) {
         out.fullSize = out.image.size();
