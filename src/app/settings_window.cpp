@@ -1,6 +1,7 @@
 #include "app/settings_window.h"
 
 #include "app/globals.h"
+#include "app/live_preview.h"
 #include "app/settings_window_values.h"
 #include "forms/designed_group_box_style.h"
 #include "forms/outer_size.h"
@@ -349,7 +350,21 @@ bool SettingsWindow::event(QEvent* event)
 
 void SettingsWindow::RedrawPreview()
 {
-    // Filled in by the live preview.
+    Globals& g = App();
+    // A request while a redraw is under way is dropped, not queued: the
+    // change shows with the next redraw.
+    if (!ui_->选择框_实时预览->isChecked() || g.previewBusy)
+        return;
+    g.previewBusy = true;
+    ShowPreviewPicture(QImage());
+    g.printSettings.headerAlign = ui_->组合框_页眉对齐->currentIndex();
+    g.printSettings.footerAlign = ui_->组合框_页脚对齐->currentIndex();
+
+    ShowPreviewPicture(DrawPreviewPage(CollectPreviewInput(*ui_), PreviewLinesFromRecord()));
+
+    if (ProgressWindow* progress = LoadedProgressWindow())
+        progress->SetProgress(0);
+    g.previewBusy = false;
 }
 
 void SettingsWindow::ShowPreviewPicture(QImage picture)

@@ -54,19 +54,21 @@ void DesignedGroupBoxStyle::drawComplexControl(ComplexControl control, const QSt
 
     const QRect label = subControlRect(control, option, SC_GroupBoxLabel, widget);
     if (box->subControls & SC_GroupBoxFrame) {
-        QStyleOptionFrame frame;
-        frame.QStyleOption::operator=(*box);
-        frame.features = box->features;
-        frame.lineWidth = box->lineWidth;
-        frame.midLineWidth = box->midLineWidth;
-        frame.rect = subControlRect(control, option, SC_GroupBoxFrame, widget);
+        // Drawn here rather than by the base style, whose group box frame
+        // makes room for the caption below its top again.  An etched line,
+        // as the designed windows show it.
+        const QRect frame = subControlRect(control, option, SC_GroupBoxFrame, widget).adjusted(0, 0, -1, -1);
         painter->save();
         // The caption interrupts the frame line.
         QRegion clip(box->rect);
         if (!label.isEmpty())
             clip -= label;
         painter->setClipRegion(clip);
-        proxy()->drawPrimitive(PE_FrameGroupBox, &frame, painter, widget);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(box->palette.color(QPalette::Mid));
+        painter->drawRect(frame.adjusted(0, 0, -1, -1));
+        painter->setPen(box->palette.color(QPalette::Light));
+        painter->drawRect(frame.adjusted(1, 1, 0, 0));
         painter->restore();
     }
     if ((box->subControls & SC_GroupBoxLabel) && !label.isEmpty()) {
