@@ -9,6 +9,8 @@
 // held_MB is what the cache holds after a redraw; cpu_ms the processor time
 // of all threads per redraw, which a busy machine does not inflate as it
 // does the wall time.
+#include "app/globals.h"
+#include "app/settings_window.h"
 #include "imageout/miniature_cache.h"
 #include "runtime/files.h"
 #include "runtime/image_decode_jpeg.h"
@@ -17,6 +19,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -27,6 +30,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <ctime>
 #include <thread>
 #include <vector>
@@ -252,6 +256,58 @@ void SmallestScaleReference(benchmark::State& state)
     Report(state, 0, clock);
 }
 BENCHMARK(SmallestScaleReference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+
+// Whole redraws through the settings window, progress window and page loop
+// included, of a 5 x 5 job of these photos with captions, header and footer.
+void UseJob(const std::vector<std::pair<std::string, QSize>>& cells)
+{
+    ResetGlobals();
+    Globals& g = App();
+    for (const auto& [path, need] : cells) {
+        g.jobPicturePaths.push_back(path);
+        g.jobCaptions.push_back("IMG");
+    }
+    g.jobHeaderText = "第&p页";
+    g.jobFooterText = "&Y-&M-&D";
+}
+
+// A fresh window each time, so its miniatures start empty; the files stay in
+// the system's file cache, as they are after the folder search read them.
+void FirstRedraw(benchmark::State& state)
+{
+    const bool thumbnails = state.range(0) != 0;
+    state.SetLabel(thumbnails ? "thumbnails" : "no thumbnails");
+    UseJob(thumbnails ? Photos().withThumbnails : Photos().withoutThumbnails);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<SettingsWindow>();
+        state.ResumeTiming();
+        window->RedrawPreview();
+        benchmark::DoNotOptimize(window->PreviewPicture().constBits());
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(FirstRedraw)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// A margin typed between redraws of a job whose photos were drawn before.
+void RedrawAfterLayoutChange(benchmark::State& state)
+{
+    UseJob(Photos().withThumbnails);
+    SettingsWindow window;
+    window.RedrawPreview();
+    QLineEdit* margin = window.findChild<QLineEdit*>(QStringLiteral("编辑框_左边距"));
+    bool wide = false;
+    for (auto _ : state) {
+        wide = !wide;
+        margin->setText(wide ? QStringLiteral("12") : QStringLiteral("5"));
+        window.RedrawPreview();
+        benchmark::DoNotOptimize(window.PreviewPicture().constBits());
+    }
+}
+BENCHMARK(RedrawAfterLayoutChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -1,9 +1,10 @@
 #pragma once
-// The live preview's request side: what a redraw collects from the settings
-// window's boxes, and the miniature drawn with the progress window shown,
-// advanced per cell and closed, its cancel button stopping the drawing.
+// The live preview's request side: the job a redraw draws, from the values
+// now typed into the settings window's boxes and the job snapshot, and the
+// miniature drawn with the progress window shown, advanced per cell and
+// closed, its cancel button stopping the drawing.
 
-#include "print/preview_page.h"
+#include "print/page_job.h"
 
 #include <QImage>
 
@@ -13,17 +14,18 @@ class SettingsWindow;
 
 namespace quillet {
 
-// The values of one redraw: the boxes read as numbers and cut to whole
-// millimetres (gaps divided by ten first), the caption font from the record
-// and the three lists and two templates of the job snapshot.
-PreviewPageInput CollectPreviewInput(const Ui::SettingsWindow& ui);
+class MiniatureCache;
 
-// The header and footer fonts and alignments as the record holds them.
-PreviewLines PreviewLinesFromRecord();
+// The layout as the boxes hold it, read as numbers (atof).
+TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
+
+// The job of one redraw: the record with the typed layout in whole
+// millimetres, and the pictures, captions and templates of the job snapshot.
+PageJob PreviewJob(const Ui::SettingsWindow& ui);
 
 // Draws the miniature while the progress window shows how far it got.
 // Window events run after every cell, so the user can type on and can
 // cancel; the caller guards against re-entry.
-QImage DrawPreviewPage(const PreviewPageInput& input, const PreviewLines& lines);
+QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures);
 
 } // namespace quillet

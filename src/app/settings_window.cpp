@@ -287,6 +287,12 @@ void SettingsWindow::Confirm()
         QDialog::accept();
 }
 
+void SettingsWindow::done(int result)
+{
+    QDialog::done(result);
+    miniatures_.Clear();
+}
+
 void SettingsWindow::reject()
 {
     App().printSettings.confirmed = 0;
@@ -360,7 +366,7 @@ void SettingsWindow::RedrawPreview()
     g.printSettings.headerAlign = ui_->组合框_页眉对齐->currentIndex();
     g.printSettings.footerAlign = ui_->组合框_页脚对齐->currentIndex();
 
-    ShowPreviewPicture(DrawPreviewPage(CollectPreviewInput(*ui_), PreviewLinesFromRecord()));
+    ShowPreviewPicture(DrawPreviewPage(PreviewJob(*ui_), miniatures_));
 
     if (ProgressWindow* progress = LoadedProgressWindow())
         progress->SetProgress(0);

@@ -6,6 +6,7 @@
 // and is shown modally before every print job; the job reads `confirmed`
 // once it has closed.  The form is designed in forms/settings_window.ui.
 
+#include "imageout/miniature_cache.h"
 #include "runtime/printer_unit.h"
 #include "settings/print_settings.h"
 
@@ -61,6 +62,8 @@ public slots:
     void reject() override;
 
 protected:
+    // Closing by any way lets go of the miniatures.
+    void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -87,6 +90,8 @@ private:
     // which are no user changes and run no handler.
     bool programChange_ = false;
     QImage previewPicture_;
+    // The job's pictures as the preview draws them, kept between redraws.
+    MiniatureCache miniatures_;
     QMargins fittedFrame_;
 };
 

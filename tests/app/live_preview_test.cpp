@@ -248,7 +248,7 @@ int InkHeight(const QImage& page, int top, int bottom)
     int last = -1;
     for (int y = top; y < bottom; ++y) {
         for (int x = 0; x < page.width(); ++x) {
-            if (qGray(page.pixel(x, y)) < 128) {
+            if (qGray(page.pixel(x, y)) < 200) {
                 if (first < 0)
                     first = y;
                 last = y;
