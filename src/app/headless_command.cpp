@@ -147,18 +147,6 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
 
 } // namespace
 
-std::string NumberedPdfName(const std::string& pdfFile, int jobIndex)
-{
-    if (jobIndex == 0)
-        return pdfFile;
-    const std::size_t slash = pdfFile.rfind('/');
-    std::size_t dot = pdfFile.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
-        dot == (slash == std::string::npos ? 0 : slash + 1))
-        dot = pdfFile.size();
-    return pdfFile.substr(0, dot) + "-" + std::to_string(jobIndex + 1) + pdfFile.substr(dot);
-}
-
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
                                                        std::string& error)
 {

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/print_drivers.h"
+#include "forms/designed_group_box_style.h"
 #include "forms/designed_tab_style.h"
 #include "runtime/window.h"
 #include "ui_main_window.h"
@@ -33,6 +35,7 @@ MainWindow::MainWindow(QWidget* parent)
     // Created after the form, so that this window deletes the style only
     // after the tab control that uses it.
     UseDesignedPageCoordinates(*ui_->选择夹1, *this);
+    UseDesignedGroupBoxes(*this);
 
     // uic reads the form's CR LF line breaks as LF; the labels' designed
     // texts break their lines with CR LF, as every multi-line text of the
@@ -52,6 +55,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui_->编辑框_页脚->installEventFilter(this);
 
     connect(ui_->按钮_结束程序, &QPushButton::clicked, this, [] { EndProgram(0); });
+    AttachPrintButtons(*this);
 
     // The form's geometry is the outer size.  Until the window system tells
     // the frame's size (after the window is shown, if it has a frame at all)
