@@ -57,7 +57,8 @@ QImage CameraLikePhoto(std::uint32_t seed)
         return static_cast<int>(state % 41) - 20;
     };
     const double phase = seed * 0.7;
-    std::vector<double> across(kPhotoWidth), down(kPhotoHeight), diagonal(kPhotoWidth + kPhotoHeight);
+    std::vector<double> across(kPhotoWidth), down(kPhotoHeight),
+        diagonal(kPhotoWidth + kPhotoHeight);
     for (int x = 0; x < kPhotoWidth; ++x)
         across[x] = std::sin(x * 0.004 + phase);
     for (int y = 0; y < kPhotoHeight; ++y)
@@ -69,8 +70,11 @@ QImage CameraLikePhoto(std::uint32_t seed)
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < kPhotoWidth; ++x) {
             const double shade = 60 * across[x] * down[y] + 40 * diagonal[x + y];
-            auto channel = [&](double base) { return std::clamp(static_cast<int>(base + shade) + noise(), 0, 255); };
-            row[x] = qRgb(channel(130 + tint + x * 0.02), channel(110 + y * 0.03), channel(90 + tint / 2));
+            auto channel = [&](double base) {
+                return std::clamp(static_cast<int>(base + shade) + noise(), 0, 255);
+            };
+            row[x] = qRgb(channel(130 + tint + x * 0.02), channel(110 + y * 0.03),
+                          channel(90 + tint / 2));
         }
     }
     return image;
@@ -115,8 +119,9 @@ QByteArray ExifSegment(QByteArray thumbnail)
 
 bool WriteAll(const QString& path, const QByteArray& bytes)
 {
-    return WriteFile(path.toStdString(), {std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                                    static_cast<std::size_t>(bytes.size()))});
+    return WriteFile(path.toStdString(),
+                     {std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                static_cast<std::size_t>(bytes.size()))});
 }
 
 struct Album {
@@ -130,12 +135,13 @@ struct Album {
         for (int i = 0; i < kPhotos; ++i) {
             const QImage photo = CameraLikePhoto(static_cast<std::uint32_t>(i + 1));
             const QByteArray body = EncodeJpeg(photo, 92);
-            const QByteArray thumbnail =
-                EncodeJpeg(photo.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85);
+            const QByteArray thumbnail = EncodeJpeg(
+                photo.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85);
             // Cameras put the EXIF segment right after the start marker.
             const QByteArray withExif = body.left(2) + ExifSegment(thumbnail) + body.mid(2);
             const QString name = QString("IMG_%1.jpg").arg(i + 1, 4, 10, QChar('0'));
-            const QString with = dir.filePath("thumb-" + name), without = dir.filePath("plain-" + name);
+            const QString with = dir.filePath("thumb-" + name),
+                          without = dir.filePath("plain-" + name);
             if (!WriteAll(with, withExif) || !WriteAll(without, body))
                 std::abort();
             withThumbnails.emplace_back(with.toStdString(), kCell);
@@ -167,7 +173,8 @@ void Report(benchmark::State& state, std::size_t heldBytes, const CpuClock& cloc
 {
     state.counters["held_MB"] = static_cast<double>(heldBytes) / 1e6;
     state.counters["file_MB"] = Photos().averageMegabytes;
-    state.counters["cpu_ms"] = (ProcessCpuMilliseconds() - clock.start) / static_cast<double>(state.iterations());
+    state.counters["cpu_ms"] =
+        (ProcessCpuMilliseconds() - clock.start) / static_cast<double>(state.iterations());
 }
 
 // One redraw: the renderer asks for all cells ahead, then takes them in order.

@@ -55,12 +55,14 @@ QSize LoadedSize(const std::string& path, const MiniatureSource& source)
     const int factor = ShrinkFactorPerMille(path, source.fileBytes, kPreviewLevel);
     if (factor == 0)
         return source.fullSize;
-    return QSize(ScaledSide(source.fullSize.width(), factor), ScaledSide(source.fullSize.height(), factor));
+    return QSize(ScaledSide(source.fullSize.width(), factor),
+                 ScaledSide(source.fullSize.height(), factor));
 }
 
 } // namespace
 
-MiniatureCache::MiniatureCache(std::size_t byteBudget) : budget_(byteBudget) {}
+MiniatureCache::MiniatureCache(std::size_t byteBudget) : budget_(byteBudget)
+{}
 
 MiniatureCache::~MiniatureCache()
 {
@@ -118,7 +120,8 @@ Miniature MiniatureCache::Get(const std::string& path, QSize need)
     return DecodeLocked(lock, path, need);
 }
 
-Miniature MiniatureCache::ServeLocked(std::unique_lock<std::mutex>& lock, const std::string& path, QSize need)
+Miniature MiniatureCache::ServeLocked(std::unique_lock<std::mutex>& lock, const std::string& path,
+                                      QSize need)
 {
     Entry& entry = entries_.find(path)->second;
     recency_.splice(recency_.begin(), recency_, entry.recency);
@@ -139,14 +142,16 @@ Miniature MiniatureCache::ServeLocked(std::unique_lock<std::mutex>& lock, const 
         Entry& same = it->second;
         bytes_ -= same.bytes;
         same.served = result.image;
-        same.bytes = ImageBytes(same.held) + (SameData(same.served, same.held) ? 0 : ImageBytes(same.served));
+        same.bytes = ImageBytes(same.held)
+                     + (SameData(same.served, same.held) ? 0 : ImageBytes(same.served));
         bytes_ += same.bytes;
         EvictOverBudgetLocked();
     }
     return result;
 }
 
-Miniature MiniatureCache::DecodeLocked(std::unique_lock<std::mutex>& lock, const std::string& path, QSize need)
+Miniature MiniatureCache::DecodeLocked(std::unique_lock<std::mutex>& lock, const std::string& path,
+                                       QSize need)
 {
     inFlight_.insert(path);
     const std::uint64_t generation = generation_;
@@ -185,7 +190,8 @@ void MiniatureCache::InsertLocked(const std::string& path, Made made)
     entry.served = std::move(made.served);
     entry.fullSize = made.fullSize;
     entry.loadedSize = made.loadedSize;
-    entry.bytes = ImageBytes(entry.held) + (SameData(entry.served, entry.held) ? 0 : ImageBytes(entry.served));
+    entry.bytes = ImageBytes(entry.held)
+                  + (SameData(entry.served, entry.held) ? 0 : ImageBytes(entry.served));
     // A picture larger than the whole budget is handed out but not kept.
     if (entry.bytes > budget_)
         return;

@@ -24,8 +24,8 @@
 namespace quillet {
 
 struct Miniature {
-    QImage image;      // upright (EXIF orientation applied); null when the file cannot be read
-    QSize fullSize;    // the picture's own size in pixels, upright
+    QImage image; // upright (EXIF orientation applied); null when the file cannot be read
+    QSize fullSize; // the picture's own size in pixels, upright
     // The size LoadPictureForPage(path, 1) gives the picture, which is how
     // the preview loads its pictures: its natural-size fit mode measures this.
     QSize loadedSize;
@@ -55,8 +55,8 @@ public:
 
 private:
     struct Entry {
-        QImage held;      // covers twice the need it was made for, or is the whole picture
-        QImage served;    // the last answer, so that an unchanged cell costs nothing
+        QImage held; // covers twice the need it was made for, or is the whole picture
+        QImage served; // the last answer, so that an unchanged cell costs nothing
         QSize fullSize;
         QSize loadedSize;
         std::size_t bytes = 0;

@@ -65,7 +65,8 @@ QImage UsableThumbnail(const JpegHeader& photo, QSize uprightNeed)
         return {};
     const QSize full(photo.width, photo.height);
     const QSize size(thumbnail->width, thumbnail->height);
-    if (size.width() > full.width() || size.height() > full.height() || !SameProportions(size, full))
+    if (size.width() > full.width() || size.height() > full.height()
+        || !SameProportions(size, full))
         return {};
     const QSize cover = CoverSize(full, Stored(uprightNeed, photo.orientation));
     if (size.width() < cover.width() || size.height() < cover.height())
@@ -93,12 +94,13 @@ bool EndsWithEndMarker(const std::string& path, std::int64_t fileBytes)
 // The file after the start already read.
 void AppendTheRest(const std::string& path, ByteArray& start)
 {
-    const ByteArray rest =
-        ReadFilePart(path, static_cast<std::int64_t>(start.size()), std::numeric_limits<std::size_t>::max());
+    const ByteArray rest = ReadFilePart(path, static_cast<std::int64_t>(start.size()),
+                                        std::numeric_limits<std::size_t>::max());
     start.insert(start.end(), rest.begin(), rest.end());
 }
 
-void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole, MiniatureSource& out)
+void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole,
+              MiniatureSource& out)
 {
     std::optional<JpegHeader> header = ReadJpegHeader(bytes);
     if (header && !header->exifThumbnail.empty() && EndsWithEndMarker(path, out.fileBytes)) {
@@ -117,7 +119,8 @@ void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole, 
     }
     if (!header)
         return;
-    const QSize cover = CoverSize(QSize(header->width, header->height), Stored(need, header->orientation));
+    const QSize cover =
+        CoverSize(QSize(header->width, header->height), Stored(need, header->orientation));
     const JpegDecoded decoded = DecodeJpegCovering(bytes, cover.width(), cover.height());
     if (decoded.image.isNull())
         return;
@@ -133,7 +136,8 @@ QSize CoverSize(QSize full, QSize need)
     if (full.isEmpty())
         return {};
     const std::int64_t fullWidth = full.width(), fullHeight = full.height();
-    const std::int64_t needWidth = std::max(need.width(), 1), needHeight = std::max(need.height(), 1);
+    const std::int64_t needWidth = std::max(need.width(), 1),
+                       needHeight = std::max(need.height(), 1);
     std::int64_t width = needWidth, height = needHeight;
     // The side that needs the larger share of the picture decides; the other
     // follows the proportions, rounded up so that it still covers.
@@ -141,7 +145,8 @@ QSize CoverSize(QSize full, QSize need)
         height = (needWidth * fullHeight + fullWidth - 1) / fullWidth;
     else
         width = (needHeight * fullWidth + fullHeight - 1) / fullHeight;
-    return QSize(static_cast<int>(std::min(width, fullWidth)), static_cast<int>(std::min(height, fullHeight)));
+    return QSize(static_cast<int>(std::min(width, fullWidth)),
+                 static_cast<int>(std::min(height, fullHeight)));
 }
 
 bool HasBlackBars(const QImage& image)
