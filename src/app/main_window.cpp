@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/clipboard_page.h"
 #include "forms/designed_tab_style.h"
 #include "runtime/window.h"
 #include "ui_main_window.h"
@@ -50,6 +51,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui_->编辑框_页脚->installEventFilter(this);
 
     connect(ui_->按钮_结束程序, &QPushButton::clicked, this, [] { EndProgram(0); });
+    AttachClipboardPage(*this);
 
     // The form's geometry is the outer size.  Until the window system tells
     // the frame's size (after the window is shown, if it has a frame at all)
