@@ -55,10 +55,11 @@ bool NeedsQuotes(std::string_view cell)
     return cell.find_first_of("\t\r\n\"") != std::string_view::npos || StartsOrEndsWithSpace(cell);
 }
 
-void AppendCell(std::string& text, std::string_view cell, bool aloneOnItsLine)
+void AppendCell(std::string& text, std::string_view cell, bool emptyLineAfterAnother)
 {
-    // An empty line would read back as no line at all at the end of the text.
-    if (!NeedsQuotes(cell) && !(cell.empty() && aloneOnItsLine)) {
+    // After a line end, an empty line at the end of the text would read back
+    // as no line at all.
+    if (!NeedsQuotes(cell) && !(cell.empty() && emptyLineAfterAnother)) {
         text += cell;
         return;
     }
@@ -123,7 +124,7 @@ std::string WriteTableText(const TableLines& lines)
         for (std::size_t column = 0; column < cells.size(); ++column) {
             if (column > 0)
                 text += '\t';
-            AppendCell(text, cells[column], cells.size() == 1);
+            AppendCell(text, cells[column], row > 0 && cells.size() == 1);
         }
     }
     return text;

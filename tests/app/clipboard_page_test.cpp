@@ -16,7 +16,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
-#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -25,14 +24,15 @@
 namespace quillet {
 namespace {
 
-using testing::TempTree;
+using Rows = std::vector<QStringList>;
 
-const QString kPlainText = QStringLiteral("text/plain");
+const QStringList kSearchTitles{QStringLiteral("序号"), QStringLiteral("图片名全称"), QStringLiteral("图片类别"),
+                                QStringLiteral("图片说明")};
 
 void PutRawTextOnClipboard(const QByteArray& bytes)
 {
     auto* data = new QMimeData;
-    data->setData(kPlainText, bytes);
+    data->setData(QStringLiteral("text/plain"), bytes);
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -57,13 +57,12 @@ protected:
     }
 
     Ui::MainWindow& ui() { return window->ui(); }
-    QTreeWidget* List() { return ui().超级列表框_显示; }
 
     // The folder page's search over a folder of the temporary disk.
     void Search(const std::string& folder)
     {
         App().SelectedFolderPath = disk.Path(folder);
-        QTest::mouseClick(ui().按钮_文件夹搜索, Qt::LeftButton);
+        Click(ui().按钮_文件夹搜索);
     }
 
     void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -71,43 +70,42 @@ protected:
     QStringList Titles()
     {
         QStringList titles;
-        for (int c = 0; c < List()->columnCount(); ++c)
-            titles << List()->headerItem()->text(c);
+        for (int c = 0; c < ui().超级列表框_显示->columnCount(); ++c)
+            titles << ui().超级列表框_显示->headerItem()->text(c);
         return titles;
     }
 
-    std::vector<QStringList> Rows()
+    Rows ListRows()
     {
-        std::vector<QStringList> rows;
-        for (int r = 0; r < List()->topLevelItemCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < List()->columnCount(); ++c)
-                cells << List()->topLevelItem(r)->text(c);
-            rows.push_back(cells);
+        const QTreeWidget* list = ui().超级列表框_显示;
+        Rows rows;
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            rows.emplace_back();
+            for (int c = 0; c < list->columnCount(); ++c)
+                rows.back() << list->topLevelItem(r)->text(c);
         }
         return rows;
     }
 
     std::unique_ptr<MainWindow> window;
-    TempTree disk;
+    testing::TempTree disk;
     ScriptedDialogProvider dialogs;
     ScopedDialogProvider scripted{dialogs};
 };
 
-TEST_F(ClipboardPage, ExportOfASearchIsTitlesThenRowsWithTheNotice)
+TEST_F(ClipboardPage, ExportOfASearchComesStraightBack)
 {
     disk.File("My Photos/a b.jpg");
     disk.File("My Photos/海边, 2019.jpg");
     Search("My Photos/");
-    ASSERT_EQ(List()->topLevelItemCount(), 2);
+    const Rows searched = ListRows();
+    ASSERT_EQ(searched.size(), 2u);
 
     Click(ui().按钮_导出到剪贴板);
-
     const QString folder = QString::fromStdString(disk.Path("My Photos/"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("序号\t图片名全称\t图片类别\t图片说明\n") + "1\t" + folder +
-                  QStringLiteral("a b.jpg\tMy Photos\ta b\n") + "2\t" + folder +
-                  QStringLiteral("海边, 2019.jpg\tMy Photos\t海边, 2019"));
+              kSearchTitles.join('\t') + "\n1\t" + folder + QStringLiteral("a b.jpg\tMy Photos\ta b\n2\t") +
+                  folder + QStringLiteral("海边, 2019.jpg\tMy Photos\t海边, 2019"));
     ASSERT_EQ(dialogs.Requests().size(), 1u);
     const DialogRequest& notice = dialogs.Requests()[0];
     EXPECT_EQ(notice.kind, DialogKind::TimedMessageBox);
@@ -115,7 +113,14 @@ TEST_F(ClipboardPage, ExportOfASearchIsTitlesThenRowsWithTheNotice)
     EXPECT_EQ(notice.title, "处理成功，请继续。");
     EXPECT_EQ(notice.style, 64);
     EXPECT_EQ(notice.milliseconds, 3000);
-    EXPECT_EQ(Rows().size(), 2u) << "the export leaves the list as it was";
+
+    // A caption written in a spreadsheet, with a line break, a TAB and quotes.
+    ui().超级列表框_显示->topLevelItem(0)->setText(3, QStringLiteral("第一行\n第二\t行 \"好\""));
+    const Rows edited = ListRows();
+    Click(ui().按钮_导出到剪贴板);
+    Click(ui().按钮_从剪贴板导入);
+    EXPECT_EQ(Titles(), kSearchTitles);
+    EXPECT_EQ(ListRows(), edited);
 }
 
 TEST_F(ClipboardPage, ExportOfAListWithoutRowsIsItsTitleLine)
@@ -123,58 +128,30 @@ TEST_F(ClipboardPage, ExportOfAListWithoutRowsIsItsTitleLine)
     disk.Folder("empty");
     Search("empty/");
     Click(ui().按钮_导出到剪贴板);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("序号\t图片名全称\t图片类别\t图片说明"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), kSearchTitles.join('\t'));
     EXPECT_EQ(dialogs.Requests().size(), 1u) << "the notice comes for an empty list too";
-}
-
-TEST_F(ClipboardPage, ExportedListComesStraightBack)
-{
-    disk.File("My Photos/a b.jpg");
-    disk.File("My Photos/海边, 2019.jpg");
-    disk.File("My Photos/\"引号\".gif");
-    Search("My Photos/");
-    // A caption written in a spreadsheet, with a line break and a TAB.
-    List()->topLevelItem(0)->setText(3, QStringLiteral("第一行\n第二\t行"));
-    const QStringList titles = Titles();
-    const std::vector<QStringList> rows = Rows();
-    ASSERT_EQ(rows.size(), 3u);
-
-    Click(ui().按钮_导出到剪贴板);
-    Click(ui().按钮_从剪贴板导入);
-
-    EXPECT_EQ(Titles(), titles);
-    EXPECT_EQ(Rows(), rows);
 }
 
 TEST_F(ClipboardPage, ImportReplacesTheColumnsOfASearchAndLeavesTheClipboard)
 {
     disk.File("pics/a.jpg");
     Search("pics/");
-    // GBK from an older spreadsheet, CR LF, no line end after the last line:
-    // 图片名全称 TAB 图片说明 / /p/My Photos/a.jpg TAB 海边, 2019 / /p/b.jpg TAB 山
+    // GBK, CR LF, a third cell beyond the titles, no line end after the last
+    // line: 图片名全称 TAB 图片说明 / /p/My Photos/a.jpg TAB 海边, 2019 TAB x / /p/b.jpg TAB 山
     const QByteArray gbk("\xCD\xBC\xC6\xAC\xC3\xFB\xC8\xAB\xB3\xC6\t\xCD\xBC\xC6\xAC\xCB\xB5\xC3\xF7\r\n"
-                         "/p/My Photos/a.jpg\t\xBA\xA3\xB1\xDF, 2019\r\n"
+                         "/p/My Photos/a.jpg\t\xBA\xA3\xB1\xDF, 2019\tx\r\n"
                          "/p/b.jpg\t\xC9\xBD");
     PutRawTextOnClipboard(gbk);
 
     Click(ui().按钮_从剪贴板导入);
 
-    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("图片名全称"), QStringLiteral("图片说明")}));
-    const std::vector<QStringList> expected{{QStringLiteral("/p/My Photos/a.jpg"), QStringLiteral("海边, 2019")},
-                                            {QStringLiteral("/p/b.jpg"), QStringLiteral("山")}};
-    EXPECT_EQ(Rows(), expected);
-    EXPECT_EQ(List()->columnWidth(0), 100) << "the search's last column keeps its width";
-    EXPECT_EQ(List()->columnWidth(1), 50);
-    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(kPlainText), gbk);
-    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：2 列，2 行。"));
-}
-
-TEST_F(ClipboardPage, ARaggedTableKeepsEveryCell)
-{
-    QGuiApplication::clipboard()->setText(QStringLiteral("a\tb\n1\t2\t3\n"));
-    Click(ui().按钮_从剪贴板导入);
-    EXPECT_EQ(Titles(), (QStringList{"a", "b", ""}));
-    EXPECT_EQ(Rows(), (std::vector<QStringList>{{"1", "2", "3"}}));
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("图片名全称"), QStringLiteral("图片说明"), ""}));
+    EXPECT_EQ(ListRows(), (Rows{{QStringLiteral("/p/My Photos/a.jpg"), QStringLiteral("海边, 2019"), "x"},
+                                {QStringLiteral("/p/b.jpg"), QStringLiteral("山"), ""}}));
+    EXPECT_EQ(ui().超级列表框_显示->columnWidth(0), 100) << "the search's last column keeps its width";
+    EXPECT_EQ(ui().超级列表框_显示->columnWidth(1), 50);
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")), gbk);
+    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：3 列，2 行。"));
 }
 
 struct NothingCase {
@@ -190,33 +167,32 @@ TEST_P(ClipboardPageNothingToImport, LeavesTheListAndSaysWhy)
 {
     disk.File("pics/a.jpg");
     Search("pics/");
-    const std::vector<QStringList> rows = Rows();
+    const Rows rows = ListRows();
     GetParam().fillClipboard();
 
     Click(ui().按钮_从剪贴板导入);
 
-    EXPECT_EQ(Titles().size(), 4);
-    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(Titles(), kSearchTitles);
+    EXPECT_EQ(ListRows(), rows);
     EXPECT_EQ(window->StatusText(), GetParam().status);
 }
+
+const QString kNoText = QStringLiteral("剪贴板里没有文字，没有导入任何内容，右表保持不变。");
+const QString kNoTable = QStringLiteral("剪贴板里没有表格，没有导入任何内容，右表保持不变。");
 
 INSTANTIATE_TEST_SUITE_P(
     ClipboardPage, ClipboardPageNothingToImport,
     ::testing::Values(
-        NothingCase{"EmptyClipboard", [] { QGuiApplication::clipboard()->clear(); },
-                    QStringLiteral("剪贴板里没有文字，没有导入任何内容，右表保持不变。")},
-        NothingCase{"PictureOnly",
-                    [] { QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32)); },
-                    QStringLiteral("剪贴板里没有文字，没有导入任何内容，右表保持不变。")},
-        NothingCase{"EmptyText", [] { PutRawTextOnClipboard(QByteArray()); },
-                    QStringLiteral("剪贴板里没有表格，没有导入任何内容，右表保持不变。")},
-        NothingCase{"OnlyBlanks", [] { QGuiApplication::clipboard()->setText(QStringLiteral(" \t \r\n\r\n")); },
-                    QStringLiteral("剪贴板里没有表格，没有导入任何内容，右表保持不变。")}),
+        NothingCase{"EmptyClipboard", [] { QGuiApplication::clipboard()->clear(); }, kNoText},
+        NothingCase{"PictureOnly", [] { QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32)); },
+                    kNoText},
+        NothingCase{"EmptyText", [] { PutRawTextOnClipboard(QByteArray()); }, kNoTable},
+        NothingCase{"OnlyBlanks", [] { QGuiApplication::clipboard()->setText(" \t \r\n\r\n"); }, kNoTable}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ClipboardPage, CaptureListIsImportedFromItsFileAlone)
+TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
 {
-    // GBK, CR LF, no line end after the last line, and junk after a zero byte.
+    // GBK, CR LF, junk after a zero byte:
     // 序号 图片名全称 图片类别 图片说明 / 1 /v/a b.jpg 旅行 海边, 2019
     constexpr char kList[] =
         "\xD0\xF2\xBA\xC5\t\xCD\xBC\xC6\xAC\xC3\xFB\xC8\xAB\xB3\xC6\t\xCD\xBC\xC6\xAC\xC0\xE0\xB1\xF0\t"
@@ -229,41 +205,29 @@ TEST_F(ClipboardPage, CaptureListIsImportedFromItsFileAlone)
     Click(ui().按钮_从Vistrel结果中导入);
 
     ASSERT_EQ(dialogs.Requests().size(), 1u);
-    EXPECT_EQ(dialogs.Requests()[0].kind, DialogKind::OpenFileDialog);
     EXPECT_EQ(dialogs.Requests()[0].title, "打开由《Vistrel》生成的文本列表");
     EXPECT_EQ(dialogs.Requests()[0].filter, "文本文件（*.txt）|*.txt");
-    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("序号"), QStringLiteral("图片名全称"),
-                                     QStringLiteral("图片类别"), QStringLiteral("图片说明")}));
-    EXPECT_EQ(Rows(), (std::vector<QStringList>{
-                          {"1", "/v/a b.jpg", QStringLiteral("旅行"), QStringLiteral("海边, 2019")}}));
+    EXPECT_EQ(Titles(), kSearchTitles);
+    EXPECT_EQ(ListRows(), (Rows{{"1", "/v/a b.jpg", QStringLiteral("旅行"), QStringLiteral("海边, 2019")}}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("用户复制的"));
-}
 
-TEST_F(ClipboardPage, CaptureListCancelledOrUnreadableLeavesTheList)
-{
-    disk.File("pics/a.jpg");
-    Search("pics/");
-    const std::vector<QStringList> rows = Rows();
+    // Cancelled: nothing changes, nothing is said.  Unreadable: the list stays.
     const QString status = window->StatusText();
-
     dialogs.AnswerOpenFileDialog("");
     Click(ui().按钮_从Vistrel结果中导入);
-    EXPECT_EQ(Rows(), rows);
-    EXPECT_EQ(window->StatusText(), status) << "cancelling says nothing";
-
-    const std::string missing = disk.Path("gone.txt");
-    dialogs.AnswerOpenFileDialog(missing);
+    EXPECT_EQ(window->StatusText(), status);
+    dialogs.AnswerOpenFileDialog(disk.Path("gone.txt"));
     Click(ui().按钮_从Vistrel结果中导入);
-    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(ListRows().size(), 1u);
     EXPECT_EQ(window->StatusText(), QStringLiteral("无法读取文件 %1，没有导入任何内容，右表保持不变。")
-                                        .arg(QString::fromStdString(missing)));
+                                        .arg(QString::fromStdString(disk.Path("gone.txt"))));
 }
 
 // Tables that LibreOffice Calc 7.4 wrote from data/calc_cells.fods as the
 // tab-separated text it copies (soffice --headless --convert-to
 // 'txt:Text - txt - csv (StarCalc):9,34,76,1', and with ",,0,false,true,true"
-// appended for quotes only where a cell needs them).  Calc keeps spaces
-// inside the quotes of a quoted cell; unquoted, they are trimmed.
+// appended for quotes only where a cell needs them).  Spaces inside the
+// quotes of a quoted cell stay; unquoted, they are trimmed.
 struct CalcCase {
     const char* name;
     const char* file;
@@ -280,35 +244,24 @@ TEST_P(ClipboardPageFromCalc, EveryCellArrives)
 
     Click(ui().按钮_从剪贴板导入);
 
-    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("序号"), QStringLiteral("图片名全称"),
-                                     QStringLiteral("图片类别"), QStringLiteral("图片说明")}));
-    const std::vector<QStringList> expected{
-        {"1", QStringLiteral("/home/anna/My Photos/海边.jpg"), QStringLiteral("旅行"), QStringLiteral("海边, 2019")},
-        {"2", QStringLiteral("/home/anna/My Photos/日落.jpg"), QStringLiteral("旅行"), QStringLiteral("第一行\n第二行")},
-        {"3", "/home/anna/Pictures/a\tb.jpg", QStringLiteral("家庭"), QStringLiteral("他说\"好\"")},
-        GetParam().spacedRow,
-        {"5", "/p/e.jpg", "", QStringLiteral("逗号,与\"引号\"")}};
-    EXPECT_EQ(Rows(), expected);
+    EXPECT_EQ(Titles(), kSearchTitles);
+    EXPECT_EQ(ListRows(),
+              (Rows{{"1", QStringLiteral("/home/anna/My Photos/海边.jpg"), QStringLiteral("旅行"),
+                     QStringLiteral("海边, 2019")},
+                    {"2", QStringLiteral("/home/anna/My Photos/日落.jpg"), QStringLiteral("旅行"),
+                     QStringLiteral("第一行\n第二行")},
+                    {"3", "/home/anna/Pictures/a\tb.jpg", QStringLiteral("家庭"), QStringLiteral("他说\"好\"")},
+                    GetParam().spacedRow,
+                    {"5", "/p/e.jpg", "", QStringLiteral("逗号,与\"引号\"")}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ClipboardPage, ClipboardPageFromCalc,
     ::testing::Values(CalcCase{"TextCellsQuoted", "calc_text_cells_quoted.txt",
-                               {"4", "  /home/anna/lead.jpg", QStringLiteral("  前后有空格  "),
-                                QStringLiteral("中文说明")}},
+                               {"4", "  /home/anna/lead.jpg", QStringLiteral("  前后有空格  "), QStringLiteral("中文说明")}},
                       CalcCase{"QuotedWhereNeeded", "calc_quoted_where_needed.txt",
-                               {"4", "/home/anna/lead.jpg", QStringLiteral("前后有空格"),
-                                QStringLiteral("中文说明")}}),
+                               {"4", "/home/anna/lead.jpg", QStringLiteral("前后有空格"), QStringLiteral("中文说明")}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ClipboardPage, TheGridStartsWithOneCellAndStaysHidden)
-{
-    const QTableWidget* grid = ui().高级表格_中间结果;
-    EXPECT_EQ(grid->rowCount(), 1);
-    EXPECT_EQ(grid->columnCount(), 1);
-    Click(ui().按钮_导出到剪贴板);
-    EXPECT_FALSE(grid->isVisible());
-}
 
 } // namespace
 } // namespace quillet

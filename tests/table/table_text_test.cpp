@@ -71,19 +71,5 @@ INSTANTIATE_TEST_SUITE_P(TableText, WriteTableTextTest, ::testing::Values(
     WriteCase{"LoneEmptyCellQuoted", {{"a"}, {""}}, "a\n\"\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TableText, MeasuresLinesAndTheWidestLine)
-{
-    const TableSize size = MeasureClipboardTable({{"a", "b"}, {"1", "2", "3"}, {}});
-    EXPECT_EQ(size.lines, 3);
-    EXPECT_EQ(size.columns, 3);
-}
-
-TEST(TableText, OnlyEmptyCellsAreBlank)
-{
-    EXPECT_TRUE(TableIsBlank(ParseTableText("")));
-    EXPECT_TRUE(TableIsBlank(ParseTableText(" \r\n\t\u3000\n")));
-    EXPECT_FALSE(TableIsBlank(ParseTableText("\t\nx")));
-}
-
 } // namespace
 } // namespace quillet
