@@ -81,18 +81,17 @@ TableLines ParseTableText(std::string_view text)
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::string cell;
-        const std::size_t start = SkipLeadingSpaces(text, pos);
-        std::optional<std::size_t> afterQuote;
-        if (start < text.size() && text[start] == kQuote)
-            afterQuote = ReadQuoted(text, start, cell);
-        if (afterQuote)
-            pos = *afterQuote;
-        else
-            cell.clear();
-        const std::size_t end = std::min(text.find_first_of(kCellEnds, pos), text.size());
-        // Whatever stands between a closing quote and the cell's end still
-        // belongs to the cell.
-        cell += TrimBoth(text.substr(afterQuote ? pos : start, end - (afterQuote ? pos : start)));
+        // Where the cell's unquoted text begins: after its closing quote when
+        // it is quoted, else after its leading spaces.
+        std::size_t rest = SkipLeadingSpaces(text, pos);
+        if (rest < text.size() && text[rest] == kQuote) {
+            if (const std::optional<std::size_t> afterQuote = ReadQuoted(text, rest, cell))
+                rest = *afterQuote;
+            else
+                cell.clear();
+        }
+        const std::size_t end = std::min(text.find_first_of(kCellEnds, rest), text.size());
+        cell += TrimBoth(text.substr(rest, end - rest));
         line.push_back(std::move(cell));
         pos = end;
         if (pos == text.size())
