@@ -3,7 +3,7 @@
 // and status bar on screen (offscreen platform), as the user runs it; the
 // walk alone and the list alone show where the time goes.  Goal: within 3x
 // of find.
-#include "app/globals.h"
+#include "collect/collection_state.h"
 #include "collect/folder_search.h"
 #include "collect/folder_walk.h"
 #include "collect/report_list.h"
@@ -94,10 +94,13 @@ void SearchIntoResultList(benchmark::State& state)
     window.resize(687, 545);
     window.show();
     quillet::ReportList report(list);
-    quillet::App().SelectedFolderPath = PictureTree();
+    quillet::CollectionState collection;
+    collection.SelectedFolderPath = PictureTree();
     int rows = 0;
     for (auto _ : state)
-        rows = quillet::RunFolderSearch(report, true, [status](const QString& text) { status->setText(text); });
+        rows = quillet::RunFolderSearch(
+            report, collection, true, [status](const QString& text) { status->setText(text); },
+            [] { return false; });
     if (rows != expectedPictures || report.RowCount() != expectedPictures)
         state.SkipWithError("wrong row count");
     state.counters["rows"] = report.RowCount();
@@ -130,7 +133,6 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
-    quillet::ResetGlobals();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

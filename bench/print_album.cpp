@@ -2,9 +2,9 @@
 // at optimisation level 0 (no shrinking on load), into a PDF file through
 // the printer unit.  Reports the time per job, the spool size and the peak
 // resident memory of the process.
+#include "app/album_output.h"
 #include "app/globals.h"
-#include "print/print_picture_pages.h"
-#include "print/progress_window.h"
+#include "app/progress_window.h"
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
 
@@ -56,29 +56,20 @@ void BM_PrintAlbumHundredPhotosFourPages(benchmark::State& state)
     RepairFonts(s);
     s.imageOptimization = 0;
 
-    PrintPicturePagesInput input;
+    PageJob job;
+    job.settings = s;
     for (int i = 0; i < 100; ++i)
-        input.paths.push_back(WritePhoto(dir, i % 10));  // ten distinct files, each loaded afresh
+        job.pictures.paths.push_back(WritePhoto(dir, i % 10));  // ten distinct files, each loaded afresh
     for (int i = 0; i < 100; ++i)
-        input.captions.push_back("照片" + std::to_string(i + 1));
-    input.rows = 5;
-    input.columns = 5;
-    input.rowGap = s.rowGap;
-    input.columnGap = s.columnGap;
-    input.captionGap = s.captionGap;
-    input.pageWidth = s.paperWidth;
-    input.pageHeight = s.paperHeight;
-    input.fitMode = 0;
-    input.headerTemplate = "第&p页/共&a页";
-    input.footerTemplate = "&Y-&M-&D";
-    input.headerOffset = s.headerOffset;
-    input.footerOffset = s.footerOffset;
+        job.pictures.captions.push_back("照片" + std::to_string(i + 1));
+    job.headerTemplate = "第&p页/共&a页";
+    job.footerTemplate = "&Y-&M-&D";
 
     const std::string pdf = dir.filePath("album.pdf").toStdString();
     SetPdfFileDestination(pdf);
     const double before = PeakResidentMegabytes();
     for (auto _ : state) {
-        if (PrintPicturePages(input) != 1)
+        if (PrintPicturePages(job) != 1)
             state.SkipWithError("the job did not start");
     }
     SetPdfFileDestination("");

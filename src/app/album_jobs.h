@@ -3,7 +3,7 @@
 // button splits the result list: one job of all pictures, or one job per run
 // of consecutive pictures of the same category.
 
-#include "app/picture_list.h"
+#include "settings/picture_list.h"
 #include "table/picture_table.h"
 
 #include <string>

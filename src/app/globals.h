@@ -3,6 +3,7 @@
 // reaches.  Created at start-up in its start-up state, released by the exit
 // clean-up; nothing of it is ever persisted.
 
+#include "collect/collection_state.h"
 #include "settings/print_settings.h"
 
 #include <string>
@@ -10,7 +11,9 @@
 
 namespace quillet {
 
-struct Globals {
+// The collection part (SelectedFolderPath, SearchFinished, DesktopPath,
+// DocumentsPath) is handed to the folder tree and search as it is.
+struct Globals : CollectionState {
     // The settings record and the snapshot of the job that last opened the
     // settings window (drawn by the live preview).
     PrintSettings printSettings;
@@ -20,16 +23,6 @@ struct Globals {
     std::vector<float> jobAspectRatios;
     std::vector<std::string> jobCaptions;
     bool previewBusy = false;
-
-    // Picture collection.
-    std::string SelectedFolderPath;
-    bool SearchFinished = false;
-    bool SearchStopRequested = false;
-    std::string DesktopPath;
-    std::string DocumentsPath;
-
-    // Set by the progress window's cancel button, polled by the page loops.
-    bool CancelRequested = false;
 };
 
 // The program's one instance.

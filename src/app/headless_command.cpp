@@ -1,10 +1,10 @@
 #include "app/headless_command.h"
 
 #include "app/album_jobs.h"
+#include "app/album_output.h"
 #include "app/globals.h"
 #include "collect/folder_walk.h"
-#include "imageout/render_pages.h"
-#include "print/print_picture_pages.h"
+#include "print/render_pages.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
 #include "runtime/fonts.h"
@@ -39,16 +39,15 @@ int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs,
     }
     const std::string outDir = QFileInfo(folder).absoluteFilePath().toStdString();
     bool failed = false;
-    RenderPagesProgress progress;
+    PageFileProgress progress;
     progress.pageWritten = [&](const std::string& file) { out << file << std::endl; };
     progress.pageFailed = [&](const std::string& file) {
         err << "无法写入 / could not write: " << file << std::endl;
     };
     for (const AlbumJob& job : jobs) {
         Canvas canvas;
-        RenderPagesResult result = RenderPagesOnCanvas(
-            RenderInputFromSettings(App().printSettings, outDir, job.pictures, job.headerText,
-                                    job.footerText),
+        const RenderPagesResult result = RenderPagesOnCanvas(
+            PageJob{App().printSettings, job.pictures, job.headerText, job.footerText}, outDir,
             canvas, progress);
         failed = failed || !result.Succeeded();
     }
@@ -79,24 +78,8 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
                       .toStdString();
             SetPdfFileDestination(pdf);
         }
-        PrintPicturePagesInput input;
-        input.paths = job.pictures.paths;
-        input.rows = settings.rows;
-        input.columns = settings.columns;
-        input.rowGap = settings.rowGap;
-        input.columnGap = settings.columnGap;
-        input.aspectRatios = job.pictures.aspectRatios;
-        input.captions = job.pictures.captions;
-        input.captionGap = settings.captionGap;
-        const bool landscape = settings.orientation != 0;
-        input.pageWidth = landscape ? settings.paperHeight : settings.paperWidth;
-        input.pageHeight = landscape ? settings.paperWidth : settings.paperHeight;
-        input.fitMode = settings.photoFitMode;
-        input.headerTemplate = job.headerText;
-        input.footerTemplate = job.footerText;
-        input.headerOffset = settings.headerOffset;
-        input.footerOffset = settings.footerOffset;
-        const bool printed = PrintPicturePages(input) == 1;
+        const bool printed =
+            PrintPicturePages(PageJob{settings, job.pictures, job.headerText, job.footerText}) == 1;
         if (!printed) {
             failed = true;
             err << "打印作业无法开始 / the print job could not start: "

@@ -1,6 +1,6 @@
 #include "collect/folder_search.h"
 
-#include "app/globals.h"
+#include "collect/collection_state.h"
 #include "collect/folder_walk.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
@@ -95,12 +95,11 @@ void SetUpSearchColumns(ReportList& list)
     list.AppendColumn("图片说明", 100);
 }
 
-int RunFolderSearch(ReportList& list, bool includeSubfolders, const StatusTextSink& setStatusText)
+int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfolders,
+                    const StatusTextSink& setStatusText, const std::function<bool()>& stopRequested)
 {
-    Globals& app = App();
     WaitCursor();
-    app.SearchFinished = false;
-    app.SearchStopRequested = false;
+    state.SearchFinished = false;
     setStatusText(QStringLiteral("正在搜索，请稍候...."));
 
     list.DeleteAllRows();
@@ -110,7 +109,7 @@ int RunFolderSearch(ReportList& list, bool includeSubfolders, const StatusTextSi
 
     // Read once: selecting another folder while the search runs must not
     // change the folder being walked.
-    const std::string chosenFolder = app.SelectedFolderPath;
+    const std::string chosenFolder = state.SelectedFolderPath;
 
     SearchResultFeed feed(list, setStatusText);
     FolderWalkCallbacks callbacks;
@@ -119,16 +118,16 @@ int RunFolderSearch(ReportList& list, bool includeSubfolders, const StatusTextSi
         feed.FlushIfDue();
         ProcessPendingMessages();
     };
-    callbacks.stopRequested = [&app] { return app.SearchStopRequested; };
+    callbacks.stopRequested = stopRequested;
     const FolderWalkResult result = WalkChosenFolder(chosenFolder, includeSubfolders, callbacks);
     feed.Flush();
 
     RestoreCursor();
     // Setting the pointer where it is makes the restored shape show at once.
     QCursor::setPos(QCursor::pos());
-    app.SearchFinished = true;
+    state.SearchFinished = true;
     setStatusText(SearchCompletedText());
-    if (app.SearchStopRequested)
+    if (stopRequested())
         setStatusText(SearchStoppedText());
     return result.pictureCount;
 }
@@ -157,9 +156,11 @@ void FolderSearchController::StartSearch()
     if (searching_)
         return;
     searching_ = true;
+    stopRequested_ = false;
     controls_.searchButton->setEnabled(false);
     ReportList list(controls_.resultList);
-    RunFolderSearch(list, controls_.includeSubfolders->isChecked(), controls_.setStatusText);
+    RunFolderSearch(list, *controls_.state, controls_.includeSubfolders->isChecked(),
+                    controls_.setStatusText, [this] { return stopRequested_; });
     controls_.searchButton->setEnabled(true);
     searching_ = false;
 }
@@ -171,7 +172,7 @@ PictureViewWindow* FolderSearchController::PictureWindow() const
 
 void FolderSearchController::RequestStop()
 {
-    App().SearchStopRequested = true;
+    stopRequested_ = true;
 }
 
 void FolderSearchController::ShowSelectedPicture()

@@ -20,18 +20,20 @@ namespace quillet {
 
 class PictureViewWindow;
 class ReportList;
+struct CollectionState;
 
 using StatusTextSink = std::function<void(const QString&)>;
 
 // The four columns every search starts with, left to right.
 void SetUpSearchColumns(ReportList& list);
 
-// Search start: empties the list, walks `SelectedFolderPath` (with its
-// sub-folders when includeSubfolders) and appends one row per picture,
-// processing window messages once per folder entered.  Keeps
-// `SearchFinished` and `SearchStopRequested` and the status texts as the
-// user sees them.  Returns the number of rows appended.
-int RunFolderSearch(ReportList& list, bool includeSubfolders, const StatusTextSink& setStatusText);
+// Search start: empties the list, walks the state's `SelectedFolderPath`
+// (with its sub-folders when includeSubfolders) and appends one row per
+// picture, processing window messages once per folder entered and asking
+// stopRequested whether to stop.  Keeps `SearchFinished` and the status texts
+// as the user sees them.  Returns the number of rows appended.
+int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfolders,
+                    const StatusTextSink& setStatusText, const std::function<bool()>& stopRequested);
 
 // The status texts at the end of a search.
 QString SearchCompletedText();
@@ -49,6 +51,7 @@ struct FolderSearchControls {
     QPushButton* stopButton = nullptr;
     QWidget* pictureWindowOwner = nullptr;
     StatusTextSink setStatusText;
+    CollectionState* state = nullptr;  // outlives the controller
 };
 
 // Connects the search and stop buttons and the list's double-click.  Lives
@@ -65,10 +68,14 @@ public:
     // Created on the first double-click; null before.
     PictureViewWindow* PictureWindow() const;
 
+    // "停止" was pressed during the current (or last) search.
+    bool StopRequested() const { return stopRequested_; }
+
 private:
     FolderSearchControls controls_;
     QPointer<PictureViewWindow> pictureWindow_;
     bool searching_ = false;
+    bool stopRequested_ = false;
 };
 
 } // namespace quillet

@@ -1,6 +1,6 @@
 #include "collect/folder_tree.h"
 
-#include "app/globals.h"
+#include "collect/collection_state.h"
 #include "collect/tree_icons.h"
 #include "collect/volumes.h"
 
@@ -52,11 +52,11 @@ QTreeWidgetItem* DesignedTopNode(QTreeWidget* tree, int index, const QString& te
     return node;
 }
 
-std::string TopFolder(const QTreeWidgetItem* top)
+std::string TopFolder(const QTreeWidgetItem* top, const CollectionState& state)
 {
     switch (NodeData(top)) {
-    case desktopNodeData: return App().DesktopPath;
-    case documentsNodeData: return App().DocumentsPath;
+    case desktopNodeData: return state.DesktopPath;
+    case documentsNodeData: return state.DocumentsPath;
     default: break;
     }
     return WithTrailingSlash(top->data(0, volumeFolderRole).toString().toStdString());
@@ -110,11 +110,10 @@ int NodeImageIndex(const QTreeWidgetItem* node)
     return node->data(0, nodeImageRole).toInt();
 }
 
-void BuildFolderTree(QTreeWidget* tree)
+void BuildFolderTree(QTreeWidget* tree, CollectionState& state)
 {
-    Globals& app = App();
-    app.DesktopPath = StandardFolder(QStandardPaths::DesktopLocation);
-    app.DocumentsPath = StandardFolder(QStandardPaths::DocumentsLocation);
+    state.DesktopPath = StandardFolder(QStandardPaths::DesktopLocation);
+    state.DocumentsPath = StandardFolder(QStandardPaths::DocumentsLocation);
 
     SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", desktopImage, desktopNodeData,
             TreeIcon(desktopImage));
@@ -130,7 +129,7 @@ void BuildFolderTree(QTreeWidget* tree)
     }
 }
 
-std::string NodeFolderPath(const QTreeWidgetItem* node)
+std::string NodeFolderPath(const QTreeWidgetItem* node, const CollectionState& state)
 {
     // Walk up to the top node, putting each name in front.
     std::string below;
@@ -139,15 +138,15 @@ std::string NodeFolderPath(const QTreeWidgetItem* node)
         below = top->text(0).toStdString() + "/" + below;
         top = top->parent();
     }
-    return TopFolder(top) + below;
+    return TopFolder(top, state) + below;
 }
 
-void OpenFolderNode(QTreeWidgetItem* node)
+void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state)
 {
     if (!node)
         return;
-    const std::string folder = NodeFolderPath(node);
-    App().SelectedFolderPath = folder;
+    const std::string folder = NodeFolderPath(node, state);
+    state.SelectedFolderPath = folder;
 
     // Selecting a node again reads its sub-folders afresh.
     const QList<QTreeWidgetItem*> oldChildren = node->takeChildren();
@@ -160,10 +159,12 @@ void OpenFolderNode(QTreeWidgetItem* node)
     node->setExpanded(true);
 }
 
-void ConnectFolderTree(QTreeWidget* tree)
+void ConnectFolderTree(QTreeWidget* tree, CollectionState& state)
 {
     QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
-                     [](QTreeWidgetItem* current, QTreeWidgetItem*) { OpenFolderNode(current); });
+                     [&state](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                         OpenFolderNode(current, state);
+                     });
 }
 
 } // namespace quillet

@@ -14,6 +14,8 @@ class QTreeWidgetItem;
 
 namespace quillet {
 
+struct CollectionState;
+
 // What a top-level node stands for (its data value).
 inline constexpr int volumeNodeData = 0;
 inline constexpr int desktopNodeData = 3;
@@ -32,20 +34,22 @@ std::string WithTrailingSlash(std::string_view folder);
 // when the folder cannot be read.
 std::vector<std::string> ListSubfolders(const std::string& folder);
 
-// Fills the tree when the window is created: sets `DesktopPath` and
-// `DocumentsPath`, makes sure the two designed nodes "桌面" and "我的文档"
+// Fills the tree when the window is created: sets the state's `DesktopPath`
+// and `DocumentsPath`, makes sure the two designed nodes "桌面" and "我的文档"
 // come first, then appends one node per mounted volume.
-void BuildFolderTree(QTreeWidget* tree);
+void BuildFolderTree(QTreeWidget* tree, CollectionState& state);
 
 // The folder a node stands for, with a trailing "/".
-std::string NodeFolderPath(const QTreeWidgetItem* node);
+std::string NodeFolderPath(const QTreeWidgetItem* node, const CollectionState& state);
 
-// The selection handler: stores the node's folder in `SelectedFolderPath`,
-// drops the node's old children and lists its sub-folders afresh.
-void OpenFolderNode(QTreeWidgetItem* node);
+// The selection handler: stores the node's folder in the state's
+// `SelectedFolderPath`, drops the node's old children and lists its
+// sub-folders afresh.
+void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state);
 
-// Runs OpenFolderNode whenever a node becomes the current one.
-void ConnectFolderTree(QTreeWidget* tree);
+// Runs OpenFolderNode whenever a node becomes the current one.  The state
+// must outlive the tree.
+void ConnectFolderTree(QTreeWidget* tree, CollectionState& state);
 
 // The data value and image index a node was given.
 int NodeData(const QTreeWidgetItem* node);

@@ -1,6 +1,5 @@
 #include "print/header_footer.h"
 
-#include "app/globals.h"
 #include "print/page_layout.h"
 
 #include "runtime/datetime.h"
@@ -51,13 +50,11 @@ HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
                                     std::string_view pageTemplate, int pageNumber,
                                     int pageCount, int surfaceWidth, int surfaceHeight,
                                     int leftEdge, int rightEdge, int headerTop,
-                                    int footerFromBottom)
+                                    int footerFromBottom, int alignment)
 {
     HeaderFooterLine line;
     line.text = ExpandHeaderFooterCodes(pageTemplate, pageNumber, pageCount, ReadClock());
     const int width = line.text.empty() ? 0 : surface.TextWidth(line.text);
-    const PrintSettings& settings = App().printSettings;
-    const int alignment = isHeader ? settings.headerAlign : settings.footerAlign;
     line.y = isHeader ? headerTop : TruncateLength(double(surfaceHeight) - footerFromBottom);
     line.x = HeaderFooterLeft(alignment, width, surfaceWidth, leftEdge, rightEdge);
     return line;

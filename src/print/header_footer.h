@@ -48,14 +48,14 @@ struct HeaderFooterLine {
     bool operator==(const HeaderFooterLine&) const = default;
 };
 
-// The line for one page: the header sits at headerTop with headerAlign, the
-// footer at surfaceHeight - footerFromBottom with footerAlign (both taken from
-// the program's print settings).  The width is that of the whole expanded
-// text measured as one line on the surface.
+// The line for one page: the header sits at headerTop, the footer at
+// surfaceHeight - footerFromBottom, both placed by alignment (the settings'
+// headerAlign or footerAlign).  The width is that of the whole expanded text
+// measured as one line on the surface.
 HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
                                     std::string_view pageTemplate, int pageNumber,
                                     int pageCount, int surfaceWidth, int surfaceHeight,
                                     int leftEdge, int rightEdge, int headerTop,
-                                    int footerFromBottom);
+                                    int footerFromBottom, int alignment);
 
 } // namespace quillet

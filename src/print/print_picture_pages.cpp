@@ -1,10 +1,8 @@
 #include "print/print_picture_pages.h"
 
-#include "app/globals.h"
 #include "imageout/picture_prefetch.h"
 #include "print/header_footer.h"
 #include "print/page_layout.h"
-#include "print/progress_window.h"
 #include "runtime/datetime.h"
 #include "runtime/printer_queries.h"
 #include "runtime/printer_unit.h"
@@ -12,10 +10,6 @@
 
 namespace quillet {
 namespace {
-
-// A4 portrait, for a job that was given no page size.
-constexpr int kDefaultPageWidth = 2100;
-constexpr int kDefaultPageHeight = 2970;
 
 struct JobLayout {
     PageGrid grid;
@@ -28,27 +22,29 @@ struct JobLayout {
     std::vector<std::string> captions;
 };
 
-JobLayout LayOutJob(const PrintPicturePagesInput& input, PrinterUnit& printer)
+JobLayout LayOutJob(const PageJob& job, PrinterUnit& printer)
 {
-    const std::size_t n = input.paths.size();
-    const bool pageGiven = input.pageWidth.has_value() && input.pageHeight.has_value();
+    const PrintSettings& s = job.settings;
+    const std::size_t n = job.pictures.paths.size();
+    const bool landscape = s.orientation == 1;
     PageGridSpec gridLayout;
-    gridLayout.pageWidth = pageGiven ? *input.pageWidth : kDefaultPageWidth;
-    gridLayout.pageHeight = pageGiven ? *input.pageHeight : kDefaultPageHeight;
+    gridLayout.pageWidth = landscape ? s.paperHeight : s.paperWidth;
+    gridLayout.pageHeight = landscape ? s.paperWidth : s.paperHeight;
     gridLayout.marginTop = printer.MarginTop();
     gridLayout.marginBottom = printer.MarginBottom();
     gridLayout.marginLeft = printer.MarginLeft();
     gridLayout.marginRight = printer.MarginRight();
-    gridLayout.grid = NormaliseGrid(input.rows, input.columns);
-    gridLayout.rowGap = input.rowGap;
-    gridLayout.columnGap = input.columnGap;
+    gridLayout.grid = NormaliseGrid(s.rows, s.columns);
+    gridLayout.rowGap = s.rowGap;
+    gridLayout.columnGap = s.columnGap;
     gridLayout.precision = CellPrecision::WholeUnits;
     gridLayout.origin = CellOrigin::MarginCorner;
 
     int captionLineHeight = printer.TextHeight("大");
     const FontSpec captionFont = printer.Font();
-    const int captionGap = CaptionGapInForce(input.captionGap, captionLineHeight);
-    JobLists lists = PrepareJobLists(static_cast<int>(n), input.aspectRatios, input.captions);
+    const int captionGap = CaptionGapInForce(s.captionGap, captionLineHeight);
+    JobLists lists =
+        PrepareJobLists(static_cast<int>(n), job.pictures.aspectRatios, job.pictures.captions);
     if (!lists.reservesCaptionLine)
         captionLineHeight = 0;
 
@@ -60,39 +56,40 @@ JobLayout LayOutJob(const PrintPicturePagesInput& input, PrinterUnit& printer)
                      captionLineHeight, captionFont, std::move(lists.ratios), std::move(lists.captions)};
 }
 
-void WriteHeaderOrFooter(bool isHeader, PrinterUnit& printer, const std::string& pageTemplate,
-                         const FontSpec& font, const JobLayout& layout, int pageNumber,
-                         const PrintPicturePagesInput& input)
+void WriteHeaderOrFooter(bool isHeader, PrinterUnit& printer, const PageJob& job,
+                         const JobLayout& layout, int pageNumber)
 {
+    const PrintSettings& s = job.settings;
+    const std::string& pageTemplate = isHeader ? job.headerTemplate : job.footerTemplate;
     if (pageTemplate.empty())
         return;
-    printer.SetFont(font);
+    printer.SetFont(isHeader ? s.headerFont : s.footerFont);
     const HeaderFooterLine line = ExpandHeaderFooter(
         isHeader, printer, pageTemplate, pageNumber, layout.pageCount, layout.printableWidth,
-        layout.printableHeight, 0, 0, TruncateLength(double(input.headerOffset) - printer.MarginTop()),
-        TruncateLength(double(input.footerOffset) - printer.MarginBottom()));
+        layout.printableHeight, 0, 0, TruncateLength(double(s.headerOffset) - printer.MarginTop()),
+        TruncateLength(double(s.footerOffset) - printer.MarginBottom()),
+        isHeader ? s.headerAlign : s.footerAlign);
     printer.WriteTextAt(line.x, line.y, line.text);
     printer.SetFont(layout.captionFont);
 }
 
-void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settings,
-                PrinterUnit& printer, ProgressWindow& window)
+void PrintPages(const PageJob& job, PrinterUnit& printer, const PageProgress& progress)
 {
-    const int n = static_cast<int>(input.paths.size());
-    const JobLayout layout = LayOutJob(input, printer);
+    const int n = static_cast<int>(job.pictures.paths.size());
+    const JobLayout layout = LayOutJob(job, printer);
     const GridSize grid = layout.grid.Grid();
-    window.SetProgressRange(0, n);
+    if (progress.started)
+        progress.started(n);
     // The next picture decodes on a worker while this one is drawn; the loop
     // still takes them one by one, in order.  One ahead is enough to keep the
     // printer busy and holds at most two pictures, even at full size.
-    PicturePrefetcher pictures(input.paths, settings.imageOptimization, 1, 0);
+    PicturePrefetcher pictures(job.pictures.paths, job.settings.imageOptimization, 1, 0);
 
     int next = 0;
     int pageNumber = 0;
     while (next < n) {
         ++pageNumber;
-        WriteHeaderOrFooter(true, printer, input.headerTemplate, settings.headerFont, layout,
-                            pageNumber, input);
+        WriteHeaderOrFooter(true, printer, job, layout, pageNumber);
         for (int row = 0; row < grid.rows && next < n; ++row) {
             for (int column = 0; column < grid.columns && next < n; ++column) {
                 // The printer has taken the picture's pixels once it is
@@ -101,7 +98,7 @@ void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settin
                 const PictureHandle picture = AdoptPicture(pictures.Take(next));
                 const Rect box = layout.grid.PictureBox(row, column);
                 PlacePicture(printer, picture, box.x, box.y, box.width, box.height,
-                             layout.aspectRatios[next], input.fitMode);
+                             layout.aspectRatios[next], job.settings.photoFitMode);
                 FreePicture(picture);
 
                 if (layout.captionLineHeight > 0) {
@@ -111,13 +108,13 @@ void PrintPages(const PrintPicturePagesInput& input, const PrintSettings& settin
                                         layout.grid.CaptionTop(row), caption);
                 }
                 ++next;
-                window.SetProgress(next);
-                if (App().CancelRequested)
+                if (progress.advanced)
+                    progress.advanced(next);
+                if (progress.cancelRequested && progress.cancelRequested())
                     next = n + 1;  // the page in hand is still finished below
             }
         }
-        WriteHeaderOrFooter(false, printer, input.footerTemplate, settings.footerFont, layout,
-                            pageNumber, input);
+        WriteHeaderOrFooter(false, printer, job, layout, pageNumber);
         printer.NewPage();
         ProcessPendingMessages();
     }
@@ -132,16 +129,9 @@ std::string PrintDocumentName(int minute, int second, int paperWidth, int paperH
         + std::to_string(paperHeight) + "，方向：" + std::to_string(orientation);
 }
 
-int PrintPicturePages(const PrintPicturePagesInput& input)
+int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProgress& progress)
 {
-    App().CancelRequested = false;
-    ProgressWindow& window = LoadProgressWindow();
-    window.show();
-    PrinterUnit& printer = window.打印机1();
-    // The settings window cannot change the record while the job runs, but
-    // a copy keeps the job independent of it all the same.
-    const PrintSettings settings = App().printSettings;
-
+    const PrintSettings& settings = job.settings;
     const DateTime now = Now();
     printer.SetDocumentName(PrintDocumentName(Minute(now), Second(now), settings.paperWidth,
                                               settings.paperHeight, settings.orientation));
@@ -158,15 +148,10 @@ int PrintPicturePages(const PrintPicturePagesInput& input)
                                                settings.paperWidth, settings.paperHeight);
     // A job that did not start has nowhere to draw: no picture is loaded.
     if (started)
-        PrintPages(input, settings, printer, window);
+        PrintPages(job, printer, progress);
 
     const bool handedOver = printer.EndPrintJob();
     SetDefaultPrinter(settings.defaultPrinterName);
-    ProcessPendingMessages();
-    window.hide();
-    App().CancelRequested = false;
-    CloseProgressWindow();
-    ProcessPendingMessages();
     return started && handedOver ? 1 : 0;
 }
 

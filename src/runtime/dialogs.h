@@ -4,7 +4,7 @@
 // scripted_dialogs.h), installed for a scope with ScopedDialogProvider.
 
 #include "runtime/message_box_style.h"
-#include "settings/print_settings.h"
+#include "runtime/font_spec.h"
 
 #include <optional>
 #include <string>

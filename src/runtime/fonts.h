@@ -3,7 +3,7 @@
 // Those faces do not exist here, so the names are mapped onto installed CJK
 // families once at start-up; every QFont built afterwards finds them.
 
-#include "settings/print_settings.h"
+#include "runtime/font_spec.h"
 
 #include <QFont>
 #include <QString>

@@ -11,7 +11,7 @@
 
 #include "runtime/picture.h"
 #include "runtime/text_surface.h"
-#include "settings/print_settings.h"
+#include "runtime/font_spec.h"
 
 #include <QFont>
 

@@ -2,14 +2,6 @@
 
 namespace quillet {
 
-FontSpec StartupFont()
-{
-    FontSpec font;
-    font.size = 9;
-    font.name = "宋体";
-    return font;
-}
-
 PrintSettings StartupPrintSettings()
 {
     PrintSettings settings;

@@ -1,27 +1,14 @@
 #pragma once
-// The print settings record and its font value.  Every length is an integer in
+// The print settings record.  Every length is an integer in
 // tenths of a millimetre; nothing converts units here, each consumer converts
 // to its own device units.
+
+#include "runtime/font_spec.h"
 
 #include <cstdint>
 #include <string>
 
 namespace quillet {
-
-struct FontSpec {
-    std::int32_t angle = 0;      // tenths of a degree; nothing changes it
-    std::int32_t bold = 0;       // weight 700 when set
-    std::int32_t italic = 0;
-    std::int32_t strikeout = 0;
-    std::int32_t underline = 0;
-    std::int32_t size = 0;       // points
-    std::string name;            // face name
-
-    bool operator==(const FontSpec&) const = default;
-};
-
-// The start-up font of all three fonts: 9 pt "宋体", everything else zero.
-FontSpec StartupFont();
 
 struct PrintSettings {
     std::string defaultPrinterName;

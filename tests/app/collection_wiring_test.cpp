@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "collect/folder_search.h"
 #include "collect/folder_tree.h"
 #include "collect/picture_view_window.h"
 #include "collect/temp_tree.h"
@@ -103,8 +104,15 @@ TEST_F(CollectionWiring, SelectFolderSearchAndSeeRows)
 
 TEST_F(CollectionWiring, StopButtonAsksTheSearchToStop)
 {
+    const auto children = ui().超级列表框_显示->children();
+    FolderSearchController* search = nullptr;
+    for (QObject* child : children)
+        if (auto* controller = dynamic_cast<FolderSearchController*>(child))
+            search = controller;
+    ASSERT_NE(search, nullptr);
+    EXPECT_FALSE(search->StopRequested());
     QTest::mouseClick(ui().按钮_文件夹停止搜索, Qt::LeftButton);
-    EXPECT_TRUE(App().SearchStopRequested);
+    EXPECT_TRUE(search->StopRequested());
 }
 
 TEST_F(CollectionWiring, DoubleClickOpensThePictureWindowOwnedByTheMainWindow)

@@ -42,10 +42,8 @@ void MessUpGlobals()
     g.previewBusy = true;
     g.SelectedFolderPath = "/照片/";
     g.SearchFinished = true;
-    g.SearchStopRequested = true;
     g.DesktopPath = "/home/u/Desktop/";
     g.DocumentsPath = "/home/u/Documents/";
-    g.CancelRequested = true;
 }
 
 bool GlobalsReleased()
@@ -92,10 +90,8 @@ TEST_F(Startup, FreshStartForgetsWhatAnEarlierRunLeft)
     EXPECT_FALSE(g.previewBusy);
     EXPECT_TRUE(g.SelectedFolderPath.empty());
     EXPECT_FALSE(g.SearchFinished);
-    EXPECT_FALSE(g.SearchStopRequested);
     EXPECT_TRUE(g.DesktopPath.empty());
     EXPECT_TRUE(g.DocumentsPath.empty());
-    EXPECT_FALSE(g.CancelRequested);
 }
 
 TEST_F(Startup, FreshWindowShowsNoListTemplatesOrTicks)
@@ -203,11 +199,10 @@ TEST_F(StartupDeathTest, CloseDuringARunningSearchEndsWithoutReturningToIt)
         {
             const auto window = ShownWindowWithState();
             App().SearchFinished = false;
-            App().SearchStopRequested = false;
             QTimer::singleShot(20, window.get(), [&window] { window->windowHandle()->close(); });
             // A search keeps the window alive by polling the queue, as the
             // folder walk does between entries.
-            for (int step = 0; step < 3000 && !App().SearchStopRequested; ++step) {
+            for (int step = 0; step < 3000; ++step) {
                 ProcessPendingMessages();
                 QTest::qSleep(1);
             }

@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "collect/collection_state.h"
 #include "collect/folder_search.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
@@ -26,8 +26,7 @@ class FolderSearchTest : public ::testing::Test {
 protected:
     FolderSearchTest()
     {
-        ResetGlobals();
-        App().SearchFinished = true;
+        state.SearchFinished = true;
         auto* layout = new QVBoxLayout(&window);
         list = new QTreeWidget;
         includeSubfolders = new QCheckBox(QStringLiteral("包括子文件夹"));
@@ -40,15 +39,15 @@ protected:
                                                      statusTexts.push_back(text);
                                                      if (onStatus)
                                                          onStatus(text);
-                                                 }});
+                                                 },
+                                                 &state});
         window.resize(600, 400);
         window.show();
     }
-    ~FolderSearchTest() override { ResetGlobals(); }
 
     void Search(const std::string& folder, bool subfolders)
     {
-        App().SelectedFolderPath = folder;
+        state.SelectedFolderPath = folder;
         includeSubfolders->setChecked(subfolders);
         QTest::mouseClick(searchButton, Qt::LeftButton);
     }
@@ -73,6 +72,7 @@ protected:
             Qt::QueuedConnection);
     }
 
+    CollectionState state;
     QWidget window;
     QTreeWidget* list = nullptr;
     QCheckBox* includeSubfolders = nullptr;
@@ -109,7 +109,7 @@ TEST_F(FolderSearchTest, FillsTheFourColumnsInWalkOrder)
     EXPECT_EQ(statusTexts.front(), QStringLiteral("正在搜索，请稍候...."));
     EXPECT_EQ(statusTexts.back(), SearchCompletedText());
     EXPECT_TRUE(SearchCompletedText().startsWith(QStringLiteral("搜索完成，可以进一步的工作。")));
-    EXPECT_TRUE(App().SearchFinished);
+    EXPECT_TRUE(state.SearchFinished);
     EXPECT_TRUE(searchButton->isEnabled());
 }
 
@@ -163,13 +163,13 @@ TEST_F(FolderSearchTest, StopBetweenFoldersKeepsTheRowsFound)
     EXPECT_EQ(Column(1), std::vector<std::string>{disk.Path("s/own.jpg")});
     EXPECT_EQ(statusTexts.back(), SearchStoppedText());
     EXPECT_TRUE(SearchStoppedText().startsWith(QStringLiteral("搜索强制停止。")));
-    EXPECT_TRUE(App().SearchFinished);
-    EXPECT_TRUE(App().SearchStopRequested);
+    EXPECT_TRUE(state.SearchFinished);
+    EXPECT_TRUE(controller->StopRequested());
 
     // The next search starts afresh.
     Search(disk.Path("s"), true);
     EXPECT_EQ(Column(0).size(), 3u);
-    EXPECT_FALSE(App().SearchStopRequested);
+    EXPECT_FALSE(controller->StopRequested());
     EXPECT_EQ(statusTexts.back(), SearchCompletedText());
 }
 
@@ -180,7 +180,7 @@ TEST_F(FolderSearchTest, SearchIsMarkedUnfinishedWhileItRuns)
     std::vector<bool> finishedWhileRunning;
     std::vector<bool> waitCursorWhileRunning;
     onStatus = [&](const QString&) {
-        finishedWhileRunning.push_back(App().SearchFinished);
+        finishedWhileRunning.push_back(state.SearchFinished);
         const QCursor* cursor = QGuiApplication::overrideCursor();
         waitCursorWhileRunning.push_back(cursor && cursor->shape() == Qt::WaitCursor);
     };
@@ -192,7 +192,7 @@ TEST_F(FolderSearchTest, SearchIsMarkedUnfinishedWhileItRuns)
         EXPECT_FALSE(finished);
     for (bool waiting : waitCursorWhileRunning)
         EXPECT_TRUE(waiting);
-    EXPECT_TRUE(App().SearchFinished);
+    EXPECT_TRUE(state.SearchFinished);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 

@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "collect/collection_state.h"
 #include "collect/folder_tree.h"
 #include "collect/tree_icons.h"
 #include "collect/volumes.h"
@@ -38,11 +38,9 @@ class FolderTreeTest : public ::testing::Test {
 protected:
     FolderTreeTest()
     {
-        ResetGlobals();
-        BuildFolderTree(&tree);
-        ConnectFolderTree(&tree);
+        BuildFolderTree(&tree, state);
+        ConnectFolderTree(&tree, state);
     }
-    ~FolderTreeTest() override { ResetGlobals(); }
 
     // A volume node over a folder made by the test, as if it were mounted.
     QTreeWidgetItem* VolumeNodeOver(const std::string& folder)
@@ -54,6 +52,7 @@ protected:
         return node;
     }
 
+    CollectionState state;
     QTreeWidget tree;
     TempTree disk;
 };
@@ -69,9 +68,9 @@ TEST_F(FolderTreeTest, DesktopAndDocumentsComeFirst)
     EXPECT_EQ(documents->text(0), QStringLiteral("我的文档"));
     EXPECT_EQ(NodeData(documents), documentsNodeData);
     EXPECT_EQ(NodeImageIndex(documents), documentsImage);
-    EXPECT_EQ(App().DesktopPath.back(), '/');
-    EXPECT_EQ(App().DocumentsPath.back(), '/');
-    EXPECT_EQ(App().DesktopPath.find("//"), std::string::npos);
+    EXPECT_EQ(state.DesktopPath.back(), '/');
+    EXPECT_EQ(state.DocumentsPath.back(), '/');
+    EXPECT_EQ(state.DesktopPath.find("//"), std::string::npos);
 }
 
 TEST_F(FolderTreeTest, RootVolumeIsListedAndOpensAtTheRoot)
@@ -91,7 +90,7 @@ TEST_F(FolderTreeTest, RootVolumeIsListedAndOpensAtTheRoot)
     }
     ASSERT_NE(root, nullptr);
     tree.setCurrentItem(root);
-    EXPECT_EQ(App().SelectedFolderPath, "/");
+    EXPECT_EQ(state.SelectedFolderPath, "/");
     const auto children = ChildTexts(root);
     EXPECT_TRUE(std::count(children.begin(), children.end(), "tmp") == 1);
     EXPECT_TRUE(root->isExpanded());
@@ -104,11 +103,11 @@ TEST_F(FolderTreeTest, SelectingTheDesktopListsItsFolders)
     disk.Folder("elsewhere");
     disk.File("Desktop/photo.jpg");
     disk.Link("Desktop/link", disk.Path("elsewhere"));
-    App().DesktopPath = disk.Path("Desktop/");
+    state.DesktopPath = disk.Path("Desktop/");
 
     QTreeWidgetItem* desktop = tree.topLevelItem(0);
     tree.setCurrentItem(desktop);
-    EXPECT_EQ(App().SelectedFolderPath, disk.Path("Desktop/"));
+    EXPECT_EQ(state.SelectedFolderPath, disk.Path("Desktop/"));
     EXPECT_EQ(ChildTexts(desktop), (std::vector<std::string>{".hidden", "Album", "link"}));
     for (int i = 0; i < desktop->childCount(); ++i)
         EXPECT_EQ(NodeImageIndex(desktop->child(i)), folderImage);
@@ -116,7 +115,7 @@ TEST_F(FolderTreeTest, SelectingTheDesktopListsItsFolders)
     // A folder directly under the desktop.
     disk.Folder("Desktop/Album/2024");
     tree.setCurrentItem(ChildNamed(desktop, "Album"));
-    EXPECT_EQ(App().SelectedFolderPath, disk.Path("Desktop/Album/"));
+    EXPECT_EQ(state.SelectedFolderPath, disk.Path("Desktop/Album/"));
     EXPECT_EQ(ChildTexts(ChildNamed(desktop, "Album")), std::vector<std::string>{"2024"});
 }
 
@@ -125,15 +124,15 @@ TEST_F(FolderTreeTest, NodeTwoLevelsBelowAVolumeJoinsBothNames)
     disk.Folder("Photos/Trip/day1");
     QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
     tree.setCurrentItem(volume);
-    EXPECT_EQ(App().SelectedFolderPath, disk.Root() + "/");
+    EXPECT_EQ(state.SelectedFolderPath, disk.Root() + "/");
     QTreeWidgetItem* photos = ChildNamed(volume, "Photos");
     ASSERT_NE(photos, nullptr);
     tree.setCurrentItem(photos);
     QTreeWidgetItem* trip = ChildNamed(photos, "Trip");
     ASSERT_NE(trip, nullptr);
     tree.setCurrentItem(trip);
-    EXPECT_EQ(App().SelectedFolderPath, disk.Path("Photos/Trip/"));
-    EXPECT_EQ(NodeFolderPath(trip), disk.Path("Photos/Trip/"));
+    EXPECT_EQ(state.SelectedFolderPath, disk.Path("Photos/Trip/"));
+    EXPECT_EQ(NodeFolderPath(trip, state), disk.Path("Photos/Trip/"));
     EXPECT_EQ(ChildTexts(trip), std::vector<std::string>{"day1"});
 }
 
@@ -142,14 +141,14 @@ TEST_F(FolderTreeTest, ReselectingRereadsWithoutDuplicates)
     disk.Folder("a");
     disk.Folder("b");
     QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
-    OpenFolderNode(volume);
-    OpenFolderNode(ChildNamed(volume, "a"));
+    OpenFolderNode(volume, state);
+    OpenFolderNode(ChildNamed(volume, "a"), state);
     disk.Folder("a/inside");
-    OpenFolderNode(ChildNamed(volume, "a"));
+    OpenFolderNode(ChildNamed(volume, "a"), state);
     EXPECT_EQ(ChildTexts(ChildNamed(volume, "a")), std::vector<std::string>{"inside"});
 
     disk.Folder("c");
-    OpenFolderNode(volume);
+    OpenFolderNode(volume, state);
     EXPECT_EQ(ChildTexts(volume), (std::vector<std::string>{"a", "b", "c"}));
     // Re-reading a volume drops what was opened below it.
     EXPECT_EQ(ChildNamed(volume, "a")->childCount(), 0);
@@ -161,9 +160,9 @@ TEST_F(FolderTreeTest, RefreshingOneNodeLeavesOthersAlone)
     disk.Folder("two/y");
     QTreeWidgetItem* first = VolumeNodeOver(disk.Path("one"));
     QTreeWidgetItem* second = VolumeNodeOver(disk.Path("two"));
-    OpenFolderNode(first);
-    OpenFolderNode(second);
-    OpenFolderNode(first);
+    OpenFolderNode(first, state);
+    OpenFolderNode(second, state);
+    OpenFolderNode(first, state);
     EXPECT_EQ(ChildTexts(first), std::vector<std::string>{"x"});
     EXPECT_EQ(ChildTexts(second), std::vector<std::string>{"y"});
 }
@@ -172,7 +171,7 @@ TEST_F(FolderTreeTest, UnreadableFolderGivesNoChildrenButIsChosen)
 {
     QTreeWidgetItem* gone = VolumeNodeOver(disk.Path("removed"));
     tree.setCurrentItem(gone);
-    EXPECT_EQ(App().SelectedFolderPath, disk.Path("removed/"));
+    EXPECT_EQ(state.SelectedFolderPath, disk.Path("removed/"));
     EXPECT_EQ(gone->childCount(), 0);
 }
 
@@ -181,7 +180,7 @@ TEST_F(FolderTreeTest, DesignedNodesFromTheFormAreKept)
     QTreeWidget designed;
     designed.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("桌面")}));
     designed.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("我的文档")}));
-    BuildFolderTree(&designed);
+    BuildFolderTree(&designed, state);
     EXPECT_EQ(designed.topLevelItem(0)->text(0), QStringLiteral("桌面"));
     EXPECT_EQ(NodeData(designed.topLevelItem(0)), desktopNodeData);
     EXPECT_EQ(designed.topLevelItem(1)->text(0), QStringLiteral("我的文档"));

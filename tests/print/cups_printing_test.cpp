@@ -2,10 +2,8 @@
 // QUILLET_FILE (generic PDF driver into one file, texts readable) and
 // QUILLET_PDF (cups-pdf, texts as outlines, checked by rasterising).
 // Skipped when no CUPS daemon answers or the queues are missing.
-#include "app/globals.h"
 #include "print/print_picture_pages.h"
-#include "print/progress_window.h"
-#include "print_test_helpers.h"
+#include "support/print_test_helpers.h"
 #include "runtime/datetime.h"
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
@@ -111,9 +109,9 @@ protected:
         }
         ASSERT_TRUE(dir_.isValid());
         InstallFontSubstitutions();
-        ResetGlobals();
         ClearDefaultPrinterChoice();
-        PrintSettings& s = App().printSettings;
+        PrintSettings& s = settings_;
+        s = StartupPrintSettings();
         testing::UseAlbumTestSettings(s);
         s.headerAlign = 0;
         s.footerAlign = 2;
@@ -124,32 +122,36 @@ protected:
     {
         SetClockForTesting(std::nullopt);
         ClearDefaultPrinterChoice();
-        CloseProgressWindow();
-        ResetGlobals();
     }
 
-    PrintPicturePagesInput Album(int pictures)
+    PageJob Album(int pictures)
     {
-        PrintPicturePagesInput input;
-        input.paths.assign(pictures, testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
-        input.rows = 2;
-        input.columns = 2;
-        input.rowGap = 20;
-        input.columnGap = 20;
-        input.captionGap = 0;
-        input.pageWidth = 2100;
-        input.pageHeight = 2970;
-        input.fitMode = 1;
-        input.headerOffset = 80;
-        input.footerOffset = 300;  // clear of the queue's unprintable strip
-        input.headerTemplate = "Album&p";
-        input.footerTemplate = "Page&p/&a";
+        PageJob job;
+        job.settings = settings_;
+        job.settings.rows = 2;
+        job.settings.columns = 2;
+        job.settings.rowGap = 20;
+        job.settings.columnGap = 20;
+        job.settings.captionGap = 0;
+        job.settings.photoFitMode = 1;
+        job.settings.headerOffset = 80;
+        job.settings.footerOffset = 300;  // clear of the queue's unprintable strip
+        job.pictures.paths.assign(pictures, testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
         for (int i = 0; i < pictures; ++i)
-            input.captions.push_back("Photo" + std::to_string(i + 1));
-        return input;
+            job.pictures.captions.push_back("Photo" + std::to_string(i + 1));
+        job.headerTemplate = "Album&p";
+        job.footerTemplate = "Page&p/&a";
+        return job;
+    }
+
+    int Print(const PageJob& job)
+    {
+        PrinterUnit printer;
+        return PrintPagesOnPrinter(printer, job, {});
     }
 
     QTemporaryDir dir_;
+    PrintSettings settings_;
 };
 
 TEST_F(CupsPrintingTest, ListsTheQueuesAndChoosesTheDefaultWithoutChangingCups)
@@ -205,9 +207,9 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughTheFileQueueWithItsTextsInPlace)
 {
     const QueueLock lock;
     QFile::remove(QString::fromStdString(FileQueueOutput()));
-    App().printSettings.printerName = kFileQueue;
-    App().printSettings.defaultPrinterName = kCupsPdfQueue;
-    ASSERT_EQ(PrintPicturePages(Album(5)), 1);
+    settings_.printerName = kFileQueue;
+    settings_.defaultPrinterName = kCupsPdfQueue;
+    ASSERT_EQ(Print(Album(5)), 1);
     ASSERT_TRUE(WaitUntilQueueEmpty(kFileQueue));
     // The job's printer was chosen only for the job.
     EXPECT_EQ(DefaultPrinterName(), kCupsPdfQueue);
@@ -253,8 +255,8 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughCupsPdf)
     const QueueLock lock;
     const QString outputDir = QDir::homePath() + "/PDF";
     const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
-    App().printSettings.printerName = kCupsPdfQueue;
-    ASSERT_EQ(PrintPicturePages(Album(6)), 1);
+    settings_.printerName = kCupsPdfQueue;
+    ASSERT_EQ(Print(Album(6)), 1);
     ASSERT_TRUE(WaitUntilQueueEmpty(kCupsPdfQueue));
 
     QFileInfo newest;
@@ -287,11 +289,11 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughCupsPdf)
 
 TEST_F(CupsPrintingTest, ACupsJobCannotStartOnAQueueThatIsGone)
 {
-    App().printSettings.printerName = "QUILLET_NO_SUCH_QUEUE";
-    App().printSettings.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
+    settings_.printerName = "QUILLET_NO_SUCH_QUEUE";
+    settings_.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
     if (!DefaultPrinterName().empty())
         GTEST_SKIP() << "CUPS has a default printer; the job would go there";
-    EXPECT_EQ(PrintPicturePages(Album(2)), 0);
+    EXPECT_EQ(Print(Album(2)), 0);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
 // Albums printed for real into PDF files through the progress window's
 // printer unit, then read back with poppler.
-#include "app/globals.h"
 #include "print/page_layout.h"
 #include "print/print_picture_pages.h"
-#include "print/progress_window.h"
-#include "print_test_helpers.h"
+#include "support/print_test_helpers.h"
 #include "runtime/datetime.h"
 #include "runtime/fonts.h"
 #include "runtime/picture.h"
@@ -12,7 +10,6 @@
 #include "runtime/printer_unit.h"
 #include "support/pdf_tools.h"
 
-#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -22,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "ui_progress_window.h"
 
 namespace quillet {
 namespace {
@@ -40,9 +36,8 @@ protected:
     {
         ASSERT_TRUE(dir_.isValid());
         InstallFontSubstitutions();
-        ResetGlobals();
-        PrintSettings& s = App().printSettings;
-        s.printerName = "";
+        PrintSettings& s = settings_;
+        s = StartupPrintSettings();
         testing::UseAlbumTestSettings(s);
         s.headerAlign = 1;
         s.footerAlign = 1;
@@ -54,34 +49,32 @@ protected:
     void TearDown() override
     {
         SetClockForTesting(std::nullopt);
-        CloseProgressWindow();
-        ResetGlobals();
     }
 
     std::string PdfPath() const { return dir_.filePath("album.pdf").toStdString(); }
 
-    PrintPicturePagesInput Album(int pictures, int rows, int columns)
+    PageJob Album(int pictures, int rows, int columns)
     {
         const std::string path = testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black);
-        PrintPicturePagesInput input;
-        input.paths.assign(pictures, path);
-        input.rows = rows;
-        input.columns = columns;
-        input.rowGap = 20;
-        input.columnGap = 20;
-        input.captionGap = 0;
-        input.pageWidth = App().printSettings.paperWidth;
-        input.pageHeight = App().printSettings.paperHeight;
-        input.fitMode = 1;
-        input.headerOffset = 80;
-        input.footerOffset = 80;
-        return input;
+        PageJob job;
+        job.settings = settings_;
+        job.settings.rows = rows;
+        job.settings.columns = columns;
+        job.settings.rowGap = 20;
+        job.settings.columnGap = 20;
+        job.settings.captionGap = 0;
+        job.settings.photoFitMode = 1;
+        job.settings.headerOffset = 80;
+        job.settings.footerOffset = 80;
+        job.pictures.paths.assign(pictures, path);
+        return job;
     }
 
-    int Print(const PrintPicturePagesInput& input)
+    int Print(const PageJob& job, const PageProgress& progress = {})
     {
         const testing::ScopedPdfDestination destination(PdfPath());
-        return PrintPicturePages(input);
+        PrinterUnit printer;
+        return PrintPagesOnPrinter(printer, job, progress);
     }
 
     int Pages() const
@@ -107,7 +100,7 @@ protected:
         PrinterUnit unit;
         unit.SetOutputFileName(dir_.filePath("measure.pdf").toStdString());
         unit.SetCoordinateUnit(kUnitTenthMillimetre);
-        unit.SetFont(App().printSettings.captionFont);
+        unit.SetFont(settings_.captionFont);
         if (!unit.StartPrintJob(false, false, kPaperKindCustom, 0, 2100, 2970))
             return -1;
         const int height = unit.TextHeight("大");
@@ -116,15 +109,16 @@ protected:
     }
 
     QTemporaryDir dir_;
+    PrintSettings settings_;
     int heldBefore_ = 0;
 };
 
 TEST_F(PrintPicturePagesTest, SevenPicturesOnTwoByTwoGiveTwoPagesCountedInTheHeader)
 {
-    PrintPicturePagesInput input = Album(7, 2, 2);
-    input.headerTemplate = "第&p页/共&a页";
-    input.footerTemplate = "&Y-&M-&D &H:&F:&S";
-    EXPECT_EQ(Print(input), 1);
+    PageJob job = Album(7, 2, 2);
+    job.headerTemplate = "第&p页/共&a页";
+    job.footerTemplate = "&Y-&M-&D &H:&F:&S";
+    EXPECT_EQ(Print(job), 1);
 
     const auto info = testing::ReadPdfInfo(PdfPath());
     ASSERT_TRUE(info);
@@ -140,19 +134,17 @@ TEST_F(PrintPicturePagesTest, SevenPicturesOnTwoByTwoGiveTwoPagesCountedInTheHea
 
     // The job leaves nothing behind.
     EXPECT_EQ(HeldPictureCount(), heldBefore_);
-    EXPECT_EQ(LoadedProgressWindow(), nullptr);
-    EXPECT_FALSE(App().CancelRequested);
 }
 
 TEST_F(PrintPicturePagesTest, HeaderAndFooterSitAtTheirOffsetsCentredBetweenTheMargins)
 {
-    PrintPicturePagesInput input = Album(1, 1, 1);
-    input.headerOffset = 300;
-    input.footerOffset = 250;
-    input.headerTemplate = "Header&p";
-    input.footerTemplate = "Footer&a";
-    App().printSettings.marginLeft = 300;  // printable 1700 wide from 300
-    ASSERT_EQ(Print(input), 1);
+    PageJob job = Album(1, 1, 1);
+    job.settings.headerOffset = 300;
+    job.settings.footerOffset = 250;
+    job.headerTemplate = "Header&p";
+    job.footerTemplate = "Footer&a";
+    job.settings.marginLeft = 300;  // printable 1700 wide from 300
+    ASSERT_EQ(Print(job), 1);
 
     const auto words = testing::ReadPdfWords(PdfPath());
     const auto header = FindPdfWords(words, 1, "Header1");
@@ -172,13 +164,13 @@ TEST_F(PrintPicturePagesTest, EmptyCaptionListGivesPicturesTheWholeCell)
     // Pictures far larger than their cells reach the PDF resampled to the
     // cell, so their stored heights show the height of the picture box.
     const std::string big = testing::WriteJpeg(dir_, "big.jpg", 4000, 4000, Qt::black);
-    PrintPicturePagesInput input = Album(1, 2, 2);
-    input.paths = {big};
-    ASSERT_EQ(Print(input), 1);
+    PageJob job = Album(1, 2, 2);
+    job.pictures.paths = {big};
+    ASSERT_EQ(Print(job), 1);
     const auto withoutCaptions = testing::ListPdfImages(PdfPath());
 
-    input.captions = {""};
-    ASSERT_EQ(Print(input), 1);
+    job.pictures.captions = {""};
+    ASSERT_EQ(Print(job), 1);
     const auto withEmptyCaptions = testing::ListPdfImages(PdfPath());
 
     ASSERT_EQ(withoutCaptions.size(), 1u);
@@ -192,9 +184,9 @@ TEST_F(PrintPicturePagesTest, EmptyCaptionListGivesPicturesTheWholeCell)
 
 TEST_F(PrintPicturePagesTest, NarrowCaptionsAreCentredAndWideOnesStartAtTheCellEdge)
 {
-    PrintPicturePagesInput input = Album(2, 1, 2);
-    input.captions = {std::string(70, 'W'), "Narrow"};
-    ASSERT_EQ(Print(input), 1);
+    PageJob job = Album(2, 1, 2);
+    job.pictures.captions = {std::string(70, 'W'), "Narrow"};
+    ASSERT_EQ(Print(job), 1);
 
     const auto words = testing::ReadPdfWords(PdfPath());
     const auto narrow = FindPdfWords(words, 1, "Narrow");
@@ -211,11 +203,11 @@ TEST_F(PrintPicturePagesTest, CaptionGapBelowHalfALineMovesTheCaptionDown)
 {
     const int line = CaptionLineHeight();
     ASSERT_GT(line, 10);
-    auto captionTop = [&](std::optional<int> gap) {
-        PrintPicturePagesInput input = Album(1, 2, 1);
-        input.captions = {"Caption"};
-        input.captionGap = gap;
-        EXPECT_EQ(Print(input), 1);
+    auto captionTop = [&](int gap) {
+        PageJob job = Album(1, 2, 1);
+        job.pictures.captions = {"Caption"};
+        job.settings.captionGap = gap;
+        EXPECT_EQ(Print(job), 1);
         const auto found = FindPdfWords(testing::ReadPdfWords(PdfPath()), 1, "Caption");
         return found.size() == 1 ? found[0].yMin : -1.0;
     };
@@ -224,7 +216,6 @@ TEST_F(PrintPicturePagesTest, CaptionGapBelowHalfALineMovesTheCaptionDown)
     const int dropped = (line + 1) / 2;     // half a line or more
     EXPECT_NEAR(captionTop(kept) - none, Points(kept), 0.1);
     EXPECT_NEAR(captionTop(dropped), none, 0.01);
-    EXPECT_NEAR(captionTop(std::nullopt), none, 0.01);
     // Directly under the picture box: row 0 ends at cell height - line.
     const int cellHeight = (2670 - 20) / 2;
     EXPECT_NEAR(none, Points(150 + cellHeight - line), 1.5);
@@ -232,13 +223,11 @@ TEST_F(PrintPicturePagesTest, CaptionGapBelowHalfALineMovesTheCaptionDown)
 
 TEST_F(PrintPicturePagesTest, LandscapeLaysOutOnTheSwappedPageAndPrintsTheUprightPaperTurned)
 {
-    App().printSettings.orientation = 1;
-    PrintPicturePagesInput input = Album(3, 1, 3);
-    input.pageWidth = 2970;
-    input.pageHeight = 2100;
-    input.captions = {"One", "Two", "Three"};
-    input.columnGap = 0;
-    ASSERT_EQ(Print(input), 1);
+    PageJob job = Album(3, 1, 3);
+    job.settings.orientation = 1;
+    job.pictures.captions = {"One", "Two", "Three"};
+    job.settings.columnGap = 0;
+    ASSERT_EQ(Print(job), 1);
 
     const auto info = testing::ReadPdfInfo(PdfPath());
     ASSERT_TRUE(info);
@@ -253,54 +242,46 @@ TEST_F(PrintPicturePagesTest, LandscapeLaysOutOnTheSwappedPageAndPrintsTheUprigh
 
 TEST_F(PrintPicturePagesTest, CancelDuringTheFirstPictureFinishesOnlyThatPage)
 {
-    PrintPicturePagesInput input = Album(12, 2, 2);
-    input.headerTemplate = "Head&p";
-    input.footerTemplate = "Foot&p";
-    // The click arrives while the first page is being drawn; pressing twice
-    // is the same as once.
-    QTimer::singleShot(0, [] {
-        ProgressWindow* window = LoadedProgressWindow();
-        ASSERT_NE(window, nullptr);
-        window->ui().按钮_取消打印->click();
-        window->ui().按钮_取消打印->click();
-    });
-    EXPECT_EQ(Print(input), 1);
+    PageJob job = Album(12, 2, 2);
+    job.headerTemplate = "Head&p";
+    job.footerTemplate = "Foot&p";
+    int polls = 0;
+    PageProgress progress;
+    progress.cancelRequested = [&polls] { return ++polls >= 1; };
+    EXPECT_EQ(Print(job, progress), 1);
 
+    EXPECT_EQ(polls, 1) << "asked once, after the first picture";
     EXPECT_EQ(Pages(), 1);
     EXPECT_EQ(ImagesPerPage(), (std::vector<int>{1}));
     const auto words = testing::ReadPdfWords(PdfPath());
     EXPECT_EQ(FindPdfWords(words, 1, "Head1").size(), 1u);
     EXPECT_EQ(FindPdfWords(words, 1, "Foot1").size(), 1u);
-    EXPECT_FALSE(App().CancelRequested);
 }
 
-TEST_F(PrintPicturePagesTest, ACancelLeftFromBeforeTheJobDoesNotStopIt)
-{
-    App().CancelRequested = true;
-    ASSERT_EQ(Print(Album(9, 2, 2)), 1);
-    EXPECT_EQ(Pages(), 3);
-}
-
-TEST_F(PrintPicturePagesTest, AJobThatCannotStartReturnsZeroAndLeavesNothingBehind)
+TEST_F(PrintPicturePagesTest, AJobThatCannotStartReturnsZeroAndLoadsNoPicture)
 {
     const testing::ScopedPdfDestination destination(dir_.filePath("no/such/folder/album.pdf").toStdString());
-    App().CancelRequested = true;
-    EXPECT_EQ(PrintPicturePages(Album(5, 2, 2)), 0);
-    EXPECT_EQ(LoadedProgressWindow(), nullptr);
-    EXPECT_FALSE(App().CancelRequested);
+    PrinterUnit printer;
+    int started = 0;
+    PageProgress progress;
+    progress.started = [&started](int) { ++started; };
+    EXPECT_EQ(PrintPagesOnPrinter(printer, Album(5, 2, 2), progress), 0);
+    EXPECT_EQ(started, 0);
     EXPECT_EQ(HeldPictureCount(), heldBefore_);
 }
 
 TEST_F(PrintPicturePagesTest, NoSuchPrinterReturnsZero)
 {
-    App().printSettings.printerName = "QUILLET_NO_SUCH_QUEUE";
-    App().printSettings.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
+    PageJob job = Album(2, 1, 1);
+    job.settings.printerName = "QUILLET_NO_SUCH_QUEUE";
+    job.settings.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
     // No PDF destination: the job would need a real printer of that name.
     ASSERT_EQ(PdfFileDestination(), "");
     ClearDefaultPrinterChoice();
     if (!DefaultPrinterName().empty())
         GTEST_SKIP() << "a default printer exists; the unknown name is not used";
-    EXPECT_EQ(PrintPicturePages(Album(2, 1, 1)), 0);
+    PrinterUnit printer;
+    EXPECT_EQ(PrintPagesOnPrinter(printer, job, {}), 0);
 }
 
 struct GridCase {
@@ -333,10 +314,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PrintPicturePagesTest, AMissingPictureLeavesItsCellEmptyButKeepsItsCaption)
 {
-    PrintPicturePagesInput input = Album(2, 1, 2);
-    input.paths[0] = dir_.filePath("missing.jpg").toStdString();
-    input.captions = {"Gone", "Here"};
-    ASSERT_EQ(Print(input), 1);
+    PageJob job = Album(2, 1, 2);
+    job.pictures.paths[0] = dir_.filePath("missing.jpg").toStdString();
+    job.pictures.captions = {"Gone", "Here"};
+    ASSERT_EQ(Print(job), 1);
     EXPECT_EQ(ImagesPerPage(), (std::vector<int>{1}));
     const auto words = testing::ReadPdfWords(PdfPath());
     EXPECT_EQ(FindPdfWords(words, 1, "Gone").size(), 1u);
@@ -346,14 +327,13 @@ TEST_F(PrintPicturePagesTest, AMissingPictureLeavesItsCellEmptyButKeepsItsCaptio
 TEST_F(PrintPicturePagesTest, NoPicturesPrintNoPage)
 {
     EXPECT_EQ(Print(Album(0, 2, 2)), 1);
-    EXPECT_EQ(LoadedProgressWindow(), nullptr);
 }
 
 TEST_F(PrintPicturePagesTest, ALongJobHoldsOnePictureAtATime)
 {
     const std::string photo = testing::WriteJpeg(dir_, "photo.jpg", 1600, 1200, Qt::darkGray);
-    PrintPicturePagesInput input = Album(300, 3, 4);
-    input.paths.assign(300, photo);
+    PageJob job = Album(300, 3, 4);
+    job.pictures.paths.assign(300, photo);
     int mostHeld = 0;
     int samples = 0;
     QTimer sampler;
@@ -362,7 +342,7 @@ TEST_F(PrintPicturePagesTest, ALongJobHoldsOnePictureAtATime)
         ++samples;
     });
     sampler.start(0);
-    ASSERT_EQ(Print(input), 1);
+    ASSERT_EQ(Print(job), 1);
     sampler.stop();
     EXPECT_EQ(Pages(), 25);
     EXPECT_GT(samples, 300);  // sampled inside every drawing command
@@ -387,11 +367,11 @@ class FitModePrintTest : public PrintPicturePagesTest,
 TEST_P(FitModePrintTest, PrintsThePictureIntoTheComputedRectangle)
 {
     const FitCase& c = GetParam();
-    PrintPicturePagesInput input = Album(1, 1, 1);
-    input.paths = {testing::WriteJpeg(dir_, "wide.jpg", 1200, 600, Qt::black)};
-    input.aspectRatios = {c.ratio};
-    input.fitMode = c.mode;
-    ASSERT_EQ(Print(input), 1);
+    PageJob job = Album(1, 1, 1);
+    job.pictures.paths = {testing::WriteJpeg(dir_, "wide.jpg", 1200, 600, Qt::black)};
+    job.pictures.aspectRatios = {c.ratio};
+    job.settings.photoFitMode = c.mode;
+    ASSERT_EQ(Print(job), 1);
 
     const Rect box{0, 0, 1900, 2670};
     const std::optional<Rect> expected = PicturePlacement(box, 508, 254, c.ratio, c.mode);

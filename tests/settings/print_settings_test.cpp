@@ -1,4 +1,3 @@
-#include "app/globals.h"
 #include "settings/print_settings.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +7,7 @@ namespace {
 
 TEST(PrintSettingsRecord, StartupStateHasNineBySongFontsAndNothingElse)
 {
-    ResetGlobals();
-    const PrintSettings& s = App().printSettings;
+    const PrintSettings s = StartupPrintSettings();
     EXPECT_TRUE(s.printerName.empty());
     EXPECT_TRUE(s.defaultPrinterName.empty());
     EXPECT_EQ(s.confirmed, 0);
@@ -20,22 +18,18 @@ TEST(PrintSettingsRecord, StartupStateHasNineBySongFontsAndNothingElse)
         EXPECT_EQ(f->name, "宋体");
         EXPECT_EQ(f->bold + f->italic + f->strikeout + f->underline + f->angle, 0);
     }
-    EXPECT_TRUE(App().jobPicturePaths.empty());
-    EXPECT_TRUE(App().jobAspectRatios.empty());
-    EXPECT_TRUE(App().jobCaptions.empty());
-    EXPECT_FALSE(App().previewBusy);
 }
 
 TEST(PrintSettingsRecord, CopySharesNothingWithTheOriginal)
 {
-    ResetGlobals();
-    PrintSettings copy = App().printSettings;
+    const PrintSettings original = StartupPrintSettings();
+    PrintSettings copy = original;
     copy.captionFont.name = "黑体";
     copy.printerName = "PDF";
     copy.headerFont.size = 20;
-    EXPECT_EQ(App().printSettings.captionFont.name, "宋体");
-    EXPECT_TRUE(App().printSettings.printerName.empty());
-    EXPECT_EQ(App().printSettings.headerFont.size, 9);
+    EXPECT_EQ(original.captionFont.name, "宋体");
+    EXPECT_TRUE(original.printerName.empty());
+    EXPECT_EQ(original.headerFont.size, 9);
 }
 
 TEST(PrintSettingsRecord, FontRepairResetsOnlyFontsBelowFourPoints)

@@ -4,7 +4,8 @@
 // with: the printer unit 打印机1, the hidden scratch canvas 画板_temp and the
 // image box 动画框1 whose one object (pictureScaler) scales pictures.
 //
-// There is at most one; jobs load it, fill it, hide it and close it.
+// There is at most one; jobs load it, fill it, hide it and close it, and
+// hand the page loop its progress bar and its cancel button as callbacks.
 
 #include "runtime/canvas.h"
 #include "runtime/image_box.h"
@@ -39,6 +40,11 @@ public:
     void SetProgress(int value);
     int Progress() const;
 
+    // Set by the cancel button; the job showing the window polls it and
+    // clears it when it starts and when it ends.
+    bool CancelRequested() const { return cancelRequested_; }
+    void ClearCancelRequest() { cancelRequested_ = false; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -49,6 +55,7 @@ private:
     Canvas scratchCanvas_;
     ImageBox animationBox_;
     int pictureScaler_ = -1;
+    bool cancelRequested_ = false;
     // Where the pointer grabbed the window, while it is dragged by hand.
     std::optional<QPoint> dragOffset_;
 };

@@ -1,6 +1,4 @@
-#include "print/progress_window.h"
-
-#include "app/globals.h"
+#include "app/progress_window.h"
 
 #include "ui_progress_window.h"
 
@@ -45,7 +43,7 @@ ProgressWindow::ProgressWindow()
     pictureScaler_ = animationBox_.CreateImageObject();
     animationBox_.SetSize(ui_->动画框1->width(), ui_->动画框1->height());
 
-    connect(ui_->按钮_取消打印, &QPushButton::clicked, this, [] { App().CancelRequested = true; });
+    connect(ui_->按钮_取消打印, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
     ui_->进度条_当前进度->installEventFilter(this);
 }
 

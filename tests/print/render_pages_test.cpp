@@ -1,20 +1,14 @@
 // Page images read back from the files the renderer writes: where pictures,
 // captions, header and footer stand, how pages are named, turned and stamped.
-#include "imageout/render_pages.h"
+#include "print/render_pages.h"
 
-#include "app/globals.h"
 #include "print/header_footer.h"
-#include "print/progress_window.h"
-#include "ui_progress_window.h"
 #include "runtime/datetime.h"
 #include "support/test_images.h"
 
 #include <QImage>
 #include <QImageReader>
 #include <QDir>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -35,12 +29,39 @@ constexpr QRgb kWhite = 0xFFFFFFFFu;
 const QRgb kPalette[] = {0xFFFF0000u, 0xFF00A000u, 0xFF0000FFu, 0xFFFF00FFu, 0xFF00FFFFu,
                          0xFF808000u, 0xFF800080u, 0xFF008080u, 0xFFFF8000u, 0xFF000000u};
 
+// A page-file job as these tests change it: the settings fields by their
+// names, the picture lists, the templates and the folder the pages go to.
+struct Album : PrintSettings {
+    std::vector<std::string> paths;
+    std::vector<float> aspectRatios;
+    std::vector<std::string> captions;
+    std::string headerTemplate;
+    std::string footerTemplate;
+    std::string folder;
+
+    PageJob Job() const
+    {
+        return PageJob{*this, PictureList{paths, aspectRatios, captions}, headerTemplate,
+                       footerTemplate};
+    }
+};
+
+Album AlbumOf(const PrintSettings& settings, const std::string& folder, const PictureList& list)
+{
+    Album album;
+    static_cast<PrintSettings&>(album) = settings;
+    album.paths = list.paths;
+    album.aspectRatios = list.aspectRatios;
+    album.captions = list.captions;
+    album.folder = folder;
+    return album;
+}
+
 class RenderPagesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetGlobals();
-        App().printSettings = FirstConfirmedPrintSettings();
+        settings = FirstConfirmedPrintSettings();
         SetClockForTesting(MakeDateTime(2026, 3, 5, 9, 5, 3));
         out = dir.Path("out");
         QDir().mkpath(QString::fromStdString(out));
@@ -58,14 +79,14 @@ protected:
         return path;
     }
 
-    RenderPagesInput Input(int pictures, int format = 5)
+    Album Input(int pictures, int format = 5)
     {
         PictureList list;
         for (int i = 0; i < pictures; ++i)
             list.paths.push_back(Picture(i));
-        PrintSettings s = App().printSettings;
+        PrintSettings s = settings;
         s.imageFormat = format;
-        return RenderInputFromSettings(s, out, list, "", "");
+        return AlbumOf(s, out, list);
     }
 
     static QImage Read(const std::string& file)
@@ -75,18 +96,19 @@ protected:
         return image.convertToFormat(QImage::Format_RGB32);
     }
 
-    static RenderPagesResult Render(const RenderPagesInput& input, RenderPagesProgress progress = {})
+    static RenderPagesResult Render(const Album& album, const PageFileProgress& progress = {})
     {
         Canvas canvas;
-        return RenderPagesOnCanvas(input, canvas, progress);
+        return RenderPagesOnCanvas(album.Job(), album.folder, canvas, progress);
     }
 
+    PrintSettings settings;
     ScratchDir dir;
     std::string out;
 };
 
 // The centre of a picture box on an A4 portrait page with the default margins.
-QPoint BoxCentre(const RenderPagesInput& in, int row, int column, double captionLine = 0)
+QPoint BoxCentre(const Album& in, int row, int column, double captionLine = 0)
 {
     const double cellW = (2100.0 - in.marginLeft - in.marginRight - (in.columns - 1) * in.columnGap) / in.columns;
     const double cellH = (2970.0 - in.marginTop - in.marginBottom - (in.rows - 1) * in.rowGap) / in.rows;
@@ -96,7 +118,7 @@ QPoint BoxCentre(const RenderPagesInput& in, int row, int column, double caption
 
 TEST_F(RenderPagesTest, NinePicturesOnTwoByTwoGiveThreeNamedPagesInOrder)
 {
-    RenderPagesInput in = Input(9);
+    Album in = Input(9);
     in.rows = 2;
     in.columns = 2;
     RenderPagesResult r = Render(in);
@@ -121,7 +143,7 @@ TEST_F(RenderPagesTest, NinePicturesOnTwoByTwoGiveThreeNamedPagesInOrder)
 TEST_F(RenderPagesTest, RowsBelowOneLayOutFiveByFive)
 {
     for (int rows : {0, -3}) {
-        RenderPagesInput in = Input(26);
+        Album in = Input(26);
         in.rows = rows;
         in.columns = 2;
         RenderPagesResult r = Render(in);
@@ -138,13 +160,13 @@ TEST_F(RenderPagesTest, RowsBelowOneLayOutFiveByFive)
 
 TEST_F(RenderPagesTest, ProgressCountsPicturesAndCancelFinishesTheCurrentPage)
 {
-    RenderPagesInput in = Input(9);
+    Album in = Input(9);
     in.rows = 2;
     in.columns = 2;
     in.footerTemplate = "第&p页/共&a页";
     int maximum = -1;
     std::vector<int> done;
-    RenderPagesProgress progress;
+    PageFileProgress progress;
     progress.started = [&](int n) { maximum = n; };
     progress.advanced = [&](int i) { done.push_back(i); };
     progress.cancelRequested = [&] { return done.size() == 2; };
@@ -177,7 +199,7 @@ bool InkIn(const QImage& page, QRect area)
 
 TEST_F(RenderPagesTest, CaptionsCentredWhenNarrowFlushLeftWhenWide)
 {
-    RenderPagesInput in = Input(2);
+    Album in = Input(2);
     in.rows = 2;
     in.columns = 2;
     in.captions = {"大", std::string(150, 'W')};
@@ -202,10 +224,10 @@ TEST_F(RenderPagesTest, EmptyCaptionListGivesPicturesTheWholeCell)
     // caption line shorter.
     PictureList list;
     list.paths = {Picture(2, 50, 400)};
-    RenderPagesInput without = RenderInputFromSettings(App().printSettings, out, list, "", "");
+    Album without = AlbumOf(settings, out, list);
     without.rows = 1;
     without.columns = 1;
-    RenderPagesInput shortList = without;
+    Album shortList = without;
     shortList.paths.push_back(Picture(3, 50, 400));
     shortList.captions = {"一"};
     RenderPagesResult a = Render(without);
@@ -222,10 +244,10 @@ TEST_F(RenderPagesTest, EmptyCaptionListGivesPicturesTheWholeCell)
 
 TEST_F(RenderPagesTest, ShortAspectListIsIgnoredAsAWhole)
 {
-    RenderPagesInput in = Input(2);
+    Album in = Input(2);
     in.rows = 1;
     in.columns = 2;
-    in.placementMode = 3; // proportional, top-left: the ratio shows in the drawn width
+    in.photoFitMode = 3; // proportional, top-left: the ratio shows in the drawn width
     in.aspectRatios = {0.2f};
     RenderPagesResult r = Render(in);
     ASSERT_EQ(r.writtenFiles.size(), 1u);
@@ -238,10 +260,10 @@ TEST_F(RenderPagesTest, NaturalSizeSpillsOverItsNeighbours)
 {
     PictureList list;
     list.paths = {Picture(4, 1200, 200)};
-    RenderPagesInput in = RenderInputFromSettings(App().printSettings, out, list, "", "");
+    Album in = AlbumOf(settings, out, list);
     in.rows = 2;
     in.columns = 2;
-    in.placementMode = 4; // natural size, top-left
+    in.photoFitMode = 4; // natural size, top-left
     RenderPagesResult r = Render(in);
     ASSERT_EQ(r.writtenFiles.size(), 1u);
     QImage page = Read(r.writtenFiles[0]);
@@ -253,10 +275,10 @@ TEST_F(RenderPagesTest, LandscapePagesAreTurnedUprightClockwise)
 {
     PictureList list;
     list.paths = {Picture(0)};
-    PrintSettings s = App().printSettings;
+    PrintSettings s = settings;
     s.imageFormat = 2;
     s.orientation = 1;
-    RenderPagesInput in = RenderInputFromSettings(s, out, list, "", "");
+    Album in = AlbumOf(s, out, list);
     in.rows = 1;
     in.columns = 2;
     RenderPagesResult r = Render(in);
@@ -273,18 +295,18 @@ TEST_F(RenderPagesTest, LandscapePagesAreTurnedUprightClockwise)
     EXPECT_EQ(page.dotsPerMeterX(), 11811);
 
     s.orientation = 0;
-    RenderPagesResult portrait = Render(RenderInputFromSettings(s, out, list, "", ""));
+    RenderPagesResult portrait = Render(AlbumOf(s, out, list));
     ASSERT_EQ(portrait.writtenFiles.size(), 1u);
     EXPECT_EQ(Read(portrait.writtenFiles[0]).size(), QSize(2100, 2970));
 }
 
 TEST_F(RenderPagesTest, HeaderAndFooterStandAtTheirOffsets)
 {
-    RenderPagesInput in = Input(1);
+    Album in = Input(1);
     in.headerTemplate = "第&p页/共&a页";
     in.footerTemplate = "&Y-&M-&D";
-    App().printSettings.headerAlign = 0;
-    App().printSettings.footerAlign = 2;
+    in.headerAlign = 0;
+    in.footerAlign = 2;
     RenderPagesResult r = Render(in);
     ASSERT_EQ(r.writtenFiles.size(), 1u);
     QImage page = Read(r.writtenFiles[0]);
@@ -335,12 +357,12 @@ TEST_F(RenderPagesTest, UnwritablePagesAreNamedAndTheJobGoesOn)
     const std::string folder = root ? std::string("/proc") : out;
     if (!root)
         ::chmod(out.c_str(), 0555);
-    RenderPagesInput in = Input(5);
+    Album in = Input(5);
     in.folder = folder;
     in.rows = 2;
     in.columns = 2;
     std::vector<std::string> failed;
-    RenderPagesProgress progress;
+    PageFileProgress progress;
     progress.pageFailed = [&](const std::string& f) { failed.push_back(f); };
     RenderPagesResult r = Render(in, progress);
     if (!root)
@@ -356,7 +378,7 @@ TEST_F(RenderPagesTest, UnwritablePagesAreNamedAndTheJobGoesOn)
 
 TEST_F(RenderPagesTest, MissingFolderFailsEveryPage)
 {
-    RenderPagesInput in = Input(1);
+    Album in = Input(1);
     in.folder = dir.Path("does/not/exist");
     RenderPagesResult r = Render(in);
     EXPECT_FALSE(r.Succeeded());
@@ -370,7 +392,7 @@ TEST_F(RenderPagesTest, EmptyListWritesNothingAndMissingPicturesLeaveBlankCells)
     EXPECT_EQ(none.pageCount, 0);
     EXPECT_TRUE(none.writtenFiles.empty());
 
-    RenderPagesInput in = Input(1);
+    Album in = Input(1);
     in.paths = {dir.Path("missing.jpg")};
     in.captions = {"丢失"};
     RenderPagesResult r = Render(in);
@@ -387,40 +409,6 @@ TEST(PageFileNames, DateTimeAndPageWithoutLeadingZerosAndOneSeparator)
               "/tmp/out/20261231_235959_12");
     EXPECT_EQ(PageFileExtension(4), ".tiff");
     EXPECT_EQ(PageFileExtension(9), ".jpg");
-}
-
-} // namespace
-} // namespace quillet
-
-namespace quillet {
-namespace {
-
-TEST_F(RenderPagesTest, ProgressWindowShowsTheJobAndItsCancelStopsAfterThePage)
-{
-    RenderPagesInput in = Input(9);
-    in.rows = 2;
-    in.columns = 2;
-    App().CancelRequested = true; // a press before the job has no effect
-    RenderPagesResult all = RenderPagesToImages(in);
-    EXPECT_EQ(all.writtenFiles.size(), 3u);
-    EXPECT_FALSE(all.cancelled);
-    EXPECT_EQ(LoadedProgressWindow(), nullptr) << "closed at the end";
-    EXPECT_FALSE(App().CancelRequested);
-
-    // Press cancel while the first page is being built.
-    int pressedAt = -1;
-    ProgressWindow& window = LoadProgressWindow();
-    QObject::connect(window.ui().进度条_当前进度, &QProgressBar::valueChanged, [&](int value) {
-        if (value == 1 && pressedAt < 0) {
-            pressedAt = value;
-            window.ui().按钮_取消打印->click();
-        }
-    });
-    RenderPagesResult cancelled = RenderPagesToImages(in);
-    EXPECT_EQ(pressedAt, 1);
-    EXPECT_TRUE(cancelled.cancelled);
-    EXPECT_EQ(cancelled.writtenFiles.size(), 1u);
-    EXPECT_FALSE(App().CancelRequested);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "print_test_helpers.h"
+#include "support/print_test_helpers.h"
 
 #include "runtime/printer_queries.h"
 

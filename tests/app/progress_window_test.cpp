@@ -1,6 +1,6 @@
 // The progress window on a real (offscreen) event loop.
 #include "app/globals.h"
-#include "print/progress_window.h"
+#include "app/progress_window.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -69,11 +69,11 @@ TEST_F(ProgressWindowTest, LoadingAgainGivesTheSameWindowAndClosingMakesAFreshOn
 
 TEST_F(ProgressWindowTest, CancelButtonSetsTheFlagAndTwoPressesAreOne)
 {
-    EXPECT_FALSE(App().CancelRequested);
+    EXPECT_FALSE(window_->CancelRequested());
     QTest::mouseClick(window_->ui().按钮_取消打印, Qt::LeftButton);
-    EXPECT_TRUE(App().CancelRequested);
+    EXPECT_TRUE(window_->CancelRequested());
     QTest::mouseClick(window_->ui().按钮_取消打印, Qt::LeftButton);
-    EXPECT_TRUE(App().CancelRequested);
+    EXPECT_TRUE(window_->CancelRequested());
 }
 
 TEST_F(ProgressWindowTest, DraggingTheProgressBarMovesTheWindow)
@@ -94,7 +94,7 @@ TEST_F(ProgressWindowTest, ClickingTheLabelDoesNothing)
     QTest::mouseMove(label, QPoint(65, 45));
     QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(65, 45));
     EXPECT_EQ(window_->pos(), before);
-    EXPECT_FALSE(App().CancelRequested);
+    EXPECT_FALSE(window_->CancelRequested());
 }
 
 TEST_F(ProgressWindowTest, ProgressFollowsTheJob)

@@ -1,10 +1,9 @@
 // The printer unit printing real PDF files: frame, fonts, lazy pages,
-// pictures, and the values it gives without a job.
 #include "runtime/fonts.h"
 #include "runtime/picture.h"
 #include "runtime/printer_unit.h"
 #include "runtime/printing_status_box.h"
-#include "print_test_helpers.h"
+#include "support/print_test_helpers.h"
 #include "support/pdf_tools.h"
 
 #include <QTemporaryDir>

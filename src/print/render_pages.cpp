@@ -1,10 +1,8 @@
-#include "imageout/render_pages.h"
+#include "print/render_pages.h"
 
-#include "app/globals.h"
 #include "imageout/encode_image_file.h"
 #include "imageout/picture_prefetch.h"
 #include "print/header_footer.h"
-#include "print/progress_window.h"
 #include "runtime/bitmap_object.h"
 #include "runtime/window.h"
 
@@ -55,37 +53,6 @@ bool SavePage(const Canvas& canvas, const std::string& fileName, int orientation
 
 } // namespace
 
-RenderPagesInput RenderInputFromSettings(const PrintSettings& s, std::string folder,
-                                         const PictureList& pictures, std::string headerTemplate,
-                                         std::string footerTemplate)
-{
-    RenderPagesInput input;
-    input.folder = std::move(folder);
-    input.paperWidth = s.paperWidth;
-    input.paperHeight = s.paperHeight;
-    input.placementMode = s.photoFitMode;
-    input.rows = s.rows;
-    input.columns = s.columns;
-    input.rowGap = s.rowGap;
-    input.columnGap = s.columnGap;
-    input.captionGap = s.captionGap;
-    input.captionFont = s.captionFont;
-    input.marginTop = s.marginTop;
-    input.marginBottom = s.marginBottom;
-    input.marginLeft = s.marginLeft;
-    input.marginRight = s.marginRight;
-    input.headerOffset = s.headerOffset;
-    input.footerOffset = s.footerOffset;
-    input.orientation = s.orientation;
-    input.imageFormat = s.imageFormat;
-    input.paths = pictures.paths;
-    input.aspectRatios = pictures.aspectRatios;
-    input.captions = pictures.captions;
-    input.headerTemplate = std::move(headerTemplate);
-    input.footerTemplate = std::move(footerTemplate);
-    return input;
-}
-
 std::string PageFileExtension(int imageFormat)
 {
     switch (imageFormat) {
@@ -135,12 +102,12 @@ void PlacePictureInCell(Canvas& canvas, PictureHandle picture, Rect box, float a
     FreePicture(picture);
 }
 
-RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas,
-                                      const RenderPagesProgress& progress)
+RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder,
+                                      Canvas& canvas, const PageFileProgress& progress)
 {
     RenderPagesResult result;
-    const PrintSettings& settings = App().printSettings;
-    const int n = static_cast<int>(in.paths.size());
+    const PrintSettings& in = job.settings;
+    const int n = static_cast<int>(job.pictures.paths.size());
 
     int paperWidth = in.paperWidth;
     int paperHeight = in.paperHeight;
@@ -150,7 +117,7 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
     }
     if (in.orientation == 1)
         std::swap(paperWidth, paperHeight);
-    const int mode = in.placementMode >= 0 && in.placementMode <= 4 ? in.placementMode : 0;
+    const int mode = in.photoFitMode >= 0 && in.photoFitMode <= 4 ? in.photoFitMode : 0;
 
     const FontSpec captionFont = PageFont(in.captionFont);
     canvas.SetFont(captionFont);
@@ -162,7 +129,7 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
 
     // A ratio list shorter than the pictures is ignored as a whole.
     const int captionGap = CaptionGapInForce(in.captionGap, captionLineHeight);
-    const JobLists lists = PrepareJobLists(n, in.aspectRatios, in.captions);
+    const JobLists lists = PrepareJobLists(n, job.pictures.aspectRatios, job.pictures.captions);
     if (!lists.reservesCaptionLine)
         captionLineHeight = 0;
 
@@ -183,28 +150,28 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
     const PageGrid grid(layout);
     const int pageCount = PageCount(n, layout.grid);
 
-    auto drawLine = [&](bool isHeader, const std::string& pageTemplate, const FontSpec& font,
-                        int pageNumber) {
+    auto drawLine = [&](bool isHeader, int pageNumber) {
+        const std::string& pageTemplate = isHeader ? job.headerTemplate : job.footerTemplate;
         if (pageTemplate.empty())
             return;
-        canvas.SetFont(PageFont(font));
-        HeaderFooterLine line = ExpandHeaderFooter(isHeader, canvas, pageTemplate, pageNumber,
-                                                   pageCount, canvas.Width(), canvas.Height(),
-                                                   in.marginLeft, in.marginRight, in.headerOffset,
-                                                   in.footerOffset);
+        canvas.SetFont(PageFont(isHeader ? in.headerFont : in.footerFont));
+        HeaderFooterLine line = ExpandHeaderFooter(
+            isHeader, canvas, pageTemplate, pageNumber, pageCount, canvas.Width(), canvas.Height(),
+            in.marginLeft, in.marginRight, in.headerOffset, in.footerOffset,
+            isHeader ? in.headerAlign : in.footerAlign);
         canvas.WriteTextAt(line.x, line.y, line.text);
         canvas.SetFont(captionFont);
     };
 
     // Decoding runs ahead on worker threads; the loop takes the pictures in
     // order, so what is drawn, the progress and the cancel stay as they were.
-    PicturePrefetcher pictures(in.paths, settings.imageOptimization);
+    PicturePrefetcher pictures(job.pictures.paths, in.imageOptimization);
 
     int index = 0;
     int pageNumber = 0;
     while (index < n) {
         ++pageNumber;
-        drawLine(true, in.headerTemplate, settings.headerFont, pageNumber);
+        drawLine(true, pageNumber);
         for (int row = 0; row < layout.grid.rows && index < n; ++row) {
             for (int column = 0; column < layout.grid.columns && index < n; ++column) {
                 PictureHandle picture = AdoptPicture(pictures.Take(index));
@@ -224,11 +191,11 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
                 }
             }
         }
-        drawLine(false, in.footerTemplate, settings.footerFont, pageNumber);
+        drawLine(false, pageNumber);
 
         // One clock reading per page: the date and the time of a name always
         // belong together.
-        const std::string name = UnusedPageFileName(PageFileStem(in.folder, ReadClock(), pageNumber),
+        const std::string name = UnusedPageFileName(PageFileStem(folder, ReadClock(), pageNumber),
                                                     PageFileExtension(in.imageFormat));
         if (SavePage(canvas, name, in.orientation, in.imageFormat)) {
             result.writtenFiles.push_back(name);
@@ -243,25 +210,6 @@ RenderPagesResult RenderPagesOnCanvas(const RenderPagesInput& in, Canvas& canvas
         canvas.Clear();
     }
     result.pageCount = pageNumber;
-    return result;
-}
-
-RenderPagesResult RenderPagesToImages(const RenderPagesInput& input)
-{
-    App().CancelRequested = false;
-    ProgressWindow& window = LoadProgressWindow();
-    window.show();
-    RenderPagesProgress progress;
-    progress.started = [&window](int pictures) { window.SetProgressRange(0, pictures); };
-    progress.advanced = [&window](int done) { window.SetProgress(done); };
-    progress.cancelRequested = [] { return App().CancelRequested; };
-    RenderPagesResult result = RenderPagesOnCanvas(input, window.画板_temp(), progress);
-
-    ProcessPendingMessages();
-    window.hide();
-    CloseProgressWindow();
-    ProcessPendingMessages();
-    App().CancelRequested = false;
     return result;
 }
 

@@ -1,0 +1,54 @@
+#include "app/album_output.h"
+
+#include "app/progress_window.h"
+#include "print/print_picture_pages.h"
+#include "runtime/window.h"
+
+namespace quillet {
+namespace {
+
+// The window's bar and cancel button as the page loop sees them.  A press
+// left over from before the job is forgotten when the job starts.
+template <typename Progress>
+Progress WindowProgress(ProgressWindow& window)
+{
+    window.ClearCancelRequest();
+    Progress progress;
+    progress.started = [&window](int cells) { window.SetProgressRange(0, cells); };
+    progress.advanced = [&window](int done) { window.SetProgress(done); };
+    progress.cancelRequested = [&window] { return window.CancelRequested(); };
+    return progress;
+}
+
+void CloseAfterJob(ProgressWindow& window)
+{
+    ProcessPendingMessages();
+    window.hide();
+    window.ClearCancelRequest();
+    CloseProgressWindow();
+    ProcessPendingMessages();
+}
+
+} // namespace
+
+int PrintPicturePages(const PageJob& job)
+{
+    ProgressWindow& window = LoadProgressWindow();
+    const auto progress = WindowProgress<PageProgress>(window);
+    window.show();
+    const int printed = PrintPagesOnPrinter(window.打印机1(), job, progress);
+    CloseAfterJob(window);
+    return printed;
+}
+
+RenderPagesResult RenderPagesToImages(const PageJob& job, const std::string& folder)
+{
+    ProgressWindow& window = LoadProgressWindow();
+    const auto progress = WindowProgress<PageFileProgress>(window);
+    window.show();
+    RenderPagesResult result = RenderPagesOnCanvas(job, folder, window.画板_temp(), progress);
+    CloseAfterJob(window);
+    return result;
+}
+
+} // namespace quillet
