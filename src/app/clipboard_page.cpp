@@ -81,7 +81,8 @@ ImportOutcome ImportTableText(const ClipboardPageControls& controls, std::string
 
     ReportList list(controls.resultList);
     CopyGridToList(grid, list);
-    controls.setStatusText(QStringLiteral("导入完成：%1 列，%2 行。").arg(list.ColumnCount()).arg(list.RowCount()));
+    controls.setStatusText(
+        QStringLiteral("导入完成：%1 列，%2 行。").arg(list.ColumnCount()).arg(list.RowCount()));
     return ImportOutcome::Imported;
 }
 
@@ -151,7 +152,8 @@ ImportOutcome ImportClipboardToList(const ClipboardPageControls& controls)
 
 ImportOutcome ImportCaptureList(const ClipboardPageControls& controls)
 {
-    const std::string path = OpenFileDialog("打开由《Vistrel》生成的文本列表", "文本文件（*.txt）|*.txt");
+    const std::string path =
+        OpenFileDialog("打开由《Vistrel》生成的文本列表", "文本文件（*.txt）|*.txt");
     if (path.empty())
         return ImportOutcome::Cancelled;
     const ByteArray bytes = ReadFile(path);
