@@ -11,14 +11,15 @@
 namespace quillet {
 namespace {
 
-std::optional<ByteArray> EncodeFormat(const BmpPicture& bmp, int format)
+std::optional<ByteArray> EncodeFormat(const QImage& image, int bitsPerPixel,
+                                      int horizontalResolution, int verticalResolution, int format)
 {
     // Pages are paper: whatever alpha a BMP carries is dropped, not blended.
-    PageRaster page{bmp.image.convertToFormat(QImage::Format_RGB32), bmp.horizontalResolution,
-                    bmp.verticalResolution};
+    PageRaster page{image.convertToFormat(QImage::Format_RGB32), horizontalResolution,
+                    verticalResolution};
     switch (format) {
     case kImageFormatBmp: {
-        ByteArray bytes = WriteBmp(page.image, bmp.bitsPerPixel == 32 ? 32 : 24, page.horizontalResolution,
+        ByteArray bytes = WriteBmp(page.image, bitsPerPixel == 32 ? 32 : 24, page.horizontalResolution,
                                    page.verticalResolution);
         if (bytes.empty())
             return std::nullopt;
@@ -68,7 +69,18 @@ bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int
     const std::optional<BmpPicture> bmp = ReadBmp(bmpBytes);
     if (!bmp)
         return false;
-    const std::optional<ByteArray> encoded = EncodeFormat(*bmp, format);
+    const std::optional<ByteArray> encoded = EncodeFormat(
+        bmp->image, bmp->bitsPerPixel, bmp->horizontalResolution, bmp->verticalResolution, format);
+    return encoded && WriteWhole(fileName, *encoded);
+}
+
+bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
+                     int format)
+{
+    if (fileName.empty() || page.isNull() || format < kImageFormatBmp || format > kImageFormatPng)
+        return false;
+    const std::optional<ByteArray> encoded =
+        EncodeFormat(page, 24, pixelsPerMetre, pixelsPerMetre, format);
     return encoded && WriteWhole(fileName, *encoded);
 }
 

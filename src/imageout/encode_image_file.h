@@ -3,6 +3,8 @@
 
 #include "runtime/bytes.h"
 
+#include <QImage>
+
 #include <string>
 
 namespace quillet {
@@ -24,5 +26,11 @@ enum ImageFileFormat : int {
 // file was written; any other format number, undecodable bytes or a write
 // error give false and write nothing.
 bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format);
+
+// The same for a rendered page held as an image: written as EncodeImageFile
+// writes the page's 24-bit BMP bytes stamped with pixelsPerMetre both ways,
+// byte for byte, without making those bytes first.
+bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
+                     int format);
 
 } // namespace quillet

@@ -27,4 +27,30 @@ struct PageProgress {
     std::function<bool()> cancelRequested;
 };
 
+// The layout as typed into the settings window's boxes, read as numbers:
+// page size, margins and offsets in millimetres, gaps in tenths.
+struct TypedLayoutValues {
+    double paperWidth = 0;
+    double paperHeight = 0;
+    double marginTop = 0;
+    double marginBottom = 0;
+    double marginLeft = 0;
+    double marginRight = 0;
+    double headerOffset = 0;
+    double footerOffset = 0;
+    double rows = 0;
+    double columns = 0;
+    double rowGap = 0;
+    double columnGap = 0;
+    double captionGap = 0;
+    int fitMode = 0;
+    bool landscape = false;
+};
+
+// The settings the miniature is drawn with, in whole millimetres: the typed
+// values cut toward zero, the gaps divided by 10 before the cut (a gap of
+// 5 tenths draws as 0 mm); fonts and alignments as the record holds them,
+// and pictures loaded at optimisation level 1 (50K) whatever the record says.
+PrintSettings MiniatureSettings(const PrintSettings& record, const TypedLayoutValues& typed);
+
 } // namespace quillet

@@ -41,18 +41,6 @@ int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)
     return *captionGap;
 }
 
-JobLists PrepareJobLists(int pictureCount, const std::vector<float>& ratios,
-                         const std::vector<std::string>& captions)
-{
-    const auto n = static_cast<std::size_t>(std::max(pictureCount, 0));
-    JobLists lists{ratios, captions, !captions.empty()};
-    if (lists.ratios.size() < n)
-        lists.ratios.assign(n, 0.0f);
-    if (lists.captions.size() < n)
-        lists.captions.resize(n);
-    return lists;
-}
-
 PageGrid::PageGrid(const PageGridSpec& layout) : spec_(layout)
 {
     spec_.grid = NormaliseGrid(layout.grid.rows, layout.grid.columns);
@@ -111,6 +99,16 @@ int PageGrid::CaptionLeft(int column, int textWidth) const
     if (textWidth < cellWidth_)
         return TruncateLength(cellX + (cellWidth_ - textWidth) / 2);
     return TruncateLength(cellX);
+}
+
+LineFrame PageGrid::HeaderFooterFrame(int headerOffset, int footerOffset) const
+{
+    if (spec_.origin == CellOrigin::MarginCorner)
+        return LineFrame{printableWidth_, printableHeight_, 0, 0,
+                         TruncateLength(double(headerOffset) - spec_.marginTop),
+                         TruncateLength(double(footerOffset) - spec_.marginBottom)};
+    return LineFrame{spec_.pageWidth, spec_.pageHeight, spec_.marginLeft, spec_.marginRight,
+                     headerOffset, footerOffset};
 }
 
 int NaturalLength(int pixels, NaturalScale scale)

@@ -53,18 +53,6 @@ int PageCount(int pictureCount, GridSize grid);
 // moves the caption into the row gap; a missing or larger gap is dropped.
 int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight);
 
-// The per-picture lists of a job as the page loops use them.  A ratio list
-// shorter than the pictures is dropped as a whole (every picture keeps its
-// own shape, even those that had a ratio); a caption list is lengthened with
-// empty captions.  Without any captions no caption line is reserved.
-struct JobLists {
-    std::vector<float> ratios;
-    std::vector<std::string> captions;
-    bool reservesCaptionLine = false;
-};
-JobLists PrepareJobLists(int pictureCount, const std::vector<float>& ratios,
-                         const std::vector<std::string>& captions);
-
 enum class CellPrecision {
     WholeUnits,       // cell sizes truncated to integers first (printer)
     SinglePrecision,  // cell sizes and origins held as floats (canvases)
@@ -89,6 +77,20 @@ struct PageGridSpec {
     int captionGap = 0;            // as returned by CaptionGapInForce
     CellPrecision precision = CellPrecision::WholeUnits;
     CellOrigin origin = CellOrigin::MarginCorner;
+};
+
+// Where header and footer lines are placed from, in the grid's frame: the
+// surface's size, the edges between which a line is aligned, the top of the
+// header and the footer's distance from the bottom.
+struct LineFrame {
+    int width = 0;
+    int height = 0;
+    int leftEdge = 0;
+    int rightEdge = 0;
+    int headerTop = 0;
+    int footerFromBottom = 0;
+
+    bool operator==(const LineFrame&) const = default;
 };
 
 class PageGrid {
@@ -116,6 +118,11 @@ public:
     // at the cell's left edge and runs on to the right.
     int CaptionLeft(int column, int textWidth) const;
 
+    // The printer's frame is the printable area from the margin corner, so
+    // its lines are aligned across that area and the offsets, measured from
+    // the paper's edges, lose the margins; a canvas is the whole page.
+    LineFrame HeaderFooterFrame(int headerOffset, int footerOffset) const;
+
 private:
     double Held(double value) const;
 
@@ -126,10 +133,10 @@ private:
     double cellHeight_ = 0;
 };
 
-// How a picture's natural size (fit modes 2 and 4) is measured on a canvas.
+// How a picture's natural size (fit modes 2 and 4) is measured on a surface.
 enum class NaturalScale {
-    PixelPerUnit,  // one picture pixel per surface unit (page images)
-    Miniature,     // pixels / 11.8, cut toward zero (live preview, 1 mm units)
+    DevicePixels,  // one picture pixel per device pixel of the surface
+    Miniature,     // pixels / 11.8 surface units, cut toward zero (1 mm units)
 };
 
 int NaturalLength(int pixels, NaturalScale scale);

@@ -4,11 +4,8 @@
 // through the printer unit it is handed.  Lengths are in 0.1 mm.
 
 #include "print/page_job.h"
-#include "runtime/picture.h"
 
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace quillet {
 
@@ -21,12 +18,6 @@ class PrinterUnit;
 // A cancel finishes the current page with its footer and ends the job
 // normally (1).
 int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProgress& progress);
-
-// Draws the picture inside the box (x, y relative to the margin origin) by
-// the fit mode; a missing or out-of-range mode is 0, a missing ratio or one
-// below 0.001 keeps the picture's own shape.  No picture draws nothing.
-void PlacePicture(PrinterUnit& printer, PictureHandle picture, int x, int y, int width,
-                  int height, std::optional<float> ratio, std::optional<int> mode);
 
 // The document name of a job started at minute:second: "4507_宽高：2100×2970，方向：0".
 std::string PrintDocumentName(int minute, int second, int paperWidth, int paperHeight,

@@ -6,7 +6,6 @@
 #include "print/page_job.h"
 #include "print/page_layout.h"
 #include "runtime/canvas.h"
-#include "runtime/picture.h"
 
 #include <functional>
 #include <string>
@@ -30,15 +29,11 @@ struct PageFileProgress : PageProgress {
     std::function<void(const std::string& fileName)> pageFailed;
 };
 
-// The page loop on the given canvas, each page written into folder.
+// The job's pages laid out on the canvas by the page loop, one canvas pixel
+// per 0.1 mm, each written into folder as soon as it is complete; pictures
+// decode ahead at the job's optimisation level.
 RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder,
                                       Canvas& canvas, const PageFileProgress& progress);
-
-// Fits a picture into its box on the canvas by the placement mode and
-// releases the picture.  pixelUnits false measures the picture's natural
-// size in miniature units (pixels / 11.8), as the live preview does.
-void PlacePictureInCell(Canvas& canvas, PictureHandle picture, Rect box, float aspect, int mode,
-                        bool pixelUnits);
 
 // folder + "/" + yyyymmdd + "_" + hmmss + "_" + page, a doubled separator
 // made one; the time without leading zeros.

@@ -48,8 +48,14 @@ ByteArray BitmapObject::BmpBytes() const
 BitmapObject BitmapObject::Rotate(double angleDegrees, QRgb fill) const
 {
     BitmapObject turned = *this;
+    turned.image_ = RotatedImage(image_, angleDegrees, fill);
+    return turned;
+}
+
+QImage RotatedImage(const QImage& image_, double angleDegrees, QRgb fill)
+{
     if (image_.isNull() || !std::isfinite(angleDegrees))
-        return turned;
+        return image_;
     double sine = 0;
     double cosine = 1;
     ExactSinCos(angleDegrees, sine, cosine);
@@ -59,7 +65,7 @@ BitmapObject BitmapObject::Rotate(double angleDegrees, QRgb fill) const
     const int newHeight = static_cast<int>(std::lround(std::abs(width * sine) + std::abs(height * cosine)));
     QImage target(std::max(1, newWidth), std::max(1, newHeight), image_.format());
     if (target.isNull())
-        return turned;
+        return image_;
     if (!target.hasAlphaChannel())
         fill |= 0xFF000000u;
 
@@ -83,8 +89,7 @@ BitmapObject BitmapObject::Rotate(double angleDegrees, QRgb fill) const
             out[tx] = reinterpret_cast<const QRgb*>(image_.constScanLine(static_cast<int>(sy)))[static_cast<int>(sx)];
         }
     }
-    turned.image_ = std::move(target);
-    return turned;
+    return target;
 }
 
 } // namespace quillet

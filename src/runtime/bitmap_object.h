@@ -46,4 +46,7 @@ private:
     int verticalResolution_ = 0;
 };
 
+// The image turned as BitmapObject::Rotate turns it (same pixels, same size).
+QImage RotatedImage(const QImage& image, double angleDegrees, QRgb fill = 0xFFFFFFFFu);
+
 } // namespace quillet

@@ -150,8 +150,14 @@ int Canvas::TextHeight(std::string_view)
 
 void Canvas::DrawPicture(PictureHandle picture, int x, int y, int width, int height)
 {
-    const QImage* source = PictureImage(picture);
-    if (!source || image_.isNull() || width <= 0 || height <= 0)
+    if (const QImage* source = PictureImage(picture))
+        DrawImage(*source, x, y, width, height);
+}
+
+void Canvas::DrawImage(const QImage& picture, int x, int y, int width, int height)
+{
+    const QImage* source = &picture;
+    if (source->isNull() || image_.isNull() || width <= 0 || height <= 0)
         return;
     QPainter painter(&image_);
     if (width <= source->width() && height <= source->height()) {

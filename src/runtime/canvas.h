@@ -61,6 +61,7 @@ public:
     // Draws the picture stretched into the rectangle; no picture, or an empty
     // rectangle, draws nothing.
     void DrawPicture(PictureHandle picture, int x, int y, int width, int height);
+    void DrawImage(const QImage& picture, int x, int y, int width, int height);
 
     // Everything drawn so far as the bytes of a 24-bit BMP file.
     ByteArray ContentAsBmp() const;

@@ -319,20 +319,43 @@ int PrinterUnit::TextHeight(std::string_view /*text*/)
     return UnitsFromDevicePixels(metrics.height(), DeviceDpiY());
 }
 
+int PrinterUnit::UnitsFromDevicePixelsX(int pixels) const
+{
+    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiX()) : pixels;
+}
+
+int PrinterUnit::UnitsFromDevicePixelsY(int pixels) const
+{
+    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiY()) : pixels;
+}
+
+int PrinterUnit::DevicePixelsFromUnitsX(int units) const
+{
+    return static_cast<int>(std::ceil(units * DevicePixelsPerUnitX()));
+}
+
+int PrinterUnit::DevicePixelsFromUnitsY(int units) const
+{
+    return static_cast<int>(std::ceil(units * DevicePixelsPerUnitY()));
+}
+
 int PrinterUnit::PictureWidth(PictureHandle picture) const
 {
-    const int pixels = quillet::PictureWidth(picture);
-    if (!printer_)
-        return pixels;
-    return UnitsFromDevicePixels(pixels, DeviceDpiX());
+    return UnitsFromDevicePixelsX(quillet::PictureWidth(picture));
 }
 
 int PrinterUnit::PictureHeight(PictureHandle picture) const
 {
-    const int pixels = quillet::PictureHeight(picture);
-    if (!printer_)
-        return pixels;
-    return UnitsFromDevicePixels(pixels, DeviceDpiY());
+    return UnitsFromDevicePixelsY(quillet::PictureHeight(picture));
+}
+
+void PrinterUnit::DrawImage(const QImage& picture, int x, int y, int width, int height)
+{
+    if (!PrepareToDraw() || picture.isNull())
+        return;
+    DrawImageAt(picture, QRectF(ToDeviceX(x), ToDeviceY(y), width * DevicePixelsPerUnitX(),
+                                height * DevicePixelsPerUnitY()),
+                1);
 }
 
 void PrinterUnit::DrawPicture(PictureHandle picture, int x, int y, std::optional<int> width,
@@ -343,9 +366,15 @@ void PrinterUnit::DrawPicture(PictureHandle picture, int x, int y, std::optional
     const QImage* image = PictureImage(picture);
     if (!image || image->isNull())
         return;
-    const QRectF target(ToDeviceX(x), ToDeviceY(y),
-                        width.value_or(PictureWidth(picture)) * DevicePixelsPerUnitX(),
-                        height.value_or(PictureHeight(picture)) * DevicePixelsPerUnitY());
+    DrawImageAt(*image,
+                QRectF(ToDeviceX(x), ToDeviceY(y),
+                       width.value_or(PictureWidth(picture)) * DevicePixelsPerUnitX(),
+                       height.value_or(PictureHeight(picture)) * DevicePixelsPerUnitY()),
+                copyMode);
+}
+
+void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target, int copyMode)
+{
     if (!(target.width() > 0) || !(target.height() > 0))
         return;
 
@@ -354,7 +383,7 @@ void PrinterUnit::DrawPicture(PictureHandle picture, int x, int y, std::optional
     // spool file with pixels the paper cannot show.
     const int coveredWidth = std::max(1, static_cast<int>(std::ceil(target.width())));
     const int coveredHeight = std::max(1, static_cast<int>(std::ceil(target.height())));
-    QImage drawn = *image;
+    QImage drawn = image;
     if (drawn.width() > coveredWidth || drawn.height() > coveredHeight) {
         // Qt's smooth reduction averages boxes of source pixels too, and is
         // over twice as fast as ours on full-size photos.

@@ -113,6 +113,16 @@ public:
     // as one printer pixel; the pixel count when no job runs; 0 for none.
     int PictureWidth(PictureHandle picture) const;
     int PictureHeight(PictureHandle picture) const;
+    // A decoded picture stretched into the rectangle, drawn as a source copy.
+    void DrawImage(const QImage& picture, int x, int y, int width, int height);
+
+    // Device pixels of the running job as lengths in the coordinate unit (cut
+    // toward zero; the pixel count when no job runs), and lengths in the unit
+    // as the device pixels they cover (rounded up).
+    int UnitsFromDevicePixelsX(int pixels) const;
+    int UnitsFromDevicePixelsY(int pixels) const;
+    int DevicePixelsFromUnitsX(int units) const;
+    int DevicePixelsFromUnitsY(int units) const;
 
     // The character height of the current font in the coordinate unit.
     int FontCharacterHeight() const;
@@ -128,6 +138,7 @@ private:
     void RebuildDeviceFont();
     bool PrepareToDraw();
     int UnitsFromDevicePixels(double pixels, int dpi) const;
+    void DrawImageAt(const QImage& image, const QRectF& target, int copyMode);
     double ToDeviceX(int x) const;
     double ToDeviceY(int y) const;
 

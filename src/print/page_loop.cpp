@@ -1,0 +1,203 @@
+#include "print/page_loop.h"
+
+#include "imageout/picture_prefetch.h"
+#include "print/header_footer.h"
+#include "runtime/font_spec.h"
+#include "runtime/window.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quillet {
+namespace {
+
+// The job's per-picture lists, over `count` cells.  A ratio list shorter
+// than the cells is dropped as a whole (every picture keeps its own shape,
+// even those that had a ratio); missing captions are empty.
+class CellLists {
+public:
+    CellLists(const PictureList& pictures, long long count)
+        : pictures_(pictures),
+          ratiosKept_(static_cast<long long>(pictures.aspectRatios.size()) >= count)
+    {
+    }
+    float Ratio(int index) const { return ratiosKept_ ? pictures_.aspectRatios[index] : 0.0f; }
+    const std::string& Caption(int index) const
+    {
+        static const std::string none;
+        return index < static_cast<int>(pictures_.captions.size()) ? pictures_.captions[index] : none;
+    }
+    // Without any captions no caption line is reserved.
+    bool ReserveCaptionLine() const { return !pictures_.captions.empty(); }
+
+private:
+    const PictureList& pictures_;
+    bool ratiosKept_;
+};
+
+} // namespace
+
+FontSpec ScaledFont(FontSpec font, FontScale scale)
+{
+    switch (scale) {
+    case FontScale::Points:
+        break;
+    case FontScale::TenthMillimetrePixels:
+        font.size = static_cast<int>(font.size * 2.6458);
+        break;
+    case FontScale::MillimetrePixels:
+        font.size = static_cast<int>(font.size / 96.0 * 25.4);
+        break;
+    }
+    return font;
+}
+
+PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher)
+{
+    return [&prefetcher](int index, QSize) {
+        QImage image = prefetcher.Take(index);
+        const QSize size = image.size();
+        return SourcePicture{std::move(image), size};
+    };
+}
+
+PageLayout PageLayout::Paper()
+{
+    PageLayout layout;
+    layout.precision = CellPrecision::WholeUnits;
+    layout.origin = CellOrigin::MarginCorner;
+    layout.fontScale = FontScale::Points;
+    return layout;
+}
+
+PageLayout PageLayout::PageFiles()
+{
+    return PageLayout{};
+}
+
+PageLayout PageLayout::Miniature()
+{
+    PageLayout layout;
+    layout.defaultPageWidth = 210;
+    layout.defaultPageHeight = 297;
+    layout.naturalScale = NaturalScale::Miniature;
+    layout.fontScale = FontScale::MillimetrePixels;
+    layout.pages = PageRange::FirstPageFilled;
+    return layout;
+}
+
+PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSurface& surface,
+                           const PictureSource& pictures, const PageProgress& progress)
+{
+    const PrintSettings& s = job.settings;
+    const int pictureCount = static_cast<int>(job.pictures.paths.size());
+    const GridSize gridSize = NormaliseGrid(s.rows, s.columns);
+    const bool firstPageOnly = layout.pages == PageRange::FirstPageFilled;
+
+    // Cells walked: every picture, or the first page's cells however many
+    // pictures there are.
+    const long long cellsPerPage = static_cast<long long>(gridSize.rows) * gridSize.columns;
+    const int cellCount = firstPageOnly
+        ? static_cast<int>(std::min<long long>(cellsPerPage, std::numeric_limits<int>::max()))
+        : pictureCount;
+
+    int pageWidth = s.paperWidth;
+    int pageHeight = s.paperHeight;
+    if (pageWidth < 0.001 || pageHeight < 0.001) {
+        pageWidth = layout.defaultPageWidth;
+        pageHeight = layout.defaultPageHeight;
+    }
+    if (s.orientation == 1)
+        std::swap(pageWidth, pageHeight);
+
+    const FontSpec captionFont = ScaledFont(s.captionFont, layout.fontScale);
+    surface.SetFont(captionFont);
+    double captionLineHeight = surface.TextHeight("大");
+    surface.BeginPages(pageWidth, pageHeight);
+    if (progress.started)
+        progress.started(cellCount);
+
+    const CellLists lists(job.pictures, std::max<long long>(pictureCount, firstPageOnly ? cellsPerPage : 0));
+    const int captionGap = CaptionGapInForce(s.captionGap, captionLineHeight);
+    if (!lists.ReserveCaptionLine())
+        captionLineHeight = 0;
+
+    PageGridSpec spec;
+    spec.pageWidth = pageWidth;
+    spec.pageHeight = pageHeight;
+    spec.marginTop = s.marginTop;
+    spec.marginBottom = s.marginBottom;
+    spec.marginLeft = s.marginLeft;
+    spec.marginRight = s.marginRight;
+    spec.grid = gridSize;
+    spec.rowGap = s.rowGap;
+    spec.columnGap = s.columnGap;
+    spec.captionLineHeight = captionLineHeight;
+    spec.captionGap = captionGap;
+    spec.precision = layout.precision;
+    spec.origin = layout.origin;
+    const PageGrid grid(spec);
+    const int pageCount = firstPageOnly ? 1 : PageCount(pictureCount, gridSize);
+    const LineFrame frame = grid.HeaderFooterFrame(s.headerOffset, s.footerOffset);
+
+    auto drawLine = [&](bool isHeader, int pageNumber) {
+        const std::string& pageTemplate = isHeader ? job.headerTemplate : job.footerTemplate;
+        if (pageTemplate.empty())
+            return;
+        surface.SetFont(ScaledFont(isHeader ? s.headerFont : s.footerFont, layout.fontScale));
+        const HeaderFooterLine line = ExpandHeaderFooter(
+            isHeader, surface, pageTemplate, pageNumber, pageCount, frame.width, frame.height,
+            frame.leftEdge, frame.rightEdge, frame.headerTop, frame.footerFromBottom,
+            isHeader ? s.headerAlign : s.footerAlign);
+        surface.WriteTextAt(line.x, line.y, line.text);
+        surface.SetFont(captionFont);
+    };
+
+    auto drawPicture = [&](int index, const Rect& box) {
+        if (index >= pictureCount)
+            return;  // a cell that fills the first page
+        const SourcePicture picture =
+            pictures(index, surface.DevicePixelsFromUnits(QSize(box.width, box.height)));
+        if (picture.image.isNull())
+            return;
+        QSize natural = picture.naturalPixels;
+        if (layout.naturalScale == NaturalScale::DevicePixels)
+            natural = surface.UnitsFromDevicePixels(natural);
+        else
+            natural = QSize(NaturalLength(natural.width(), layout.naturalScale),
+                            NaturalLength(natural.height(), layout.naturalScale));
+        if (const std::optional<Rect> where = PicturePlacement(
+                box, natural.width(), natural.height(), lists.Ratio(index), s.photoFitMode))
+            surface.DrawPicture(picture.image, *where);
+    };
+
+    PageLoopResult result;
+    int index = 0;
+    while (index < cellCount && !result.cancelled) {
+        ++result.pageCount;
+        drawLine(true, result.pageCount);
+        for (int row = 0; row < gridSize.rows && index < cellCount && !result.cancelled; ++row) {
+            for (int column = 0; column < gridSize.columns && index < cellCount && !result.cancelled;
+                 ++column) {
+                drawPicture(index, grid.PictureBox(row, column));
+                if (captionLineHeight > kLayoutTolerance) {
+                    const std::string& caption = lists.Caption(index);
+                    surface.WriteTextAt(grid.CaptionLeft(column, surface.TextWidth(caption)),
+                                        grid.CaptionTop(row), caption);
+                }
+                ++index;
+                if (progress.advanced)
+                    progress.advanced(index);
+                // A cancel leaves the page in hand to be finished below.
+                if (progress.cancelRequested && progress.cancelRequested())
+                    result.cancelled = true;
+            }
+        }
+        drawLine(false, result.pageCount);
+        surface.EndPage(result.pageCount);
+        ProcessPendingMessages();
+    }
+    return result;
+}
+
+} // namespace quillet
