@@ -89,7 +89,7 @@ QString SearchStoppedText()
 
 void SetUpSearchColumns(ReportList& list)
 {
-    list.AppendColumn("序号", 60, ColumnAlignment::right);
+    list.AppendColumn("序号", 60, ColumnAlignment::Right);
     list.AppendColumn("图片名全称", 220);
     list.AppendColumn("图片类别", 90);
     list.AppendColumn("图片说明", 100);

@@ -115,10 +115,10 @@ void BuildFolderTree(QTreeWidget* tree, CollectionState& state)
     state.DesktopPath = StandardFolder(QStandardPaths::DesktopLocation);
     state.DocumentsPath = StandardFolder(QStandardPaths::DocumentsLocation);
 
-    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", desktopImage, desktopNodeData,
-            TreeIcon(desktopImage));
-    SetNode(DesignedTopNode(tree, 1, QStringLiteral("我的文档")), "我的文档", documentsImage,
-            documentsNodeData, TreeIcon(documentsImage));
+    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", kDesktopImage, desktopNodeData,
+            TreeIcon(kDesktopImage));
+    SetNode(DesignedTopNode(tree, 1, QStringLiteral("我的文档")), "我的文档", kDocumentsImage,
+            documentsNodeData, TreeIcon(kDocumentsImage));
 
     for (const Volume& volume : MountedVolumes()) {
         const int image = VolumeImageIndex(volume.kind);
@@ -153,9 +153,9 @@ void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state)
     for (QTreeWidgetItem* child : oldChildren)
         std::unique_ptr<QTreeWidgetItem> dropped(child);
 
-    const QIcon folderIcon = TreeIcon(folderImage);
+    const QIcon folderIcon = TreeIcon(kFolderImage);
     for (const std::string& name : ListSubfolders(folder))
-        AppendNode(node, name, folderImage, folderIcon);
+        AppendNode(node, name, kFolderImage, folderIcon);
     node->setExpanded(true);
 }
 

@@ -21,26 +21,26 @@ using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 // What a listed entry is, as far as the walk cares.  Links are resolved only
 // when the answer matters, so a plain folder of pictures costs no stat calls.
-enum class EntryKind { file, folder, folderLink };
+enum class EntryKind { File, Folder, FolderLink };
 
 EntryKind KindOf(const std::string& fullPath, unsigned char listedType)
 {
     if (listedType == DT_DIR)
-        return EntryKind::folder;
+        return EntryKind::Folder;
     if (listedType != DT_LNK && listedType != DT_UNKNOWN)
-        return EntryKind::file;
+        return EntryKind::File;
     struct stat own{};
     if (lstat(fullPath.c_str(), &own) != 0)
-        return EntryKind::file;
+        return EntryKind::File;
     if (S_ISDIR(own.st_mode))
-        return EntryKind::folder;
+        return EntryKind::Folder;
     if (!S_ISLNK(own.st_mode))
-        return EntryKind::file;
+        return EntryKind::File;
     struct stat target{};
     // A dangling link is no folder; it is listed like any other file.
     if (stat(fullPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
-        return EntryKind::folderLink;
-    return EntryKind::file;
+        return EntryKind::FolderLink;
+    return EntryKind::File;
 }
 
 bool IsDotEntry(std::string_view name)
@@ -158,14 +158,14 @@ FolderWalkResult SearchFolderSkipping(std::string_view parentPath, std::string_v
 
             entryPath.assign(folder).append(name);
             const EntryKind kind = KindOf(entryPath, entry->d_type);
-            if (kind == EntryKind::file) {
+            if (kind == EntryKind::File) {
                 if (!maybePicture)
                     continue;
                 ++result.pictureCount;
                 if (callbacks.picture)
                     callbacks.picture(
                         {result.pictureCount, entryPath, current.name, std::move(parts.caption)});
-            } else if (kind == EntryKind::folder && includeSubfolders
+            } else if (kind == EntryKind::Folder && includeSubfolders
                        && !foldersToSkip.contains(WithoutTrailingSlash(entryPath))) {
                 subfolders.emplace_back(name);
             }

@@ -19,9 +19,9 @@ QString ToQString(std::string_view text)
 Qt::Alignment ToQtAlignment(ColumnAlignment alignment)
 {
     switch (alignment) {
-    case ColumnAlignment::centre: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case ColumnAlignment::right: return Qt::AlignRight | Qt::AlignVCenter;
-    case ColumnAlignment::left: break;
+    case ColumnAlignment::Centre: return Qt::AlignHCenter | Qt::AlignVCenter;
+    case ColumnAlignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    case ColumnAlignment::Left: break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -197,13 +197,13 @@ int ReportList::ColumnWidth(int column) const
 ColumnAlignment ReportList::Alignment(int column) const
 {
     if (column < 0 || column >= ColumnCount())
-        return ColumnAlignment::left;
+        return ColumnAlignment::Left;
     const auto alignment = Qt::Alignment(list_->headerItem()->data(column, Qt::TextAlignmentRole).toInt());
     if (alignment & Qt::AlignRight)
-        return ColumnAlignment::right;
+        return ColumnAlignment::Right;
     if (alignment & Qt::AlignHCenter)
-        return ColumnAlignment::centre;
-    return ColumnAlignment::left;
+        return ColumnAlignment::Centre;
+    return ColumnAlignment::Left;
 }
 
 int ReportList::SelectedRow() const

@@ -15,7 +15,7 @@ class QTreeWidget;
 
 namespace quillet {
 
-enum class ColumnAlignment { left = 0, centre = 1, right = 2 };
+enum class ColumnAlignment { Left = 0, Centre = 1, Right = 2 };
 
 class ReportList {
 public:
@@ -33,7 +33,7 @@ public:
     void DeleteColumn(int column);
     // Adds a column after the last one and returns its index.
     int AppendColumn(std::string_view title, int width = 50,
-                     ColumnAlignment alignment = ColumnAlignment::left);
+                     ColumnAlignment alignment = ColumnAlignment::Left);
 
     // Adds an empty row after the last one and returns its index.
     int AppendRow();

@@ -110,13 +110,13 @@ QPixmap Draw(int imageIndex)
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (imageIndex) {
-    case desktopImage: DrawDesktop(painter); break;
-    case documentsImage: DrawDocuments(painter); break;
-    case removableDriveImage: DrawRemovable(painter); break;
-    case fixedDiskImage: DrawDriveBox(painter, QColor(210, 210, 215)); break;
-    case cdRomImage: DrawCdRom(painter); break;
-    case folderImage: DrawFolder(painter); break;
-    case networkDriveImage: DrawNetwork(painter); break;
+    case kDesktopImage: DrawDesktop(painter); break;
+    case kDocumentsImage: DrawDocuments(painter); break;
+    case kRemovableDriveImage: DrawRemovable(painter); break;
+    case kFixedDiskImage: DrawDriveBox(painter, QColor(210, 210, 215)); break;
+    case kCdRomImage: DrawCdRom(painter); break;
+    case kFolderImage: DrawFolder(painter); break;
+    case kNetworkDriveImage: DrawNetwork(painter); break;
     default: DrawOther(painter); break;
     }
     return pixmap;

@@ -7,14 +7,14 @@ namespace quillet {
 
 // Indexes in the tree's image order.
 enum TreeImage : int {
-    desktopImage = 0,
-    documentsImage = 1,
-    removableDriveImage = 2,
-    fixedDiskImage = 3,
-    cdRomImage = 4,
-    folderImage = 5,
-    networkDriveImage = 6,
-    otherDriveImage = 7,
+    kDesktopImage = 0,
+    kDocumentsImage = 1,
+    kRemovableDriveImage = 2,
+    kFixedDiskImage = 3,
+    kCdRomImage = 4,
+    kFolderImage = 5,
+    kNetworkDriveImage = 6,
+    kOtherDriveImage = 7,
 };
 inline constexpr int treeImageCount = 8;
 

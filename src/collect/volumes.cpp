@@ -64,31 +64,31 @@ VolumeKind ClassifyVolume(std::string_view fileSystemType, std::string_view devi
                           std::string_view mountPoint, bool removableDevice)
 {
     if (IsOneOf(fileSystemType, {"iso9660", "udf"}))
-        return VolumeKind::cdRom;
+        return VolumeKind::CdRom;
     if (IsOneOf(fileSystemType, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs",
                                  "afs", "ceph", "glusterfs", "fuse.glusterfs", "davfs",
                                  "fuse.davfs2", "9p"}))
-        return VolumeKind::network;
+        return VolumeKind::Network;
     if (IsOneOf(fileSystemType, {"tmpfs", "ramfs"}))
-        return VolumeKind::ramDisk;
+        return VolumeKind::RamDisk;
     if (removableDevice || StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/"))
-        return VolumeKind::removable;
+        return VolumeKind::Removable;
     if (StartsWith(device, "/dev/"))
-        return VolumeKind::fixed;
-    return VolumeKind::other;
+        return VolumeKind::Fixed;
+    return VolumeKind::Other;
 }
 
 int VolumeImageIndex(VolumeKind kind)
 {
     switch (kind) {
-    case VolumeKind::removable: return removableDriveImage;
-    case VolumeKind::fixed: return fixedDiskImage;
-    case VolumeKind::cdRom: return cdRomImage;
-    case VolumeKind::network: return networkDriveImage;
-    case VolumeKind::ramDisk:
-    case VolumeKind::other: break;
+    case VolumeKind::Removable: return kRemovableDriveImage;
+    case VolumeKind::Fixed: return kFixedDiskImage;
+    case VolumeKind::CdRom: return kCdRomImage;
+    case VolumeKind::Network: return kNetworkDriveImage;
+    case VolumeKind::RamDisk:
+    case VolumeKind::Other: break;
     }
-    return otherDriveImage;
+    return kOtherDriveImage;
 }
 
 bool IsListedVolume(std::string_view fileSystemType, std::string_view mountPoint)

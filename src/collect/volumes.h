@@ -9,12 +9,12 @@
 
 namespace quillet {
 
-enum class VolumeKind { removable, fixed, cdRom, network, ramDisk, other };
+enum class VolumeKind { Removable, Fixed, CdRom, Network, RamDisk, Other };
 
 struct Volume {
     std::string mountPoint;  // "/", "/media/anna/CARD"
     std::string label;       // may be empty
-    VolumeKind kind = VolumeKind::other;
+    VolumeKind kind = VolumeKind::Other;
 };
 
 // The kind by file system type, device and place; removableDevice tells

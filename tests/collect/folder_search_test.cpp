@@ -98,7 +98,7 @@ TEST_F(FolderSearchTest, FillsTheFourColumnsInWalkOrder)
     for (int column = 0; column < 4; ++column) {
         EXPECT_EQ(view.ColumnTitle(column), titles[column]);
         EXPECT_EQ(view.ColumnWidth(column), widths[column]);
-        EXPECT_EQ(view.Alignment(column), column == 0 ? ColumnAlignment::right : ColumnAlignment::left);
+        EXPECT_EQ(view.Alignment(column), column == 0 ? ColumnAlignment::Right : ColumnAlignment::Left);
     }
     EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(Column(1), (std::vector<std::string>{disk.Path("相册/a.jpg"), disk.Path("相册/旅行/b.GIF")}));
@@ -137,7 +137,7 @@ TEST_F(FolderSearchTest, ReplacesWhateverTheListHeld)
     while (view.ColumnCount() > 0)
         view.DeleteColumn(0);
     for (const char* title : {"x", "y", "z", "w", "v", "u"})
-        view.AppendColumn(title, 30, ColumnAlignment::centre);
+        view.AppendColumn(title, 30, ColumnAlignment::Centre);
     for (int i = 0; i < 3; ++i)
         view.AppendRow({"1", "2", "3", "4", "5", "6"});
 
@@ -146,7 +146,7 @@ TEST_F(FolderSearchTest, ReplacesWhateverTheListHeld)
     EXPECT_EQ(view.ColumnCount(), 4);
     EXPECT_EQ(view.RowCount(), 0);
     EXPECT_EQ(view.ColumnTitle(1), "图片名全称");
-    EXPECT_EQ(view.Alignment(1), ColumnAlignment::left);
+    EXPECT_EQ(view.Alignment(1), ColumnAlignment::Left);
     EXPECT_EQ(statusTexts.back(), SearchCompletedText());
 }
 

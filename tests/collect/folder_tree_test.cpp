@@ -64,10 +64,10 @@ TEST_F(FolderTreeTest, DesktopAndDocumentsComeFirst)
     const QTreeWidgetItem* documents = tree.topLevelItem(1);
     EXPECT_EQ(desktop->text(0), QStringLiteral("桌面"));
     EXPECT_EQ(NodeData(desktop), desktopNodeData);
-    EXPECT_EQ(NodeImageIndex(desktop), desktopImage);
+    EXPECT_EQ(NodeImageIndex(desktop), kDesktopImage);
     EXPECT_EQ(documents->text(0), QStringLiteral("我的文档"));
     EXPECT_EQ(NodeData(documents), documentsNodeData);
-    EXPECT_EQ(NodeImageIndex(documents), documentsImage);
+    EXPECT_EQ(NodeImageIndex(documents), kDocumentsImage);
     EXPECT_EQ(state.DesktopPath.back(), '/');
     EXPECT_EQ(state.DocumentsPath.back(), '/');
     EXPECT_EQ(state.DesktopPath.find("//"), std::string::npos);
@@ -80,8 +80,8 @@ TEST_F(FolderTreeTest, RootVolumeIsListedAndOpensAtTheRoot)
         QTreeWidgetItem* node = tree.topLevelItem(i);
         EXPECT_EQ(NodeData(node), volumeNodeData);
         const int image = NodeImageIndex(node);
-        EXPECT_TRUE(image == removableDriveImage || image == fixedDiskImage || image == cdRomImage
-                    || image == networkDriveImage || image == otherDriveImage)
+        EXPECT_TRUE(image == kRemovableDriveImage || image == kFixedDiskImage || image == kCdRomImage
+                    || image == kNetworkDriveImage || image == kOtherDriveImage)
             << image;
         EXPECT_FALSE(node->text(0).startsWith(QStringLiteral("(/proc")));
         EXPECT_FALSE(node->text(0).startsWith(QStringLiteral("(/sys")));
@@ -110,7 +110,7 @@ TEST_F(FolderTreeTest, SelectingTheDesktopListsItsFolders)
     EXPECT_EQ(state.SelectedFolderPath, disk.Path("Desktop/"));
     EXPECT_EQ(ChildTexts(desktop), (std::vector<std::string>{".hidden", "Album", "link"}));
     for (int i = 0; i < desktop->childCount(); ++i)
-        EXPECT_EQ(NodeImageIndex(desktop->child(i)), folderImage);
+        EXPECT_EQ(NodeImageIndex(desktop->child(i)), kFolderImage);
 
     // A folder directly under the desktop.
     disk.Folder("Desktop/Album/2024");
@@ -221,17 +221,17 @@ TEST_P(VolumeKindTest, ClassifiesAndPicksTheImage)
 INSTANTIATE_TEST_SUITE_P(
     Volumes, VolumeKindTest,
     ::testing::Values(
-        VolumeCase{"RootDisk", "ext4", "/dev/vda", "/", false, VolumeKind::fixed, 3},
-        VolumeCase{"UsbStickFlag", "vfat", "/dev/sdb1", "/mnt/usb", true, VolumeKind::removable, 2},
-        VolumeCase{"MediaFolder", "exfat", "/dev/sdc1", "/media/anna/CARD", false, VolumeKind::removable, 2},
-        VolumeCase{"RunMedia", "vfat", "/dev/sdc1", "/run/media/anna/CARD", false, VolumeKind::removable, 2},
-        VolumeCase{"Dvd", "iso9660", "/dev/sr0", "/media/anna/DVD", true, VolumeKind::cdRom, 4},
-        VolumeCase{"BluRay", "udf", "/dev/sr0", "/mnt/disc", true, VolumeKind::cdRom, 4},
-        VolumeCase{"Nfs", "nfs4", "server:/export", "/mnt/nfs", false, VolumeKind::network, 6},
-        VolumeCase{"Samba", "cifs", "//server/share", "/mnt/share", false, VolumeKind::network, 6},
-        VolumeCase{"Sshfs", "fuse.sshfs", "anna@host:", "/home/anna/remote", false, VolumeKind::network, 6},
-        VolumeCase{"RamDisk", "tmpfs", "tmpfs", "/tmp", false, VolumeKind::ramDisk, 7},
-        VolumeCase{"Other", "fuse.foo", "foo", "/mnt/foo", false, VolumeKind::other, 7}),
+        VolumeCase{"RootDisk", "ext4", "/dev/vda", "/", false, VolumeKind::Fixed, 3},
+        VolumeCase{"UsbStickFlag", "vfat", "/dev/sdb1", "/mnt/usb", true, VolumeKind::Removable, 2},
+        VolumeCase{"MediaFolder", "exfat", "/dev/sdc1", "/media/anna/CARD", false, VolumeKind::Removable, 2},
+        VolumeCase{"RunMedia", "vfat", "/dev/sdc1", "/run/media/anna/CARD", false, VolumeKind::Removable, 2},
+        VolumeCase{"Dvd", "iso9660", "/dev/sr0", "/media/anna/DVD", true, VolumeKind::CdRom, 4},
+        VolumeCase{"BluRay", "udf", "/dev/sr0", "/mnt/disc", true, VolumeKind::CdRom, 4},
+        VolumeCase{"Nfs", "nfs4", "server:/export", "/mnt/nfs", false, VolumeKind::Network, 6},
+        VolumeCase{"Samba", "cifs", "//server/share", "/mnt/share", false, VolumeKind::Network, 6},
+        VolumeCase{"Sshfs", "fuse.sshfs", "anna@host:", "/home/anna/remote", false, VolumeKind::Network, 6},
+        VolumeCase{"RamDisk", "tmpfs", "tmpfs", "/tmp", false, VolumeKind::RamDisk, 7},
+        VolumeCase{"Other", "fuse.foo", "foo", "/mnt/foo", false, VolumeKind::Other, 7}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ListedCase {

@@ -33,9 +33,9 @@ protected:
 
 TEST_F(ReportListTest, ColumnsKeepTitleWidthAndAlignment)
 {
-    EXPECT_EQ(list.AppendColumn("序号", 60, ColumnAlignment::right), 0);
+    EXPECT_EQ(list.AppendColumn("序号", 60, ColumnAlignment::Right), 0);
     EXPECT_EQ(list.AppendColumn("图片名全称", 220), 1);
-    EXPECT_EQ(list.AppendColumn("居中", 90, ColumnAlignment::centre), 2);
+    EXPECT_EQ(list.AppendColumn("居中", 90, ColumnAlignment::Centre), 2);
     EXPECT_EQ(list.AppendColumn("默认"), 3);
     ASSERT_EQ(list.ColumnCount(), 4);
     EXPECT_EQ(list.ColumnTitle(0), "序号");
@@ -43,9 +43,9 @@ TEST_F(ReportListTest, ColumnsKeepTitleWidthAndAlignment)
     EXPECT_EQ(list.ColumnWidth(0), 60);
     EXPECT_EQ(list.ColumnWidth(1), 220);
     EXPECT_EQ(list.ColumnWidth(3), 50);
-    EXPECT_EQ(list.Alignment(0), ColumnAlignment::right);
-    EXPECT_EQ(list.Alignment(1), ColumnAlignment::left);
-    EXPECT_EQ(list.Alignment(2), ColumnAlignment::centre);
+    EXPECT_EQ(list.Alignment(0), ColumnAlignment::Right);
+    EXPECT_EQ(list.Alignment(1), ColumnAlignment::Left);
+    EXPECT_EQ(list.Alignment(2), ColumnAlignment::Centre);
 }
 
 TEST_F(ReportListTest, CellsOutsideTheListReadEmptyAndIgnoreWrites)
@@ -91,7 +91,7 @@ TEST_F(ReportListTest, DeletingAllColumnsFromTheFrontEmptiesTheHeader)
 TEST_F(ReportListTest, DeletingRowsKeepsColumnsAndWidths)
 {
     list.AppendColumn("A", 77);
-    list.AppendColumn("B", 33, ColumnAlignment::right);
+    list.AppendColumn("B", 33, ColumnAlignment::Right);
     list.AppendRow();
     list.AppendRow();
     list.DeleteAllRows();
@@ -99,7 +99,7 @@ TEST_F(ReportListTest, DeletingRowsKeepsColumnsAndWidths)
     EXPECT_EQ(list.ColumnCount(), 2);
     EXPECT_EQ(list.ColumnWidth(0), 77);
     EXPECT_EQ(list.ColumnWidth(1), 33);
-    EXPECT_EQ(list.Alignment(1), ColumnAlignment::right);
+    EXPECT_EQ(list.Alignment(1), ColumnAlignment::Right);
     EXPECT_EQ(list.AppendRow(), 0);
 }
 
