@@ -163,16 +163,17 @@ ImportOutcome ImportCaptureList(const ClipboardPageControls& controls)
         controls.setStatusText(NothingImported(QStringLiteral("无法读取文件 %1，").arg(shownPath)));
         return ImportOutcome::UnreadableFile;
     }
-    const std::string text =
-        TextFromOutside(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const std::string text = TextFromOutside(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return ImportTableText(controls, text, QStringLiteral("文件 %1 里没有表格，").arg(shownPath));
 }
 
 void AttachClipboardPage(MainWindow& window)
 {
     Ui::MainWindow& ui = window.ui();
-    const ClipboardPageControls controls{ui.超级列表框_显示, ui.高级表格_中间结果,
-                                         [&window](const QString& text) { window.SetStatusText(text); }};
+    const ClipboardPageControls controls{
+        ui.超级列表框_显示, ui.高级表格_中间结果,
+        [&window](const QString& text) { window.SetStatusText(text); }};
     QObject::connect(ui.按钮_导出到剪贴板, &QPushButton::clicked, &window,
                      [controls] { ExportListToClipboard(controls); });
     QObject::connect(ui.按钮_从剪贴板导入, &QPushButton::clicked, &window,

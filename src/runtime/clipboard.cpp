@@ -26,7 +26,8 @@ std::optional<std::string> ReadClipboardText()
     const QString plain = QStringLiteral("text/plain");
     if (data->hasFormat(plain)) {
         const QByteArray bytes = data->data(plain);
-        return TextFromOutside(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        return TextFromOutside(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
     // Offered only under another text type (with a charset, say): Qt has
     // decoded it already.

@@ -14,8 +14,8 @@ constexpr std::string_view kIdeographicSpace = "\u3000";
 
 bool StartsOrEndsWithSpace(std::string_view cell)
 {
-    return cell.starts_with(' ') || cell.ends_with(' ') || cell.starts_with(kIdeographicSpace) ||
-           cell.ends_with(kIdeographicSpace);
+    return cell.starts_with(' ') || cell.ends_with(' ') || cell.starts_with(kIdeographicSpace)
+           || cell.ends_with(kIdeographicSpace);
 }
 
 // Skips the spaces before a cell's first character.
@@ -141,7 +141,8 @@ TableSize MeasureClipboardTable(const TableLines& lines)
 bool TableIsBlank(const TableLines& lines)
 {
     return std::all_of(lines.begin(), lines.end(), [](const std::vector<std::string>& line) {
-        return std::all_of(line.begin(), line.end(), [](const std::string& cell) { return cell.empty(); });
+        return std::all_of(line.begin(), line.end(),
+                           [](const std::string& cell) { return cell.empty(); });
     });
 }
 
