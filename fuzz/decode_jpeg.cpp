@@ -1,5 +1,6 @@
 // libjpeg-turbo behind our error manager: whole and reduced-scale decoding,
-// with the EXIF orientation read from whatever APP1 segment the input holds.
+// with the EXIF orientation read from whatever APP1 segment the input holds;
+// the header alone and the EXIF thumbnail it carries, as the preview reads them.
 #include "runtime/image_decode.h"
 #include "runtime/image_decode_jpeg.h"
 
@@ -12,5 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const quillet::JpegDecoded whole = quillet::DecodeJpeg(bytes);
     if (!whole.image.isNull())
         quillet::DecodePictureScaled(bytes, 300);
+    if (const auto header = quillet::ReadJpegHeader(bytes); header && !header->exifThumbnail.empty())
+        quillet::DecodeJpegCovering(header->exifThumbnail, 40, 30);
     return 0;
 }

@@ -13,6 +13,7 @@ packages=(
   fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
   clang libclang-rt-14-dev
   locales
+  librsvg2-bin desktop-file-utils appstream man-db dpkg-dev file
 )
 
 missing=()

@@ -1,11 +1,15 @@
 #pragma once
 // An album's pictures split into print jobs, as the main window's print
-// button splits the result list: one job of all pictures, or one job per run
-// of consecutive pictures of the same category.
+// buttons and the headless command split them: one job per run of
+// consecutive pictures of the same category, or one job per page-sized
+// batch; and the job-level header and footer codes filled in per job.
+// Plain procedures over plain values, so that they are tested without a
+// window.
 
 #include "settings/picture_list.h"
 #include "table/picture_table.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,16 +17,47 @@
 namespace quillet {
 
 struct AlbumJob {
-    std::string category;
+    std::string category;  // that of the job's last picture
     PictureList pictures;  // aspectRatios always empty: pictures keep their shape
-    std::string headerText;  // "&f" (either case) already replaced by the category
+    std::string headerText;  // filled by SplitAlbumIntoJobs only
     std::string footerText;
 };
 
-// byCategory false gives one job whose category is that of its last picture.
-// captions false leaves the caption list empty, so no caption line is kept.
+// Runs of consecutive rows with identical category text; the rows are not
+// sorted or grouped first, so A, A, B, A gives three jobs.  captions false
+// leaves every caption list empty, so no caption line is kept.
+std::vector<AlbumJob> SplitIntoCategoryRuns(const std::vector<AlbumRow>& rows, bool captions);
+
+// Batches of perPage rows in row order (the last one may be shorter); each
+// batch takes the category of its last row.  perPage below 1 counts as 1.
+std::vector<AlbumJob> SplitIntoPageBatches(const std::vector<AlbumRow>& rows, long long perPage,
+                                           bool captions);
+
+// Pictures on one page of the grid; a grid stored with fewer than one row or
+// column is laid out as 5 x 5, and so it is counted.
+long long PicturesPerPage(int rows, int columns);
+
+// "&f", letter case ignored, replaced by the category.
+std::string ReplaceCategoryCode(std::string_view pageTemplate, std::string_view category);
+
+// Page-by-page printing fills, letter case ignored and in this order, "&a"
+// with the page total, "&f" with the batch's category and "&p" with the
+// page number.
+std::string ReplacePageJobCodes(std::string_view pageTemplate, int pageTotal,
+                                std::string_view category, int pageNumber);
+
+// byCategory false gives one job of every picture whose category is that of
+// its last picture; "&f" in the templates is replaced per job.
 std::vector<AlbumJob> SplitAlbumIntoJobs(const std::vector<AlbumRow>& rows, bool byCategory,
                                          std::string_view headerTemplate,
                                          std::string_view footerTemplate, bool captions);
+
+// "album.pdf" for the first job, then "album-2.pdf", "album-3.pdf", ...
+std::string NumberedPdfName(const std::string& pdfFile, int jobIndex);
+
+// The numbered name of the first job index from jobIndex on whose file is
+// not taken; jobIndex moves past it, so the next call starts after it.
+std::string NextFreePdfName(const std::string& pdfFile, int& jobIndex,
+                            const std::function<bool(const std::string&)>& taken);
 
 } // namespace quillet

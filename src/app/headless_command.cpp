@@ -4,8 +4,10 @@
 #include "app/album_output.h"
 #include "app/globals.h"
 #include "collect/folder_walk.h"
+#include "imageout/picture_load_problems.h"
 #include "print/render_pages.h"
 #include "runtime/convert.h"
+#include "runtime/file_names.h"
 #include "runtime/files.h"
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
@@ -14,20 +16,71 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <iostream>
+#include <map>
+#include <mutex>
 #include <ostream>
+#include <set>
 
 namespace quillet {
 namespace {
 
-AlbumRow RowForFile(const QFileInfo& file)
+// A file named on the command line, by the bytes it was named with: its
+// folder's name is the category and its name without extension the caption.
+AlbumRow RowForFile(const std::string& absolutePath)
 {
-    const std::string name = file.fileName().toStdString();
-    const std::size_t dot = name.rfind('.');
-    return AlbumRow{file.absoluteFilePath().toStdString(), file.absoluteDir().dirName().toStdString(),
-                    dot == std::string::npos ? std::string() : name.substr(0, dot)};
+    const std::size_t slash = absolutePath.rfind('/');
+    const std::string folder = absolutePath.substr(0, slash);
+    const std::string folderName = folder.substr(folder.rfind('/') + 1);
+    return AlbumRow{absolutePath, DisplayName(folderName),
+                    DisplayName(SplitPictureName(absolutePath.substr(slash + 1)).caption)};
 }
+
+std::string ProblemText(PictureLoadProblem problem)
+{
+    switch (problem) {
+    case PictureLoadProblem::Missing: return "找不到文件 / no such file";
+    case PictureLoadProblem::NotAFile: return "不是文件 / not a file";
+    case PictureLoadProblem::Unreadable: return "无法读取 / cannot be read";
+    case PictureLoadProblem::Damaged: return "不是能读的图片或已损坏 / not a readable picture, or damaged";
+    case PictureLoadProblem::TooLarge: return "图片太大 / too large";
+    }
+    return {};
+}
+
+// Collects the pictures that could not be loaded while the pages are made,
+// to name each once, in album order, when they are done.  Their cells stay
+// empty and the pages are still written, so the exit code is not touched.
+class UnloadedPictures {
+public:
+    UnloadedPictures()
+        : watch_([this](const std::string& path, PictureLoadProblem problem) {
+              const std::lock_guard lock(mutex_);
+              problems_.emplace(path, problem);
+          })
+    {
+    }
+
+    void Report(const std::vector<AlbumRow>& rows, std::ostream& err)
+    {
+        const std::lock_guard lock(mutex_);
+        std::set<std::string> named;
+        for (const AlbumRow& row : rows) {
+            const auto found = problems_.find(row.path);
+            if (found != problems_.end() && named.insert(row.path).second)
+                err << "无法载入图片 / could not load picture: " << DisplayPath(row.path) << " ("
+                    << ProblemText(found->second) << ")" << std::endl;
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::string, PictureLoadProblem> problems_;
+    PictureLoadProblemWatch watch_;  // last: stops listening before the map goes
+};
 
 int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, std::ostream& out,
                std::ostream& err)
@@ -94,18 +147,6 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
 
 } // namespace
 
-std::string NumberedPdfName(const std::string& pdfFile, int jobIndex)
-{
-    if (jobIndex == 0)
-        return pdfFile;
-    const std::size_t slash = pdfFile.rfind('/');
-    std::size_t dot = pdfFile.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
-        dot == (slash == std::string::npos ? 0 : slash + 1))
-        dot = pdfFile.size();
-    return pdfFile.substr(0, dot) + "-" + std::to_string(jobIndex + 1) + pdfFile.substr(dot);
-}
-
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
                                                        std::string& error)
 {
@@ -118,23 +159,30 @@ std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& opti
         const ByteArray bytes = ReadFile(options.tableFile);
         const std::string text = ToUtf8FromOutside(
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        return ParsePictureTable(text);
+        rows = ParsePictureTable(text);
+        // The table's text is decoded; a file named in GBK is reached by
+        // its GBK bytes again.
+        for (AlbumRow& row : rows)
+            row.path = ExistingSpelling(row.path);
+        return rows;
     }
     for (const std::string& input : options.inputs) {
-        const QFileInfo info(QString::fromStdString(input));
-        if (!info.exists()) {
-            error = "找不到 / not found: " + input;
+        // The argument's own bytes: a name need not be UTF-8.
+        struct stat status {};
+        if (input.empty() || ::stat(input.c_str(), &status) != 0) {
+            error = "找不到 / not found: " + DisplayPath(input);
             return std::nullopt;
         }
-        if (!info.isDir()) {
-            rows.push_back(RowForFile(info));
+        const std::string path = AbsolutePath(input);
+        if (!S_ISDIR(status.st_mode)) {
+            rows.push_back(RowForFile(path));
             continue;
         }
         FolderWalkCallbacks callbacks;
         callbacks.picture = [&rows](const FoundPicture& p) {
             rows.push_back(AlbumRow{p.path, p.category, p.caption});
         };
-        WalkChosenFolder(info.absoluteFilePath().toStdString(), options.recursive, callbacks);
+        WalkChosenFolder(path, options.recursive, callbacks);
     }
     return rows;
 }
@@ -168,8 +216,11 @@ int RunHeadlessCommand(const std::vector<std::string>& args, std::ostream& out, 
     App().printSettings = options.settings;
     const std::vector<AlbumJob> jobs = SplitAlbumIntoJobs(
         *rows, options.byCategory, options.headerText, options.footerText, options.captions);
-    return options.kind == CommandKind::Render ? RenderJobs(options, jobs, out, err)
-                                               : PrintJobs(options, jobs, out, err);
+    UnloadedPictures unloaded;
+    const int exitCode = options.kind == CommandKind::Render ? RenderJobs(options, jobs, out, err)
+                                                             : PrintJobs(options, jobs, out, err);
+    unloaded.Report(*rows, err);
+    return exitCode;
 }
 
 int RunHeadlessProgram(int& argc, char** argv)

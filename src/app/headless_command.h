@@ -24,9 +24,6 @@ inline constexpr int kCommandUsageError = 2;
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
                                                        std::string& error);
 
-// "album.pdf" for the first job, then "album-2.pdf", "album-3.pdf", ...
-std::string NumberedPdfName(const std::string& pdfFile, int jobIndex);
-
 // Runs the command (a QApplication must exist).  Writes the path of every
 // page file or PDF on out, one a line; failures and usage errors on err.
 int RunHeadlessCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,13 +1,14 @@
 #include "app/main_window.h"
 
 #include "app/clipboard_page.h"
+#include "app/print_drivers.h"
+#include "forms/designed_group_box_style.h"
 #include "forms/designed_tab_style.h"
 #include "runtime/window.h"
 #include "ui_main_window.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QWindow>
 
 namespace quillet {
 
@@ -35,6 +36,7 @@ MainWindow::MainWindow(QWidget* parent)
     // Created after the form, so that this window deletes the style only
     // after the tab control that uses it.
     UseDesignedPageCoordinates(*ui_->选择夹1, *this);
+    UseDesignedGroupBoxes(*this);
 
     // uic reads the form's CR LF line breaks as LF; the labels' designed
     // texts break their lines with CR LF, as every multi-line text of the
@@ -45,6 +47,9 @@ MainWindow::MainWindow(QWidget* parent)
     statusText_ = new QLabel(ui_->状态条1);
     statusText_->setObjectName(QStringLiteral("状态条1_文本"));
     statusText_->setTextFormat(Qt::PlainText);
+    // A label asks for the width of its whole text; a deep path shown while
+    // searching would push the window wider than designed.
+    statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui_->状态条1->addWidget(statusText_, 1);
 
     ui_->编辑框_页眉->installEventFilter(this);
@@ -52,10 +57,11 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(ui_->按钮_结束程序, &QPushButton::clicked, this, [] { EndProgram(0); });
     AttachClipboardPage(*this);
+    AttachPrintButtons(*this);
 
     // The form's geometry is the outer size.  Until the window system tells
     // the frame's size (after the window is shown, if it has a frame at all)
-    // the client area takes the whole of it; FitOuterSizeToFrame shrinks it.
+    // the client area takes the whole of it; outerSize_ shrinks it then.
     resize(kOuterWidth, kOuterHeight);
     move(kLeft, kTop);
 
@@ -101,25 +107,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 bool MainWindow::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
-    // A window manager reports its frame some time after the window is
-    // mapped; the next move or show event is the first place to see it.
-    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
-        FitOuterSizeToFrame();
+    outerSize_.Update(*this, *event);
     return handled;
-}
-
-void MainWindow::FitOuterSizeToFrame()
-{
-    const QWindow* window = windowHandle();
-    if (!window)
-        return;
-    const QMargins frame = window->frameMargins();
-    // Only a newly learnt frame resizes the window, so a size the user
-    // chose afterwards stays.
-    if (frame == fittedFrame_)
-        return;
-    fittedFrame_ = frame;
-    resize(kOuterWidth - frame.left() - frame.right(), kOuterHeight - frame.top() - frame.bottom());
 }
 
 } // namespace quillet

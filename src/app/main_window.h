@@ -5,6 +5,8 @@
 // say: the status text, the focus help texts, the frame-aware size and the
 // close box that ends the program.
 
+#include "runtime/outer_size.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -29,7 +31,8 @@ public:
     Ui::MainWindow& ui();
 
     // The first part of `状态条1`: where the program tells the user what
-    // happened.  A text stays until the next one replaces it.
+    // happened.  A text stays until the next one replaces it; one longer
+    // than the status bar is cut, never widening the window.
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
@@ -47,11 +50,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void FitOuterSizeToFrame();
-
     std::unique_ptr<Ui::MainWindow> ui_;
     QLabel* statusText_ = nullptr; // owned by 状态条1
-    QMargins fittedFrame_;
+    DesignedOuterSize outerSize_{{kOuterWidth, kOuterHeight}};
 };
 
 // The help texts shown in the status bar when the header or footer edit gets

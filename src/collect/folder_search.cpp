@@ -4,11 +4,14 @@
 #include "collect/folder_walk.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
+#include "runtime/file_names.h"
 #include "runtime/files.h"
 #include "runtime/window.h"
 
 #include <QCheckBox>
 #include <QCursor>
+#include <QEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -42,11 +45,9 @@ public:
 
     void Add(const FoundPicture& picture)
     {
-        const QString path = ToQString(picture.path);
         const int row = list_.RowCount() + static_cast<int>(rows_.size());
-        rows_.push_back({QString::number(row + 1), path, ToQString(picture.category),
-                         ToQString(picture.caption)});
-        status_ = QStringLiteral("搜索中：") + path;
+        rows_.push_back({std::to_string(row + 1), picture.path, picture.category, picture.caption});
+        lastPath_ = picture.path;
     }
 
     void FlushIfDue()
@@ -60,8 +61,9 @@ public:
         lastFlush_ = Clock::now();
         if (!rows_.empty())
             list_.AppendRows(std::exchange(rows_, {}));
-        if (!status_.isNull())
-            setStatusText_(std::exchange(status_, QString()));
+        // Only the last path found is ever seen, so only it is decoded.
+        if (!lastPath_.empty())
+            setStatusText_(QStringLiteral("搜索中：") + ToQString(DisplayPath(std::exchange(lastPath_, {}))));
     }
 
 private:
@@ -70,8 +72,8 @@ private:
 
     ReportList& list_;
     const StatusTextSink& setStatusText_;
-    std::vector<QStringList> rows_;
-    QString status_;
+    std::vector<std::vector<std::string>> rows_;
+    std::string lastPath_;
     Clock::time_point lastFlush_;
 };
 
@@ -147,6 +149,20 @@ FolderSearchController::FolderSearchController(FolderSearchControls controls)
     connect(controls_.stopButton, &QPushButton::clicked, this, [this] { RequestStop(); });
     connect(controls_.resultList, &QTreeWidget::itemDoubleClicked, this,
             [this] { ShowSelectedPicture(); });
+    // The list reports double-clicks on rows only; one on the empty part of
+    // the list shows the selected row's picture too, or none.
+    controls_.resultList->viewport()->installEventFilter(this);
+}
+
+bool FolderSearchController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && watched == controls_.resultList->viewport()) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (click->button() == Qt::LeftButton
+            && !controls_.resultList->itemAt(click->position().toPoint()))
+            ShowSelectedPicture();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void FolderSearchController::StartSearch()

@@ -54,8 +54,9 @@ struct FolderSearchControls {
     CollectionState* state = nullptr;  // outlives the controller
 };
 
-// Connects the search and stop buttons and the list's double-click.  Lives
-// as long as the result list (its Qt parent).
+// Connects the search and stop buttons and the list's double-click (on a row
+// or on the empty part of the list).  Lives as long as the result list (its
+// Qt parent).
 class FolderSearchController : public QObject {
 public:
     explicit FolderSearchController(FolderSearchControls controls);
@@ -70,6 +71,9 @@ public:
 
     // "停止" was pressed during the current (or last) search.
     bool StopRequested() const { return stopRequested_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     FolderSearchControls controls_;

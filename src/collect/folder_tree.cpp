@@ -3,6 +3,8 @@
 #include "collect/collection_state.h"
 #include "collect/tree_icons.h"
 #include "collect/volumes.h"
+#include "runtime/file_names.h"
+#include "runtime/name_order.h"
 
 #include <QStandardPaths>
 #include <QTreeWidget>
@@ -24,6 +26,16 @@ QString ToQString(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QByteArray ToBytes(std::string_view bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string FromBytes(const QVariant& value)
+{
+    return value.toByteArray().toStdString();
+}
+
 void SetNode(QTreeWidgetItem* node, std::string_view text, int imageIndex, int data,
              const QIcon& icon)
 {
@@ -33,12 +45,20 @@ void SetNode(QTreeWidgetItem* node, std::string_view text, int imageIndex, int d
     node->setData(0, nodeDataRole, data);
 }
 
-QTreeWidgetItem* AppendNode(QTreeWidgetItem* parent, std::string_view text, int imageIndex,
-                            const QIcon& icon)
+QTreeWidgetItem* AppendFolderNode(QTreeWidgetItem* parent, std::string_view name, const QIcon& icon)
 {
     auto* node = new QTreeWidgetItem(parent);  // the parent node owns it
-    SetNode(node, text, imageIndex, volumeNodeData, icon);
+    SetNode(node, DisplayName(name), kFolderImage, volumeNodeData, icon);
+    node->setData(0, folderNameRole, ToBytes(name));
     return node;
+}
+
+// The bytes of a folder node's name; a node made elsewhere without them
+// stands for the folder its text names.
+std::string FolderName(const QTreeWidgetItem* node)
+{
+    const QVariant name = node->data(0, folderNameRole);
+    return name.isValid() ? FromBytes(name) : node->text(0).toStdString();
 }
 
 // The two designed top nodes; the form may already carry them.
@@ -59,7 +79,7 @@ std::string TopFolder(const QTreeWidgetItem* top, const CollectionState& state)
     case documentsNodeData: return state.DocumentsPath;
     default: break;
     }
-    return WithTrailingSlash(top->data(0, volumeFolderRole).toString().toStdString());
+    return WithTrailingSlash(FromBytes(top->data(0, volumeFolderRole)));
 }
 
 std::string StandardFolder(QStandardPaths::StandardLocation location)
@@ -97,6 +117,7 @@ std::vector<std::string> ListSubfolders(const std::string& folder)
         if (isFolder)
             names.emplace_back(name);
     }
+    SortNames(names);
     return names;
 }
 
@@ -123,9 +144,9 @@ void BuildFolderTree(QTreeWidget* tree, CollectionState& state)
     for (const Volume& volume : MountedVolumes()) {
         const int image = VolumeImageIndex(volume.kind);
         auto* node = new QTreeWidgetItem(tree);  // the tree owns it
-        SetNode(node, VolumeNodeText(volume.label, volume.mountPoint), image, volumeNodeData,
-                TreeIcon(image));
-        node->setData(0, volumeFolderRole, ToQString(volume.mountPoint));
+        SetNode(node, VolumeNodeText(DisplayName(volume.label), DisplayPath(volume.mountPoint)),
+                image, volumeNodeData, TreeIcon(image));
+        node->setData(0, volumeFolderRole, ToBytes(volume.mountPoint));
     }
 }
 
@@ -135,7 +156,7 @@ std::string NodeFolderPath(const QTreeWidgetItem* node, const CollectionState& s
     std::string below;
     const QTreeWidgetItem* top = node;
     while (top->parent()) {
-        below = top->text(0).toStdString() + "/" + below;
+        below = FolderName(top) + "/" + below;
         top = top->parent();
     }
     return TopFolder(top, state) + below;
@@ -155,7 +176,7 @@ void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state)
 
     const QIcon folderIcon = TreeIcon(kFolderImage);
     for (const std::string& name : ListSubfolders(folder))
-        AppendNode(node, name, kFolderImage, folderIcon);
+        AppendFolderNode(node, name, folderIcon);
     node->setExpanded(true);
 }
 

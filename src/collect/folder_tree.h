@@ -24,14 +24,17 @@ inline constexpr int documentsNodeData = 4;
 // Item data roles of the tree's nodes.
 inline constexpr int nodeDataRole = Qt::UserRole;
 inline constexpr int nodeImageRole = Qt::UserRole + 1;
-inline constexpr int volumeFolderRole = Qt::UserRole + 2;  // a volume node's folder
+inline constexpr int volumeFolderRole = Qt::UserRole + 2;  // a volume node's folder (bytes)
+// A folder node's name as the bytes of its directory entry; the node's text
+// is the name as shown, which for a GBK name is not the same.
+inline constexpr int folderNameRole = Qt::UserRole + 3;
 
 // The folder with exactly one "/" at its end.
 std::string WithTrailingSlash(std::string_view folder);
 
 // The sub-folders of a folder (anything that is or leads to a folder, hidden
-// ones and links included), in the order the file system lists them; empty
-// when the folder cannot be read.
+// ones and links included), in name order (runtime/name_order); empty when
+// the folder cannot be read.  Names are the bytes of the directory entries.
 std::vector<std::string> ListSubfolders(const std::string& folder);
 
 // Fills the tree when the window is created: sets the state's `DesktopPath`
@@ -39,7 +42,8 @@ std::vector<std::string> ListSubfolders(const std::string& folder);
 // come first, then appends one node per mounted volume.
 void BuildFolderTree(QTreeWidget* tree, CollectionState& state);
 
-// The folder a node stands for, with a trailing "/".
+// The folder a node stands for, with a trailing "/": the real bytes of
+// every name on the way, whatever the node texts show.
 std::string NodeFolderPath(const QTreeWidgetItem* node, const CollectionState& state);
 
 // The selection handler: stores the node's folder in the state's

@@ -1,13 +1,14 @@
 #include "collect/folder_walk.h"
 
-#include "collect/pseudo_mounts.h"
+#include "collect/mount_table.h"
+#include "runtime/file_names.h"
+#include "runtime/name_order.h"
 #include "runtime/text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <memory>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -58,7 +59,46 @@ std::string WithoutTrailingSlash(std::string_view folder)
 struct PendingFolder {
     std::string parentPath;
     std::string name;
+    FolderAccess access = FolderAccess::Walk;
 };
+
+// What one folder holds, as far as the walk cares: names as raw bytes.
+struct FolderListing {
+    std::vector<std::string> pictures;
+    std::vector<std::string> subfolders;
+};
+
+// Reads one folder's pictures and (when asked) its sub-folders; false when
+// the folder cannot be opened.
+bool ListFolder(const std::string& folder, bool includeSubfolders, FolderListing& listing)
+{
+    listing.pictures.clear();
+    listing.subfolders.clear();
+    DirectoryHandle directory(opendir(folder.c_str()));
+    if (!directory)
+        return false;
+    std::string entryPath;
+    while (const dirent* entry = readdir(directory.get())) {
+        const std::string_view name = entry->d_name;
+        if (IsDotEntry(name))
+            continue;
+        const bool maybePicture = IsPictureExtension(SplitPictureName(name).extension);
+        if (!maybePicture && !includeSubfolders)
+            continue;
+        // A link is never walked into, so only a picture's link needs a look.
+        if (!maybePicture && entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+            continue;
+        entryPath.assign(folder).append(name);
+        const EntryKind kind = KindOf(entryPath, entry->d_type);
+        if (kind == EntryKind::File) {
+            if (maybePicture)
+                listing.pictures.emplace_back(name);
+        } else if (kind == EntryKind::Folder && includeSubfolders) {
+            listing.subfolders.emplace_back(name);
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -109,23 +149,24 @@ bool IsPictureExtension(std::string_view extension)
 FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
                               bool includeSubfolders, const FolderWalkCallbacks& callbacks)
 {
-    return SearchFolderSkipping(parentPath, folderName, includeSubfolders, callbacks,
-                                includeSubfolders ? PseudoMountPoints()
-                                                  : std::unordered_set<std::string>{});
+    // Without sub-folders nothing below the chosen folder is entered, and
+    // the mount table need not be read.
+    return SearchFolderWithin(parentPath, folderName, includeSubfolders, callbacks,
+                              includeSubfolders ? WalkBoundaries::OfThisMachine() : WalkBoundaries());
 }
 
-FolderWalkResult SearchFolderSkipping(std::string_view parentPath, std::string_view folderName,
-                                      bool includeSubfolders, const FolderWalkCallbacks& callbacks,
-                                      const std::unordered_set<std::string>& foldersToSkip)
+FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_view folderName,
+                                    bool includeSubfolders, const FolderWalkCallbacks& callbacks,
+                                    const WalkBoundaries& boundaries)
 {
     FolderWalkResult result;
 
     // An explicit stack instead of recursion: a deep tree cannot exhaust the
     // call stack, and no directory stays open while its sub-folders are
-    // walked.  Sub-folders are pushed in reverse, so they pop in listing order.
+    // walked.  Sub-folders are pushed in reverse, so they pop in name order.
     std::vector<PendingFolder> pending;
-    pending.push_back({std::string(parentPath), std::string(folderName)});
-    std::vector<std::string> subfolders;
+    pending.push_back({std::string(parentPath), std::string(folderName), FolderAccess::Walk});
+    FolderListing listing;
 
     while (!pending.empty()) {
         const PendingFolder current = std::move(pending.back());
@@ -138,42 +179,28 @@ FolderWalkResult SearchFolderSkipping(std::string_view parentPath, std::string_v
             result.stopped = true;
             break;
         }
-
-        DirectoryHandle directory(opendir(folder.c_str()));
-        if (!directory)
+        if (!ListFolder(folder, includeSubfolders, listing))
             continue;
 
-        subfolders.clear();
-        std::string entryPath;
-        while (const dirent* entry = readdir(directory.get())) {
-            const std::string_view name = entry->d_name;
-            if (IsDotEntry(name))
-                continue;
-            PictureNameParts parts = SplitPictureName(name);
-            const bool maybePicture = IsPictureExtension(parts.extension);
-            if (!maybePicture && !includeSubfolders)
-                continue;
-            if (!maybePicture && entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
-                continue;
-
-            entryPath.assign(folder).append(name);
-            const EntryKind kind = KindOf(entryPath, entry->d_type);
-            if (kind == EntryKind::File) {
-                if (!maybePicture)
-                    continue;
+        // A folder passed through on the way to a volume is no user data.
+        if (current.access == FolderAccess::Walk) {
+            SortNames(listing.pictures);
+            const std::string category = DisplayName(current.name);
+            for (const std::string& name : listing.pictures) {
                 ++result.pictureCount;
+                std::string caption = DisplayName(SplitPictureName(name).caption);
                 if (callbacks.picture)
-                    callbacks.picture(
-                        {result.pictureCount, entryPath, current.name, std::move(parts.caption)});
-            } else if (kind == EntryKind::Folder && includeSubfolders
-                       && !foldersToSkip.contains(WithoutTrailingSlash(entryPath))) {
-                subfolders.emplace_back(name);
+                    callbacks.picture({result.pictureCount, folder + name, category, std::move(caption)});
             }
         }
-        directory.reset();
 
-        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
-            pending.push_back({folder, std::move(*it)});
+        SortNames(listing.subfolders);
+        for (auto it = listing.subfolders.rbegin(); it != listing.subfolders.rend(); ++it) {
+            const FolderAccess access =
+                boundaries.SubfolderAccess(WithoutTrailingSlash(folder + *it), current.access);
+            if (access != FolderAccess::Skip)
+                pending.push_back({folder, std::move(*it), access});
+        }
     }
     return result;
 }

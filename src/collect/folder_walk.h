@@ -7,11 +7,14 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 namespace quillet {
 
-// One picture as the search reports it.
+class WalkBoundaries;
+
+// One picture as the search reports it.  The path keeps the bytes of the
+// directory entries, so that it opens whatever the names' encoding; the
+// category and caption are for people to read (UTF-8, GBK names decoded).
 struct FoundPicture {
     int number = 0;        // 1-based, in the order the walk finds pictures
     std::string path;      // folder path with its trailing "/" + file name
@@ -59,20 +62,21 @@ PictureNameParts SplitPictureName(std::string_view fileName);
 bool IsPictureExtension(std::string_view extension);
 
 // Walks the folder named by parent path and folder name: its own pictures
-// first, in the order the file system lists them, then (when
-// includeSubfolders) each sub-folder with everything below it, in listing
-// order.  Symbolic links to folders are never followed and mount points of
-// pseudo file systems (proc, sysfs, devices, tmpfs under /run, ...) are not
-// entered, so a walk always ends.  A folder that cannot be read is skipped.
+// first, then (when includeSubfolders) each sub-folder with everything below
+// it; pictures and sub-folders each in name order (runtime/name_order).
+// Symbolic links to folders are never followed and pseudo file systems
+// (proc, sysfs, devices, the run-time state under /run) are not entered, so
+// a walk always ends; volumes mounted below them are reached all the same.
+// A folder that cannot be read is skipped.
 FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
                               bool includeSubfolders, const FolderWalkCallbacks& callbacks);
 
-// SearchFolder with the folders never to enter given (paths without a
-// trailing "/"); SearchFolder passes PseudoMountPoints().  The starting
-// folder itself is always entered: whoever chose it meant it.
-FolderWalkResult SearchFolderSkipping(std::string_view parentPath, std::string_view folderName,
-                                      bool includeSubfolders, const FolderWalkCallbacks& callbacks,
-                                      const std::unordered_set<std::string>& foldersToSkip);
+// SearchFolder within the given boundaries; SearchFolder uses this
+// machine's mount table.  The starting folder itself is always walked:
+// whoever chose it meant it.
+FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_view folderName,
+                                    bool includeSubfolders, const FolderWalkCallbacks& callbacks,
+                                    const WalkBoundaries& boundaries);
 
 // The whole search over a chosen folder: SplitSearchStart, then SearchFolder.
 FolderWalkResult WalkChosenFolder(std::string_view chosenFolder, bool includeSubfolders,

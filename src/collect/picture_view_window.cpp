@@ -10,6 +10,17 @@ PictureViewWindow::PictureViewWindow(QWidget* owner)
     : QWidget(owner, Qt::Window), ui_(std::make_unique<Ui::PictureViewWindow>())
 {
     ui_->setupUi(this);
+    // The form sizes the client area only; the frame comes off it once the
+    // window system tells it.
+    resize(kOuterWidth, kOuterHeight);
+    move(kLeft, kTop);
+}
+
+bool PictureViewWindow::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    outerSize_.Update(*this, *event);
+    return handled;
 }
 
 PictureViewWindow::~PictureViewWindow() = default;

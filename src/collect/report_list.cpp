@@ -1,5 +1,8 @@
 #include "collect/report_list.h"
 
+#include "runtime/file_names.h"
+
+#include <QByteArrayView>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QStyledItemDelegate>
@@ -14,6 +17,29 @@ namespace {
 QString ToQString(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Where a cell keeps the bytes it was given, when they are not its text.
+constexpr int cellBytesRole = Qt::UserRole;
+
+bool IsValidUtf8(std::string_view text)
+{
+    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+}
+
+// A fresh item holds no bytes that would have to be dropped.
+enum class CellState { Fresh, Used };
+
+void SetCell(QTreeWidgetItem& item, int column, std::string_view text, CellState state)
+{
+    if (IsValidUtf8(text)) {
+        item.setText(column, ToQString(text));
+        if (state == CellState::Used && item.data(column, cellBytesRole).isValid())
+            item.setData(column, cellBytesRole, QVariant());
+        return;
+    }
+    item.setText(column, ToQString(DisplayPath(text)));
+    item.setData(column, cellBytesRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 Qt::Alignment ToQtAlignment(ColumnAlignment alignment)
@@ -111,9 +137,15 @@ void ReportList::DeleteColumn(int column)
     header->setData(count - 1, Qt::TextAlignmentRole, QVariant());
     for (int row = 0; row < RowCount(); ++row) {
         QTreeWidgetItem* item = list_->topLevelItem(row);
-        for (int c = column; c + 1 < count; ++c)
+        for (int c = column; c + 1 < count; ++c) {
             item->setText(c, item->text(c + 1));
+            const QVariant bytes = item->data(c + 1, cellBytesRole);
+            if (bytes.isValid() || item->data(c, cellBytesRole).isValid())
+                item->setData(c, cellBytesRole, bytes);
+        }
         item->setText(count - 1, QString());
+        if (item->data(count - 1, cellBytesRole).isValid())
+            item->setData(count - 1, cellBytesRole, QVariant());
     }
     widths.erase(widths.begin() + column);
     list_->setColumnCount(count - 1);
@@ -147,14 +179,18 @@ int ReportList::AppendRow(const QStringList& cells)
     return row;
 }
 
-int ReportList::AppendRows(const std::vector<QStringList>& rows)
+int ReportList::AppendRows(const std::vector<std::vector<std::string>>& rows)
 {
     const int first = RowCount();
     const int columns = ColumnCount();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const QStringList& cells : rows)
-        items.append(new QTreeWidgetItem(cells.mid(0, columns)));
+    for (const std::vector<std::string>& cells : rows) {
+        auto* item = new QTreeWidgetItem;
+        for (int column = 0; column < columns && column < static_cast<int>(cells.size()); ++column)
+            SetCell(*item, column, cells[column], CellState::Fresh);
+        items.append(item);
+    }
     list_->addTopLevelItems(items);  // the list takes them all
     return first;
 }
@@ -163,14 +199,17 @@ void ReportList::SetCellText(int row, int column, std::string_view text)
 {
     if (!HasCell(row, column))
         return;
-    list_->topLevelItem(row)->setText(column, ToQString(text));
+    SetCell(*list_->topLevelItem(row), column, text, CellState::Used);
 }
 
 std::string ReportList::CellText(int row, int column) const
 {
     if (!HasCell(row, column))
         return {};
-    return list_->topLevelItem(row)->text(column).toStdString();
+    const QTreeWidgetItem* item = list_->topLevelItem(row);
+    if (const QVariant bytes = item->data(column, cellBytesRole); bytes.isValid())
+        return bytes.toByteArray().toStdString();
+    return item->text(column).toStdString();
 }
 
 std::string ReportList::ColumnTitle(int column) const

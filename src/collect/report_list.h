@@ -42,9 +42,13 @@ public:
     int AppendRow(const QStringList& cells);
     // Adds many filled rows in one step; returns the index of the first.
     // The view lays itself out once for the lot instead of once per row.
-    int AppendRows(const std::vector<QStringList>& rows);
+    // Cells are set as by SetCellText.
+    int AppendRows(const std::vector<std::vector<std::string>>& rows);
 
     // Writing outside the list is ignored; reading outside gives "".
+    // A cell keeps the bytes it was given: text that is not UTF-8 (a path
+    // with a GBK file name) is shown decoded and read back as it was given,
+    // so the path still opens its file.
     void SetCellText(int row, int column, std::string_view text);
     std::string CellText(int row, int column) const;
 

@@ -1,6 +1,6 @@
 #include "collect/volumes.h"
 
-#include "collect/pseudo_mounts.h"
+#include "collect/mount_table.h"
 #include "collect/tree_icons.h"
 
 #include <QStorageInfo>
@@ -98,8 +98,9 @@ bool IsListedVolume(std::string_view fileSystemType, std::string_view mountPoint
     if (IsPseudoFileSystem(fileSystemType, mountPoint))
         return false;
     // Layers of the system itself: container overlays, snap images, and
-    // files bind-mounted over system files.
-    if (IsOneOf(fileSystemType, {"overlay", "squashfs", "nsfs"}))
+    // files bind-mounted over system files.  An automount point shows as the
+    // volume mounted on it, once that is there.
+    if (IsOneOf(fileSystemType, {"overlay", "squashfs", "nsfs", "autofs"}))
         return false;
     return !StartsWith(mountPoint, "/proc/") && !StartsWith(mountPoint, "/sys/")
         && !StartsWith(mountPoint, "/dev/") && !StartsWith(mountPoint, "/etc/");

@@ -1,11 +1,16 @@
 #include "imageout/load_picture_for_page.h"
 
+#include "imageout/picture_load_problems.h"
+#include "runtime/files.h"
 #include "runtime/image_decode.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 
 namespace quillet {
@@ -18,6 +23,27 @@ bool EndsWith(const std::string& text, const char* suffix)
 {
     const std::string s(suffix);
     return text.size() >= s.size() && text.compare(text.size() - s.size(), s.size(), s) == 0;
+}
+
+// Why bytes that did not decode gave nothing: a header that declares a size
+// the decoders refuse, or anything else.
+PictureLoadProblem WhyNotDecoded(const ByteArray& contents)
+{
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(contents.data()),
+                                              static_cast<qsizetype>(contents.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    // Reads the header only.
+    const QSize declared = QImageReader(&buffer).size();
+    if (declared.isValid() && !PictureSizeAllowed(declared.width(), declared.height()))
+        return PictureLoadProblem::TooLarge;
+    return PictureLoadProblem::Damaged;
+}
+
+QImage Failed(const std::string& path, PictureLoadProblem problem)
+{
+    ReportPictureLoadProblem(path, problem);
+    return {};
 }
 
 } // namespace
@@ -42,21 +68,11 @@ int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level)
     return static_cast<int>(std::trunc(1000.0 / std::sqrt(static_cast<double>(ratio))));
 }
 
-QImage DecodePictureForPage(const std::string& path, int level)
+namespace {
+
+QImage DecodeForPage(const std::string& path, ByteSpan bytes, long long fileSize, int level)
 {
-    if (path.empty())
-        return {};
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (!info.exists() || !info.isFile())
-        return {};
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray contents = file.readAll();
-    const auto* data = reinterpret_cast<const std::uint8_t*>(contents.constData());
-    const ByteSpan bytes(data, static_cast<std::size_t>(contents.size()));
-    const int factor = ShrinkFactorPerMille(path, info.size(), level);
+    const int factor = ShrinkFactorPerMille(path, fileSize, level);
     if (factor == 0)
         return DecodePicture(bytes);
 
@@ -72,6 +88,28 @@ QImage DecodePictureForPage(const std::string& path, int level)
         shrunk = flat;
     }
     return shrunk;
+}
+
+} // namespace
+
+QImage DecodePictureForPage(const std::string& path, int level)
+{
+    if (path.empty())
+        return {};
+    // The path's own bytes all the way to open(): names need not be UTF-8.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return Failed(path, errno == EACCES ? PictureLoadProblem::Unreadable : PictureLoadProblem::Missing);
+    if (!S_ISREG(status.st_mode))
+        return Failed(path, PictureLoadProblem::NotAFile);
+    const ByteArray contents = ReadFile(path);
+    if (contents.empty() && status.st_size > 0)
+        return Failed(path, PictureLoadProblem::Unreadable);
+    const ByteSpan bytes(contents.data(), contents.size());
+    const QImage picture = DecodeForPage(path, bytes, status.st_size, level);
+    if (picture.isNull())
+        return Failed(path, WhyNotDecoded(contents));
+    return picture;
 }
 
 PictureHandle LoadPictureForPage(const std::string& path, int level)

@@ -29,7 +29,9 @@ int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level)
 PictureHandle LoadPictureForPage(const std::string& path, int level);
 
 // The same picture as a decoded image, without a handle (a null image for
-// none).  Touches no shared state, so it may run on a worker thread.
+// none, whose reason goes to a PictureLoadProblemWatch if one listens).
+// The path's bytes are opened as they are.  Touches no other shared state,
+// so it may run on a worker thread.
 QImage DecodePictureForPage(const std::string& path, int level);
 
 } // namespace quillet

@@ -100,9 +100,12 @@ std::optional<QStringConverter::Encoding> Utf16ByteOrder(std::string_view bytes)
     return std::nullopt;
 }
 
-std::string Gb18030ToUtf8(std::string_view bytes)
+// Converts with iconv; a sequence the source encoding cannot hold becomes
+// the replacement (U+FFFD in UTF-8, "?" otherwise) and conversion goes on.
+std::string Recode(std::string_view bytes, const char* from, const char* to,
+                   std::string_view replacement)
 {
-    const auto opened = iconv_open("UTF-8", "GB18030");
+    const auto opened = iconv_open(to, from);
     if (opened == reinterpret_cast<iconv_t>(-1))
         return std::string(bytes);
     const IconvHandle converter(opened);
@@ -121,11 +124,16 @@ std::string Gb18030ToUtf8(std::string_view bytes)
         if (errno == E2BIG)
             continue;
         // An invalid or cut-off sequence: mark it and go on with the next byte.
-        result += kReplacementCharacter;
+        result += replacement;
         ++in;
         --inLeft;
     }
     return result;
+}
+
+std::string Gb18030ToUtf8(std::string_view bytes)
+{
+    return Recode(bytes, "GB18030", "UTF-8", kReplacementCharacter);
 }
 
 } // namespace
@@ -253,6 +261,11 @@ std::string TextFromOutside(std::string_view bytes)
     if (const std::size_t end = text.find('\0'); end != std::string::npos)
         text.resize(end);
     return text;
+}
+
+std::string ToGb18030FromUtf8(std::string_view text)
+{
+    return Recode(text, "UTF-8", "GB18030", "?");
 }
 
 } // namespace quillet

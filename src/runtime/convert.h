@@ -41,4 +41,8 @@ std::string ToUtf8FromOutside(std::string_view bytes);
 // from a file or the clipboard do: what follows the end is not text.
 std::string TextFromOutside(std::string_view bytes);
 
+// The way back: UTF-8 text as GB18030 bytes (GBK for every character GBK
+// has), for reaching files whose names were written in GBK.
+std::string ToGb18030FromUtf8(std::string_view text);
+
 } // namespace quillet

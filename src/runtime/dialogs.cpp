@@ -76,14 +76,19 @@ bool InputBox(std::string_view prompt, std::string_view title, std::string_view 
     return true;
 }
 
-std::string BrowseForFolder(std::string_view prompt, int flag)
+std::string BrowseForFolder(std::string_view prompt, int flag, std::string_view initialFolder)
 {
-    return CurrentDialogProvider().BrowseForFolder(prompt, flag);
+    return CurrentDialogProvider().BrowseForFolder(prompt, flag, initialFolder);
 }
 
 std::string OpenFileDialog(std::string_view title, std::string_view filter, std::string_view initialFolder)
 {
     return CurrentDialogProvider().OpenFileDialog(title, filter, initialFolder);
+}
+
+std::string SaveFileDialog(std::string_view title, std::string_view filter, std::string_view proposedPath)
+{
+    return CurrentDialogProvider().SaveFileDialog(title, filter, proposedPath);
 }
 
 bool FontDialog(FontSpec& font)

@@ -23,12 +23,18 @@ public:
     virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                                 std::string_view initialText, int inputKind) = 0;
     // The chosen folder without a trailing '/' (except the root), or empty.
-    // A non-zero flag lets the browser show files as well.
-    virtual std::string BrowseForFolder(std::string_view prompt, int flag) = 0;
+    // A non-zero flag lets the browser show files as well.  The browser
+    // opens at the initial folder when one is given.
+    virtual std::string BrowseForFolder(std::string_view prompt, int flag,
+                                        std::string_view initialFolder) = 0;
     // The chosen existing file, or empty.  The filter is "description|pattern"
     // pairs joined by '|'.
     virtual std::string OpenFileDialog(std::string_view title, std::string_view filter,
                                        std::string_view initialFolder) = 0;
+    // The file to write, or empty.  The dialog proposes the given path and
+    // asks before an existing file is chosen for replacing.
+    virtual std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                                       std::string_view proposedPath) = 0;
     // The font is the initial choice and, when confirmed, receives the result.
     virtual bool FontDialog(FontSpec& font) = 0;
     // The system's answers (OK 1, Cancel 2, ...) or kTimedOut.
@@ -63,9 +69,12 @@ bool InputBox(std::string_view prompt, std::string_view title, std::string_view 
 bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
               double& variable, int inputKind = 1);
 
-std::string BrowseForFolder(std::string_view prompt, int flag = 0);
+std::string BrowseForFolder(std::string_view prompt, int flag = 0,
+                            std::string_view initialFolder = "");
 std::string OpenFileDialog(std::string_view title, std::string_view filter,
                            std::string_view initialFolder = "");
+std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                           std::string_view proposedPath = "");
 bool FontDialog(FontSpec& font);
 int TimedMessageBox(std::string_view text, std::string_view title, int style, int milliseconds);
 

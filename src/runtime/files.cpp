@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <utility>
 
 namespace quillet {
@@ -154,19 +156,26 @@ std::int64_t FileSize(const std::string& path)
 
 ByteArray ReadFile(const std::string& path)
 {
+    return ReadFilePart(path, 0, std::numeric_limits<std::size_t>::max());
+}
+
+ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t count)
+{
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd)
         return {};
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0 || S_ISDIR(status.st_mode))
         return {};
+    if (offset < 0 || (offset > 0 && ::lseek(fd.get(), offset, SEEK_SET) != offset))
+        return {};
 
     ByteArray bytes;
     // The size is only a hint: files under /proc say 0, and a file may grow.
-    bytes.reserve(static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)));
+    bytes.reserve(std::min(count, static_cast<std::size_t>(std::max<off_t>(status.st_size - offset, 0))));
     std::uint8_t buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    while (bytes.size() < count) {
+        const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, count - bytes.size()));
         if (got == 0)
             return bytes;
         if (got < 0) {
@@ -176,6 +185,7 @@ ByteArray ReadFile(const std::string& path)
         }
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
+    return bytes;
 }
 
 bool WriteFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts)

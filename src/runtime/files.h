@@ -26,6 +26,10 @@ std::int64_t FileSize(const std::string& path);
 // The whole file; empty when it cannot be read.
 ByteArray ReadFile(const std::string& path);
 
+// Up to count bytes of the file from offset on (fewer where it ends), for
+// readers that want only a header or a trailer; empty when it cannot be read.
+ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t count);
+
 // Writes the arrays one after another into the file, replacing what it held;
 // false on any error.  The bytes go to a temporary file beside it that is then
 // renamed over the target, so a failed write leaves the old file whole.

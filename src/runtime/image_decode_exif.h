@@ -10,6 +10,15 @@ namespace quillet {
 // 1 when there is none or it cannot be read.
 int ExifOrientation(ByteSpan app1Payload);
 
+// What a quick look at a photo wants from its EXIF block: how to turn it
+// upright, and the small JPEG preview that cameras embed (stored in the same
+// orientation as the photo itself).
+struct ExifFacts {
+    int orientation = 1;
+    ByteArray thumbnail; // the embedded JPEG's bytes; empty when there is none
+};
+ExifFacts ReadExifFacts(ByteSpan app1Payload);
+
 // The image turned upright for an orientation 1..8 (others: unchanged).
 QImage ApplyExifOrientation(const QImage& image, int orientation);
 

@@ -2,6 +2,7 @@
 
 #include "runtime/image_decode_exif.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <cstdio>
@@ -73,18 +74,33 @@ struct Decompressor {
     Decompressor& operator=(const Decompressor&) = delete;
 };
 
-int OrientationFromMarkers(const jpeg_decompress_struct& info)
+// The payload of the APP1 segment that holds the EXIF block, if any.  APP1
+// also carries XMP, which some editors write before the EXIF block: only the
+// segment that starts with the EXIF signature counts.
+std::optional<ByteSpan> ExifSegment(const jpeg_decompress_struct& info)
 {
-    // APP1 also carries XMP, which some editors write before the EXIF block:
-    // only the segment that starts with the EXIF signature counts.
     static constexpr unsigned char kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
         if (m->marker == JPEG_APP0 + 1 && m->data_length > sizeof kExifSignature
             && std::memcmp(m->data, kExifSignature, sizeof kExifSignature) == 0)
-            return ExifOrientation(ByteSpan(m->data, m->data_length));
+            return ByteSpan(m->data, m->data_length);
     }
-    return 1;
+    return std::nullopt;
 }
+
+int OrientationFromMarkers(const jpeg_decompress_struct& info)
+{
+    const std::optional<ByteSpan> exif = ExifSegment(info);
+    return exif ? ExifOrientation(*exif) : 1;
+}
+
+// How large the decoded picture must at least be: a share of each side, or
+// a size in pixels.
+struct ScaleGoal {
+    int factorPerMille = 1000;
+    int minWidth = 0;
+    int minHeight = 0;
+};
 
 // The smallest numerator n (of n/8) whose output still covers the target.
 void ChooseScale(jpeg_decompress_struct& info, int targetWidth, int targetHeight)
@@ -115,22 +131,29 @@ void CmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, int width, bool inverted)
     }
 }
 
+// Reads the markers up to the picture data.  A fatal error jumps to the
+// caller's setjmp, so this is only called below one.
+bool ReadHeader(Decompressor& d, ByteSpan bytes)
+{
+    jpeg_create_decompress(&d.info);
+    d.info.progress = &d.progress;
+    jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
+    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK || d.errors.endedEarly)
+        return false;
+    return PictureSizeAllowed(d.info.image_width, d.info.image_height);
+}
+
 // Runs libjpeg up to the end of the picture.  The longjmp of a fatal error
 // lands here; this frame owns no object with a destructor, so jumping out of
 // the libjpeg calls below skips nothing (image and rows belong to the caller).
-bool RunDecompressor(Decompressor& d, ByteSpan bytes, int factorPerMille, JpegDecoded& out,
+bool RunDecompressor(Decompressor& d, ByteSpan bytes, const ScaleGoal& goal, JpegDecoded& out,
                      std::vector<JSAMPLE>& cmykRow)
 {
     if (setjmp(d.errors.jump))
         return false;
 
-    jpeg_create_decompress(&d.info);
-    d.info.progress = &d.progress;
-    jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
-    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
-        return false;
-    if (!PictureSizeAllowed(d.info.image_width, d.info.image_height))
+    if (!ReadHeader(d, bytes))
         return false;
     out.fullWidth = static_cast<int>(d.info.image_width);
     out.fullHeight = static_cast<int>(d.info.image_height);
@@ -138,9 +161,12 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, int factorPerMille, JpegDe
 
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
-    if (factorPerMille > 0 && factorPerMille < 1000)
-        ChooseScale(d.info, ScaledSide(out.fullWidth, factorPerMille),
-                    ScaledSide(out.fullHeight, factorPerMille));
+    if (goal.minWidth > 0 || goal.minHeight > 0)
+        ChooseScale(d.info, std::max(goal.minWidth, 1), std::max(goal.minHeight, 1));
+    else if (goal.factorPerMille > 0 && goal.factorPerMille < 1000)
+        ChooseScale(d.info, ScaledSide(out.fullWidth, goal.factorPerMille),
+                    ScaledSide(out.fullHeight, goal.factorPerMille));
+    out.scaleEighths = static_cast<int>(d.info.scale_num * 8 / d.info.scale_denom);
 
     jpeg_start_decompress(&d.info);
     const int width = static_cast<int>(d.info.output_width);
@@ -163,18 +189,55 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, int factorPerMille, JpegDe
     return !d.errors.endedEarly;
 }
 
-} // namespace
-
-JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille)
+JpegDecoded Decode(ByteSpan bytes, const ScaleGoal& goal)
 {
     JpegDecoded result;
     if (bytes.empty())
         return result;
     Decompressor d;
     std::vector<JSAMPLE> cmykRow;
-    if (!RunDecompressor(d, bytes, factorPerMille, result, cmykRow))
+    if (!RunDecompressor(d, bytes, goal, result, cmykRow))
         result.image = QImage();
     return result;
+}
+
+// Only libjpeg runs below this setjmp; the EXIF block is read afterwards,
+// from the markers the decompressor keeps until it is destroyed.
+bool RunHeaderReader(Decompressor& d, ByteSpan bytes)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+    return ReadHeader(d, bytes);
+}
+
+} // namespace
+
+JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille)
+{
+    return Decode(bytes, ScaleGoal{.factorPerMille = factorPerMille});
+}
+
+JpegDecoded DecodeJpegCovering(ByteSpan bytes, int minWidth, int minHeight)
+{
+    return Decode(bytes, ScaleGoal{.minWidth = std::max(minWidth, 1), .minHeight = std::max(minHeight, 1)});
+}
+
+std::optional<JpegHeader> ReadJpegHeader(ByteSpan bytes)
+{
+    if (bytes.empty())
+        return std::nullopt;
+    Decompressor d;
+    if (!RunHeaderReader(d, bytes))
+        return std::nullopt;
+    JpegHeader header;
+    header.width = static_cast<int>(d.info.image_width);
+    header.height = static_cast<int>(d.info.image_height);
+    if (const std::optional<ByteSpan> exif = ExifSegment(d.info)) {
+        ExifFacts facts = ReadExifFacts(*exif);
+        header.orientation = facts.orientation;
+        header.exifThumbnail = std::move(facts.thumbnail);
+    }
+    return header;
 }
 
 } // namespace quillet

@@ -4,6 +4,8 @@
 
 #include "runtime/image_decode.h"
 
+#include <optional>
+
 namespace quillet {
 
 struct JpegDecoded {
@@ -11,6 +13,7 @@ struct JpegDecoded {
     int fullWidth = 0;     // size of the stored picture at full scale
     int fullHeight = 0;
     int orientation = 1;   // EXIF orientation 1..8 (1 when absent or odd)
+    int scaleEighths = 8;  // the image is fullWidth × scaleEighths / 8 (rounded up)
 };
 
 // With factorPerMille below 1000 the picture is decoded at the smallest of
@@ -19,5 +22,23 @@ struct JpegDecoded {
 // Baseline, progressive, greyscale and CMYK/YCCK files are read.  A file that
 // ends early or breaks libjpeg's rules gives a null image.
 JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille = 1000);
+
+// Decoded at the smallest of libjpeg's 1/8 .. 8/8 scales whose output is at
+// least minWidth × minHeight of the stored picture (sides as stored, before
+// any EXIF turn); at full size when no scale is that large.
+JpegDecoded DecodeJpegCovering(ByteSpan bytes, int minWidth, int minHeight);
+
+// What a JPEG's markers say, without decoding its pixels.
+struct JpegHeader {
+    int width = 0;        // as stored
+    int height = 0;
+    int orientation = 1;  // EXIF orientation 1..8
+    ByteArray exifThumbnail; // the camera's embedded preview JPEG; empty when none
+};
+
+// Reads the markers up to the start of the picture data, so the bytes may
+// be just the beginning of a file.  Nothing when they end before that, break
+// libjpeg's rules or declare a size the decoders refuse.
+std::optional<JpegHeader> ReadJpegHeader(ByteSpan bytes);
 
 } // namespace quillet

@@ -123,10 +123,21 @@ std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt, s
     return dialog.textValue().toStdString();
 }
 
-std::string QtDialogProvider::BrowseForFolder(std::string_view prompt, int flag)
+std::string QtDialogProvider::BrowseForFolder(std::string_view prompt, int flag,
+                                              std::string_view initialFolder)
 {
     const QFileDialog::Options options = flag != 0 ? QFileDialog::Options() : QFileDialog::ShowDirsOnly;
-    return QFileDialog::getExistingDirectory(nullptr, ToQString(prompt), QString(), options).toStdString();
+    return QFileDialog::getExistingDirectory(nullptr, ToQString(prompt), ToQString(initialFolder), options)
+        .toStdString();
+}
+
+std::string QtDialogProvider::SaveFileDialog(std::string_view title, std::string_view filter,
+                                             std::string_view proposedPath)
+{
+    // Qt's save dialog asks before an existing file is replaced.
+    return QFileDialog::getSaveFileName(nullptr, ToQString(title), ToQString(proposedPath),
+                                        ToQString(QtFileFilter(filter)))
+        .toStdString();
 }
 
 std::string QtDialogProvider::OpenFileDialog(std::string_view title, std::string_view filter,

@@ -11,9 +11,12 @@ public:
     int MessageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                         std::string_view initialText, int inputKind) override;
-    std::string BrowseForFolder(std::string_view prompt, int flag) override;
+    std::string BrowseForFolder(std::string_view prompt, int flag,
+                                std::string_view initialFolder) override;
     std::string OpenFileDialog(std::string_view title, std::string_view filter,
                                std::string_view initialFolder) override;
+    std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                               std::string_view proposedPath) override;
     bool FontDialog(FontSpec& font) override;
     int TimedMessageBox(std::string_view text, std::string_view title, int style,
                         int milliseconds) override;

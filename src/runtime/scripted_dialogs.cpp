@@ -5,7 +5,7 @@ namespace quillet {
 std::size_t ScriptedDialogProvider::PendingAnswerCount() const
 {
     return messageBoxAnswers_.size() + inputAnswers_.size() + folderAnswers_.size()
-           + fileAnswers_.size() + fontAnswers_.size() + timedAnswers_.size();
+           + fileAnswers_.size() + saveAnswers_.size() + fontAnswers_.size() + timedAnswers_.size();
 }
 
 namespace {
@@ -58,10 +58,12 @@ std::optional<std::string> ScriptedDialogProvider::InputBox(std::string_view pro
     return Take(inputAnswers_).value_or(std::nullopt);
 }
 
-std::string ScriptedDialogProvider::BrowseForFolder(std::string_view prompt, int flag)
+std::string ScriptedDialogProvider::BrowseForFolder(std::string_view prompt, int flag,
+                                                    std::string_view initialFolder)
 {
     DialogRequest request = MakeRequest(DialogKind::BrowseForFolder, prompt);
     request.style = flag;
+    request.initialText = std::string(initialFolder);
     Record(std::move(request));
     return Take(folderAnswers_).value_or(std::string());
 }
@@ -74,6 +76,16 @@ std::string ScriptedDialogProvider::OpenFileDialog(std::string_view title, std::
     request.filter = std::string(filter);
     Record(std::move(request));
     return Take(fileAnswers_).value_or(std::string());
+}
+
+std::string ScriptedDialogProvider::SaveFileDialog(std::string_view title, std::string_view filter,
+                                                   std::string_view proposedPath)
+{
+    DialogRequest request = MakeRequest(DialogKind::SaveFileDialog, {}, title);
+    request.initialText = std::string(proposedPath);
+    request.filter = std::string(filter);
+    Record(std::move(request));
+    return Take(saveAnswers_).value_or(std::string());
 }
 
 bool ScriptedDialogProvider::FontDialog(FontSpec& font)

@@ -13,14 +13,23 @@
 
 namespace quillet {
 
-enum class DialogKind { MessageBox, InputBox, BrowseForFolder, OpenFileDialog, FontDialog, TimedMessageBox };
+enum class DialogKind {
+    MessageBox,
+    InputBox,
+    BrowseForFolder,
+    OpenFileDialog,
+    SaveFileDialog,
+    FontDialog,
+    TimedMessageBox,
+};
 
 struct DialogRequest {
     DialogKind kind = DialogKind::MessageBox;
     std::string text;           // message text or prompt
     std::string title;
     int style = 0;              // message box style, or the browse flag
-    std::string initialText;    // input box text, or the open-file dialog's folder
+    std::string initialText;    // input box text, the file dialogs' folder or proposed
+                                // path, or the folder the browser opens at
     int inputKind = 0;
     std::string filter;
     int milliseconds = 0;
@@ -33,6 +42,7 @@ public:
     void AnswerInputBox(std::optional<std::string> text) { inputAnswers_.push_back(std::move(text)); }
     void AnswerBrowseForFolder(std::string path) { folderAnswers_.push_back(std::move(path)); }
     void AnswerOpenFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
+    void AnswerSaveFileDialog(std::string path) { saveAnswers_.push_back(std::move(path)); }
     void AnswerFontDialog(std::optional<FontSpec> font) { fontAnswers_.push_back(std::move(font)); }
     void AnswerTimedMessageBox(int result) { timedAnswers_.push_back(result); }
 
@@ -48,9 +58,12 @@ public:
     int MessageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                         std::string_view initialText, int inputKind) override;
-    std::string BrowseForFolder(std::string_view prompt, int flag) override;
+    std::string BrowseForFolder(std::string_view prompt, int flag,
+                                std::string_view initialFolder) override;
     std::string OpenFileDialog(std::string_view title, std::string_view filter,
                                std::string_view initialFolder) override;
+    std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                               std::string_view proposedPath) override;
     bool FontDialog(FontSpec& font) override;
     int TimedMessageBox(std::string_view text, std::string_view title, int style,
                         int milliseconds) override;
@@ -64,6 +77,7 @@ private:
     std::deque<std::optional<std::string>> inputAnswers_;
     std::deque<std::string> folderAnswers_;
     std::deque<std::string> fileAnswers_;
+    std::deque<std::string> saveAnswers_;
     std::deque<std::optional<FontSpec>> fontAnswers_;
     std::deque<int> timedAnswers_;
     std::vector<DialogRequest> requests_;

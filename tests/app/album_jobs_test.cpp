@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace quillet {
 namespace {
 
@@ -39,6 +41,56 @@ TEST(AlbumJobs, OneJobTakesTheLastCategoryAndCaptionsCanBeLeftOut)
 TEST(AlbumJobs, NoRowsNoJobs)
 {
     EXPECT_TRUE(SplitAlbumIntoJobs({}, true, "&f", "&f", true).empty());
+    EXPECT_TRUE(SplitIntoPageBatches({}, 4, true).empty());
+}
+
+TEST(AlbumJobs, PageBatchesTakeTheCategoryOfTheirLastRow)
+{
+    const auto rows = Rows({{"1", "A"}, {"2", "A"}, {"3", "B"}, {"4", "C"}, {"5", "C"}, {"6", "D"},
+                            {"7", "E"}});
+    const auto jobs = SplitIntoPageBatches(rows, 4, true);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].pictures.paths, (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(jobs[0].category, "C");
+    EXPECT_EQ(jobs[1].pictures.captions, (std::vector<std::string>{"说明5", "说明6", "说明7"}));
+    EXPECT_EQ(jobs[1].category, "E");
+    EXPECT_EQ(SplitIntoPageBatches(rows, 0, false).size(), 7u) << "a batch holds one row at least";
+}
+
+// A grid stored as 0 rows (typed in the settings window) is laid out as 5 x 5;
+// batches and the page total must agree with that instead of dividing by 0.
+TEST(AlbumJobs, PicturesPerPageFollowTheLaidOutGrid)
+{
+    EXPECT_EQ(PicturesPerPage(2, 2), 4);
+    EXPECT_EQ(PicturesPerPage(0, 3), 25);
+    EXPECT_EQ(PicturesPerPage(4, -1), 25);
+    EXPECT_EQ(PicturesPerPage(100000, 100000), 10000000000LL);
+}
+
+TEST(AlbumJobs, PageCodesAreFilledInOrderIgnoringCase)
+{
+    EXPECT_EQ(ReplacePageJobCodes("&F 第&p页/共&A页", 2, "旅行", 1), "旅行 第1页/共2页");
+    // "&f" goes before "&p": a category holding "&p" gets the page number too.
+    EXPECT_EQ(ReplacePageJobCodes("&f", 3, "x&Py", 2), "x2y");
+    EXPECT_EQ(ReplaceCategoryCode("&f&F&d", "山"), "山山&d");
+}
+
+TEST(PdfFileNames, InsertTheJobNumberBeforeTheExtension)
+{
+    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 0), "/a/album.pdf");
+    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 1), "/a/album-2.pdf");
+    EXPECT_EQ(NumberedPdfName("/a.b/album", 2), "/a.b/album-3");
+    EXPECT_EQ(NumberedPdfName("/a/.hidden", 1), "/a/.hidden-2");
+}
+
+TEST(PdfFileNames, FurtherJobsNeverTakeAnExistingName)
+{
+    const std::set<std::string> existing{"/d/相册-2.pdf", "/d/相册-4.pdf"};
+    const auto taken = [&](const std::string& name) { return existing.count(name) > 0; };
+    int next = 1;
+    EXPECT_EQ(NextFreePdfName("/d/相册.pdf", next, taken), "/d/相册-3.pdf");
+    EXPECT_EQ(NextFreePdfName("/d/相册.pdf", next, taken), "/d/相册-5.pdf");
+    EXPECT_EQ(next, 5);
 }
 
 } // namespace

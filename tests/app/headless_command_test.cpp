@@ -154,13 +154,5 @@ TEST_F(HeadlessCommand, AnEmptyFolderHasNothingToRender)
     EXPECT_NE(run.err.find("no pictures"), std::string::npos) << run.err;
 }
 
-TEST(NumberedPdfName, InsertsTheJobNumberBeforeTheExtension)
-{
-    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 0), "/a/album.pdf");
-    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 1), "/a/album-2.pdf");
-    EXPECT_EQ(NumberedPdfName("/a.b/album", 2), "/a.b/album-3");
-    EXPECT_EQ(NumberedPdfName("/a/.hidden", 1), "/a/.hidden-2");
-}
-
 } // namespace
 } // namespace quillet

@@ -4,6 +4,7 @@
 #include "runtime/fonts.h"
 #include "ui_main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -223,6 +224,22 @@ TEST_F(MainWindowLayout, StatusBarIsDockedAtTheBottomAndGreets)
     window->SetStatusText(QStringLiteral("打印完毕！"));
     EXPECT_EQ(firstPart->text(), QStringLiteral("打印完毕！"));
     EXPECT_EQ(window->StatusText(), QStringLiteral("打印完毕！"));
+}
+
+TEST_F(MainWindowLayout, LongStatusTextIsCutNeverWideningTheWindow)
+{
+    // A deep path as the search shows it.
+    QString deepPath = QStringLiteral("搜索中：");
+    for (int level = 0; level < 40; ++level)
+        deepPath += QStringLiteral("/很长的文件夹名字%1").arg(level);
+    window->SetStatusText(deepPath);
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+    EXPECT_EQ(window->StatusText(), deepPath);
+    EXPECT_EQ(window->frameGeometry(), QRect(50, 50, 687, 545));
+    EXPECT_LE(window->minimumSizeHint().width(), 687);
+    EXPECT_LE(window->ui().状态条1->findChild<QLabel*>()->width(), 687);
 }
 
 TEST_F(MainWindowLayout, ClipboardPageShowsItsHelpLines)

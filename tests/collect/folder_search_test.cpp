@@ -2,6 +2,8 @@
 #include "collect/folder_search.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
+#include "support/raw_files.h"
+#include "support/test_images.h"
 #include "temp_tree.h"
 
 #include <QCheckBox>
@@ -250,7 +252,7 @@ TEST_F(PictureWindowTest, DoubleClickShowsThePictureOfTheRow)
     EXPECT_TRUE(shown->isWindow());
     EXPECT_FALSE(shown->isModal());
     EXPECT_TRUE(shown->isVisible());
-    EXPECT_EQ(shown->size(), QSize(486, 371));
+    EXPECT_EQ(shown->frameGeometry(), QRect(50, 50, 486, 371));
 
     // The same window is used again.
     DoubleClickRow(0);
@@ -279,6 +281,61 @@ TEST_F(PictureWindowTest, NoSelectedRowOrUnreadableFileClearsThePicture)
     list->clearSelection();
     controller->ShowSelectedPicture();
     EXPECT_FALSE(controller->PictureWindow()->HasPicture());
+}
+
+TEST_F(PictureWindowTest, DoubleClickOnTheEmptyListWithNoRowSelectedClearsThePicture)
+{
+    SavePicture("p/green.bmp", {40, 30});
+    Search(disk.Path("p"), false);
+    DoubleClickRow(0);
+    ASSERT_TRUE(controller->PictureWindow()->HasPicture());
+
+    list->clearSelection();
+    const QPoint belowTheRows(list->viewport()->width() / 2, list->viewport()->height() - 5);
+    ASSERT_EQ(list->itemAt(belowTheRows), nullptr);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, belowTheRows);
+    EXPECT_FALSE(controller->PictureWindow()->HasPicture());
+}
+
+TEST_F(PictureWindowTest, LargePictureIsShownShrunkAndCentred)
+{
+    SavePicture("p/wide.bmp", {972, 200});  // a band across the middle
+    Search(disk.Path("p"), false);
+    DoubleClickRow(0);
+    PictureViewWindow* shown = controller->PictureWindow();
+    ASSERT_NE(shown, nullptr);
+    const QImage screen = shown->grab().toImage();
+    ASSERT_EQ(screen.size(), shown->size());
+    ASSERT_GT(screen.width(), 400);
+    EXPECT_EQ(QColor(screen.pixel(5, 185)), QColor(Qt::darkGreen));
+    EXPECT_EQ(QColor(screen.pixel(screen.width() - 2, 185)), QColor(Qt::darkGreen));
+    EXPECT_NE(QColor(screen.pixel(243, 120)), QColor(Qt::darkGreen));
+    EXPECT_NE(QColor(screen.pixel(243, 250)), QColor(Qt::darkGreen));
+}
+
+TEST_F(PictureWindowTest, GbkNamedPictureIsListedReadablyAndOpens)
+{
+    const std::string folder = disk.Path(testing::kGbkSeaside);
+    ASSERT_TRUE(testing::MakeRawFolder(folder));
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const std::string file = folder + "/" + testing::kGbkPhotos + ".bmp";
+    ASSERT_TRUE(testing::WriteRawFile(file, testing::MakeBmp(image, testing::BmpKind::Rgb24)));
+
+    Search(disk.Root(), true);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    QTreeWidgetItem* row = list->topLevelItem(0);
+    EXPECT_EQ(row->text(1), QString::fromStdString(disk.Path("海边/照片.bmp")));
+    EXPECT_EQ(row->text(2), QStringLiteral("海边"));
+    EXPECT_EQ(row->text(3), QStringLiteral("照片"));
+    EXPECT_EQ(Column(1), std::vector<std::string>{file});
+    EXPECT_TRUE(std::find(statusTexts.begin(), statusTexts.end(),
+                          QStringLiteral("搜索中：") + QString::fromStdString(disk.Path("海边/照片.bmp")))
+                != statusTexts.end());
+
+    DoubleClickRow(0);
+    ASSERT_NE(controller->PictureWindow(), nullptr);
+    EXPECT_TRUE(controller->PictureWindow()->HasPicture());
 }
 
 TEST_F(PictureWindowTest, ListWithoutAPathColumnOpensNothing)

@@ -2,6 +2,7 @@
 #include "collect/folder_tree.h"
 #include "collect/tree_icons.h"
 #include "collect/volumes.h"
+#include "support/raw_files.h"
 #include "temp_tree.h"
 
 #include <QImage>
@@ -48,7 +49,7 @@ protected:
         auto* node = new QTreeWidgetItem(&tree);
         node->setText(0, QString::fromStdString(VolumeNodeText("CARD", folder)));
         node->setData(0, nodeDataRole, volumeNodeData);
-        node->setData(0, volumeFolderRole, QString::fromStdString(folder));
+        node->setData(0, volumeFolderRole, QByteArray::fromStdString(folder));
         return node;
     }
 
@@ -134,6 +135,30 @@ TEST_F(FolderTreeTest, NodeTwoLevelsBelowAVolumeJoinsBothNames)
     EXPECT_EQ(state.SelectedFolderPath, disk.Path("Photos/Trip/"));
     EXPECT_EQ(NodeFolderPath(trip, state), disk.Path("Photos/Trip/"));
     EXPECT_EQ(ChildTexts(trip), std::vector<std::string>{"day1"});
+}
+
+TEST_F(FolderTreeTest, ChildrenComeInNameOrderAndGbkNamesReadAsChinese)
+{
+    for (const char* folder : {"Trip10", "trip2", "照片", "Trip1"})
+        disk.Folder(folder);
+    ASSERT_TRUE(testing::MakeRawFolder(disk.Path(testing::kGbkSeaside)));
+    ASSERT_TRUE(testing::MakeRawFolder(disk.Path(testing::kGbkSeaside + "/" + testing::kGbkPhotos)));
+    QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
+    tree.setCurrentItem(volume);
+    std::vector<std::string> shown;
+    for (int i = 0; i < volume->childCount(); ++i)
+        shown.push_back(volume->child(i)->text(0).toStdString());
+    EXPECT_EQ(shown, (std::vector<std::string>{"Trip1", "trip2", "Trip10", "海边", "照片"}));
+
+    // The path rebuilt from the nodes reaches the GBK folders by their bytes.
+    QTreeWidgetItem* seaside = ChildNamed(volume, "海边");
+    ASSERT_NE(seaside, nullptr);
+    tree.setCurrentItem(seaside);
+    QTreeWidgetItem* photos = ChildNamed(seaside, "照片");
+    ASSERT_NE(photos, nullptr);
+    tree.setCurrentItem(photos);
+    EXPECT_EQ(state.SelectedFolderPath,
+              disk.Path(testing::kGbkSeaside + "/" + testing::kGbkPhotos + "/"));
 }
 
 TEST_F(FolderTreeTest, ReselectingRereadsWithoutDuplicates)

@@ -1,5 +1,6 @@
 #include "collect/folder_walk.h"
-#include "collect/pseudo_mounts.h"
+#include "collect/mount_table.h"
+#include "support/raw_files.h"
 #include "temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -195,22 +196,7 @@ TEST(FolderWalk, ChineseFolderAndFileNames)
     EXPECT_EQ(found[0].caption, "故宫");
 }
 
-// Pre-order, each folder's own pictures before its sub-folders, everything
-// in the order the file system lists it.
-void ExpectedOrder(const std::filesystem::path& folder, std::vector<std::string>& paths)
-{
-    std::vector<std::filesystem::path> subfolders;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.is_directory())
-            subfolders.push_back(entry.path());
-        else if (IsPictureExtension(SplitPictureName(entry.path().filename().string()).extension))
-            paths.push_back(entry.path().string());
-    }
-    for (const auto& subfolder : subfolders)
-        ExpectedOrder(subfolder, paths);
-}
-
-TEST(FolderWalk, NestedTreeIsWalkedDepthFirstFilesFirst)
+TEST(FolderWalk, NestedTreeIsWalkedDepthFirstFilesFirstInNameOrder)
 {
     TempTree tree;
     for (const char* file : {"t/1.jpg", "t/a/2.jpg", "t/a/x/3.jpg", "t/a/x/4.bmp", "t/a/y/5.gif",
@@ -218,27 +204,50 @@ TEST(FolderWalk, NestedTreeIsWalkedDepthFirstFilesFirst)
         tree.File(file);
     tree.Folder("t/empty");
 
-    std::vector<std::string> expected;
-    ExpectedOrder(tree.Path("t"), expected);
     const auto found = WalkChosen(tree.Path("t"), true);
+    std::vector<std::string> expected;
+    for (const char* file : {"t/1.jpg", "t/8.jpeg", "t/a/2.jpg", "t/a/9.jpg", "t/a/x/3.jpg",
+                             "t/a/x/4.bmp", "t/a/y/5.gif", "t/b/6.jpg", "t/b/z/7.jpg"})
+        expected.push_back(tree.Path(file));
     EXPECT_EQ(Paths(found), expected);
-    ASSERT_EQ(found.size(), 9u);
     for (std::size_t i = 0; i < found.size(); ++i)
         EXPECT_EQ(found[i].number, static_cast<int>(i + 1));
+}
 
-    // Whatever the listing order, a folder's own pictures come before
-    // anything of its sub-folders.
-    auto position = [&found, &tree](const char* relative) {
-        const auto paths = Paths(found);
-        return std::find(paths.begin(), paths.end(), tree.Path(relative)) - paths.begin();
-    };
-    EXPECT_LT(position("t/1.jpg"), position("t/a/2.jpg"));
-    EXPECT_LT(position("t/8.jpeg"), position("t/b/6.jpg"));
-    EXPECT_LT(position("t/a/9.jpg"), position("t/a/x/3.jpg"));
-    // And a sub-folder is finished before the next one starts.
-    const bool aFirst = position("t/a/2.jpg") < position("t/b/6.jpg");
-    for (const char* inA : {"t/a/x/3.jpg", "t/a/x/4.bmp", "t/a/y/5.gif"})
-        EXPECT_EQ(position(inA) < position("t/b/6.jpg"), aFirst) << inA;
+// Names made in an order that no file system would list them in by chance.
+TEST(FolderWalk, PicturesAndFoldersComeInNameOrderWhateverTheDiskOrder)
+{
+    TempTree tree;
+    const std::vector<std::string> files = {"IMG_10.jpg", "b.jpg", "照片002.jpg", "IMG_2.jpg",
+                                            "Photo.jpg", "photo.jpg", "照片001.jpg", "IMG_1.jpg"};
+    for (const std::string& file : files)
+        tree.File("album/" + file);
+    for (const char* folder : {"day10", "Day2", "day1"})
+        tree.File(std::string("album/") + folder + "/p.jpg");
+
+    std::vector<std::string> captions;
+    for (const FoundPicture& picture : WalkChosen(tree.Path("album"), true))
+        captions.push_back(picture.category + "/" + picture.caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"album/b", "album/IMG_1", "album/IMG_2",
+                                                  "album/IMG_10", "album/Photo", "album/photo",
+                                                  "album/照片001", "album/照片002", "day1/p",
+                                                  "Day2/p", "day10/p"}));
+}
+
+TEST(FolderWalk, GbkNamesKeepTheirBytesInThePathAndReadAsChinese)
+{
+    TempTree tree;
+    const std::string folder = tree.Path(testing::kGbkSeaside);
+    ASSERT_TRUE(testing::MakeRawFolder(folder));
+    ASSERT_TRUE(testing::WriteRawFile(folder + "/" + testing::kGbkPhotos + "2.jpg", {}));
+    ASSERT_TRUE(testing::WriteRawFile(folder + "/照片10.jpg", {}));
+
+    const auto found = WalkChosen(tree.Root(), true);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].path, folder + "/" + testing::kGbkPhotos + "2.jpg");
+    EXPECT_EQ(found[0].category, "海边");
+    EXPECT_EQ(found[0].caption, "照片2");
+    EXPECT_EQ(found[1].path, folder + "/照片10.jpg");
 }
 
 TEST(FolderWalk, StopBetweenFoldersKeepsWhatWasFound)
@@ -333,72 +342,6 @@ TEST(FolderWalk, LinkToAPictureIsListedLinkToAFolderIsNot)
     EXPECT_EQ(found.size(), 2u);
     EXPECT_NE(FindByPath(found, tree.Path("real/alias.jpg")), nullptr);
     EXPECT_EQ(FindByPath(found, tree.Path("real/folder.jpg")), nullptr);
-}
-
-TEST(FolderWalk, SkippedMountPointsAreNotEntered)
-{
-    TempTree tree;
-    tree.File("w/keep/a.jpg");
-    tree.File("w/kernel/b.jpg");
-    std::vector<std::string> entered;
-    std::vector<FoundPicture> found;
-    FolderWalkCallbacks callbacks;
-    callbacks.picture = [&found](const FoundPicture& picture) { found.push_back(picture); };
-    callbacks.enteringFolder = [&entered](const std::string& folder) { entered.push_back(folder); };
-    const SearchStart start = SplitSearchStart(tree.Path("w"));
-    SearchFolderSkipping(start.parentPath, start.folderName, true, callbacks,
-                         {tree.Path("w/kernel")});
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].path, tree.Path("w/keep/a.jpg"));
-    EXPECT_EQ(std::count(entered.begin(), entered.end(), tree.Path("w/kernel/")), 0);
-
-    // The folder the user chose is walked even when it is such a mount.
-    found.clear();
-    const SearchStart kernel = SplitSearchStart(tree.Path("w/kernel"));
-    SearchFolderSkipping(kernel.parentPath, kernel.folderName, true, callbacks,
-                         {tree.Path("w/kernel")});
-    EXPECT_EQ(found.size(), 1u);
-}
-
-// --- pseudo file systems --------------------------------------------------
-
-struct MountCase {
-    const char* name;
-    const char* type;
-    const char* mountPoint;
-    bool pseudo;
-};
-
-class PseudoFileSystemTest : public ::testing::TestWithParam<MountCase> {};
-
-TEST_P(PseudoFileSystemTest, Classifies)
-{
-    EXPECT_EQ(IsPseudoFileSystem(GetParam().type, GetParam().mountPoint), GetParam().pseudo);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Mounts, PseudoFileSystemTest,
-    ::testing::Values(MountCase{"Proc", "proc", "/proc", true},
-                      MountCase{"Sysfs", "sysfs", "/sys", true},
-                      MountCase{"Devices", "devtmpfs", "/dev", true},
-                      MountCase{"Terminals", "devpts", "/dev/pts", true},
-                      MountCase{"ControlGroups", "cgroup2", "/sys/fs/cgroup", true},
-                      MountCase{"RunTmpfs", "tmpfs", "/run", true},
-                      MountCase{"UserRunTmpfs", "tmpfs", "/run/user/1000", true},
-                      MountCase{"SharedMemory", "tmpfs", "/dev/shm", true},
-                      MountCase{"TmpTmpfs", "tmpfs", "/tmp", false},
-                      MountCase{"RunnerLookalike", "tmpfs", "/runner", false},
-                      MountCase{"Ext4Root", "ext4", "/", false},
-                      MountCase{"UsbStick", "vfat", "/media/anna/CARD", false},
-                      MountCase{"NetworkShare", "cifs", "/mnt/share", false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PseudoMountPoints, ReadsTheKernelViewsOfThisMachine)
-{
-    const auto mounts = PseudoMountPoints();
-    EXPECT_TRUE(mounts.contains("/proc"));
-    EXPECT_TRUE(mounts.contains("/sys"));
-    EXPECT_FALSE(mounts.contains("/"));
 }
 
 } // namespace

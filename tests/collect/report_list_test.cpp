@@ -147,6 +147,26 @@ TEST_F(ReportListTest, SelectedRowIsTheFirstInListOrder)
     EXPECT_EQ(list.SelectedRow(), -1);
 }
 
+TEST_F(ReportListTest, CellsThatAreNotUtf8ShowDecodedAndGiveTheirBytesBack)
+{
+    Fill(2);
+    const std::string gbkPath = "/home/安娜/\xD5\xD5\xC6\xAC.jpg";  // 照片.jpg in GBK
+    list.SetCellText(0, 1, gbkPath);
+    list.AppendRows({{"x", gbkPath, "c"}});
+    for (const int row : {0, 2}) {
+        EXPECT_EQ(widget.topLevelItem(row)->text(1), QStringLiteral("/home/安娜/照片.jpg"));
+        EXPECT_EQ(list.CellText(row, 1), gbkPath);
+    }
+
+    // The bytes move with their cell when a column before it goes, and a
+    // cell written again with UTF-8 text forgets them.
+    list.DeleteColumn(0);
+    EXPECT_EQ(list.CellText(0, 0), gbkPath);
+    EXPECT_EQ(list.CellText(0, 1), "c0");
+    list.SetCellText(0, 0, "/home/安娜/照片.jpg");
+    EXPECT_EQ(list.CellText(0, 0), "/home/安娜/照片.jpg");
+}
+
 TEST_F(ReportListTest, SeveralAdaptersSeeOneList)
 {
     Fill(1);

@@ -7,12 +7,21 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace quillet::testing {
 
 class TempTree {
 public:
     TempTree() : root_(dir_.path().toStdString()) {}
+    // Qt cannot remove names that are not UTF-8; this can, before Qt tries.
+    ~TempTree()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
 
     // The tree's root folder, without a trailing "/".
     const std::string& Root() const { return root_; }

@@ -107,6 +107,53 @@ INSTANTIATE_TEST_SUITE_P(Jpeg, JpegReducedDecoding,
                                            ScaleCase{"Factor912", 912, 800}, ScaleCase{"Whole", 1000, 800}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct CoverScaleCase {
+    const char* name;
+    QSize atLeast;
+    int eighths; // the smallest scale whose output is at least that large
+};
+
+class JpegCoveringDecode : public ::testing::TestWithParam<CoverScaleCase> {};
+
+TEST_P(JpegCoveringDecode, PicksTheSmallestScaleWhoseOutputCoversTheSize)
+{
+    const ByteArray file = MakeJpeg(NoisyPhoto(800, 600));
+    const JpegDecoded decoded = DecodeJpegCovering(file, GetParam().atLeast.width(), GetParam().atLeast.height());
+    ASSERT_FALSE(decoded.image.isNull());
+    EXPECT_EQ(decoded.scaleEighths, GetParam().eighths);
+    EXPECT_EQ(decoded.image.size(), QSize(800 * GetParam().eighths / 8, 600 * GetParam().eighths / 8));
+    EXPECT_EQ(QSize(decoded.fullWidth, decoded.fullHeight), QSize(800, 600));
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegCoveringDecode,
+                         ::testing::Values(CoverScaleCase{"Tiny", {1, 1}, 1}, CoverScaleCase{"ExactlyAnEighth", {100, 75}, 1},
+                                           CoverScaleCase{"OnePixelWider", {101, 75}, 2},
+                                           CoverScaleCase{"OnePixelTaller", {100, 76}, 2},
+                                           CoverScaleCase{"HeightDecides", {10, 300}, 4},
+                                           CoverScaleCase{"Whole", {800, 600}, 8},
+                                           CoverScaleCase{"BeyondThePicture", {2000, 10}, 8}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JpegHeader, ReadFromTheStartOfAFileAlone)
+{
+    const QImage thumbnail = QuadrantPicture(160, 120);
+    const ByteArray file = MakeJpeg(NoisyPhoto(640, 480), {.exifOrientation = 6, .exifThumbnail = thumbnail});
+    // The picture data starts after the markers; the header needs none of it.
+    const ByteArray start(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 4));
+    for (const ByteArray* bytes : {&file, &start}) {
+        const std::optional<JpegHeader> header = ReadJpegHeader(*bytes);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(QSize(header->width, header->height), QSize(480, 640)) << "as stored";
+        EXPECT_EQ(header->orientation, 6);
+        const QImage embedded = DecodePicture(header->exifThumbnail);
+        EXPECT_EQ(embedded.size(), QSize(120, 160)) << "stored turned like the photo";
+    }
+    EXPECT_TRUE(ReadJpegHeader(MakeJpeg(NoisyPhoto(64, 48)))->exifThumbnail.empty());
+    // Cut inside the markers: no header rather than a guess.
+    EXPECT_FALSE(ReadJpegHeader(ByteArray(file.begin(), file.begin() + 200)).has_value());
+    EXPECT_FALSE(ReadJpegHeader({}).has_value());
+}
+
 TEST(JpegReducedDecodingQuality, MatchesAFullDecodeShrunkByArea)
 {
     const ByteArray file = MakeJpeg(NoisyPhoto(1200, 900, 7), {.quality = 95});

@@ -110,10 +110,11 @@ TEST(ScriptedDialogs, UnansweredDialogsTakeTheNeutralAnswer)
     EXPECT_EQ(text, "kept");
     EXPECT_EQ(BrowseForFolder("?"), "");
     EXPECT_EQ(OpenFileDialog("?", ""), "");
+    EXPECT_EQ(SaveFileDialog("?", ""), "");
     EXPECT_FALSE(FontDialog(font));
     EXPECT_EQ(font.name, "宋体");
     EXPECT_EQ(TimedMessageBox("?", "", 33, 2000), kTimedOut);
-    EXPECT_EQ(provider.UnansweredCount(), 6);
+    EXPECT_EQ(provider.UnansweredCount(), 7);
 }
 
 TEST(ScriptedDialogs, ScopesNestAndRestore)

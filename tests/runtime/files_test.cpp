@@ -65,6 +65,19 @@ TEST_F(FilesTest, WritesPartsOneAfterAnotherAndReadsThemBack)
     EXPECT_EQ(ReadFile(Path("页1.bmp")), (ByteArray{'B', 'M', 0, 1, 2, 0xFF}));
 }
 
+TEST_F(FilesTest, ReadsPartOfAFile)
+{
+    MakeFile("part.bin", "0123456789");
+    const std::string path = Path("part.bin");
+    EXPECT_EQ(BytesToText(ReadFilePart(path, 0, 4)), "0123");
+    EXPECT_EQ(BytesToText(ReadFilePart(path, 8, 2)), "89");
+    EXPECT_EQ(BytesToText(ReadFilePart(path, 6, 100)), "6789") << "fewer where the file ends";
+    EXPECT_TRUE(ReadFilePart(path, 10, 5).empty());
+    EXPECT_TRUE(ReadFilePart(path, 40, 5).empty());
+    EXPECT_TRUE(ReadFilePart(path, -1, 5).empty());
+    EXPECT_TRUE(ReadFilePart(Path("missing.bin"), 0, 5).empty());
+}
+
 TEST_F(FilesTest, WritingReplacesALongerFileAndLeavesNoTemporary)
 {
     MakeFile("a.txt", "a much longer old content");

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include <filesystem>
+#include <system_error>
+
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <libexif/exif-data.h>
@@ -90,20 +93,32 @@ QImage StoredForOrientation(const QImage& upright, int orientation)
     return stored;
 }
 
-ByteArray ExifWithOrientation(int orientation)
+// An APP1 payload ("Exif\0\0" and a TIFF block) with the orientation (when
+// above 0) and the thumbnail's JPEG bytes (when any), as libexif writes them:
+// IFD 1 pointing at the thumbnail behind the directories.
+ByteArray ExifSegment(int orientation, ByteArray thumbnail)
 {
     ExifData* data = exif_data_new();
     exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
-    ExifEntry* entry = exif_entry_new();
-    exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
-    exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
-    exif_set_short(entry->data, EXIF_BYTE_ORDER_MOTOROLA, static_cast<ExifShort>(orientation));
+    ExifEntry* entry = nullptr;
+    if (orientation > 0) {
+        entry = exif_entry_new();
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+        exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+        exif_set_short(entry->data, EXIF_BYTE_ORDER_MOTOROLA, static_cast<ExifShort>(orientation));
+    }
+    // Lent to libexif for the save and taken back before it could free it.
+    data->data = thumbnail.empty() ? nullptr : thumbnail.data();
+    data->size = static_cast<unsigned int>(thumbnail.size());
     unsigned char* buffer = nullptr;
     unsigned int size = 0;
     exif_data_save_data(data, &buffer, &size);
+    data->data = nullptr;
+    data->size = 0;
     ByteArray out(buffer, buffer + size);
     std::free(buffer);
-    exif_entry_unref(entry);
+    if (entry)
+        exif_entry_unref(entry);
     exif_data_unref(data);
     return out;
 }
@@ -272,6 +287,13 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
     const QImage image = options.exifOrientation > 0
                              ? StoredForOrientation(source.convertToFormat(QImage::Format_RGB32), options.exifOrientation)
                              : source.convertToFormat(QImage::Format_RGB32);
+    // The thumbnail is stored as the photo is, turned by the same orientation.
+    const ByteArray thumbnail =
+        options.exifThumbnail.isNull()
+            ? ByteArray()
+            : MakeJpeg(StoredForOrientation(options.exifThumbnail.convertToFormat(QImage::Format_RGB32),
+                                            options.exifOrientation),
+                       {.quality = 85});
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -301,8 +323,8 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(xmp),
                           static_cast<unsigned>(sizeof xmp - 1));
     }
-    if (options.exifOrientation > 0) {
-        const ByteArray exif = ExifWithOrientation(options.exifOrientation);
+    if (options.exifOrientation > 0 || !thumbnail.empty()) {
+        const ByteArray exif = ExifSegment(options.exifOrientation, thumbnail);
         jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     }
     std::vector<JSAMPLE> row(static_cast<std::size_t>(image.width()) * 4);
@@ -611,7 +633,9 @@ ScratchDir::ScratchDir()
 
 ScratchDir::~ScratchDir()
 {
-    QDir(QString::fromStdString(root_)).removeRecursively();
+    // Also names that are not UTF-8, which Qt cannot remove.
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
 }
 
 std::string ScratchDir::Path(const std::string& name) const

@@ -30,6 +30,9 @@ struct JpegOptions {
     bool cmyk = false;       // Adobe-style inverted CMYK
     int exifOrientation = 0; // 0: no EXIF segment
     bool xmpBeforeExif = false; // an XMP APP1 segment ahead of the EXIF one
+    // A camera-style embedded preview (EXIF IFD 1), given upright and stored
+    // turned as the photo is.  Null: none.
+    QImage exifThumbnail{};
 };
 ByteArray MakeJpeg(const QImage& image, const JpegOptions& options = {});
 

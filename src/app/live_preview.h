@@ -1,0 +1,31 @@
+#pragma once
+// The live preview's request side: the job a redraw draws, from the values
+// now typed into the settings window's boxes and the job snapshot, and the
+// miniature drawn with the progress window shown, advanced per cell and
+// closed, its cancel button stopping the drawing.
+
+#include "print/page_job.h"
+
+#include <QImage>
+
+namespace Ui {
+class SettingsWindow;
+}
+
+namespace quillet {
+
+class MiniatureCache;
+
+// The layout as the boxes hold it, read as numbers (atof).
+TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
+
+// The job of one redraw: the record with the typed layout in whole
+// millimetres, and the pictures, captions and templates of the job snapshot.
+PageJob PreviewJob(const Ui::SettingsWindow& ui);
+
+// Draws the miniature while the progress window shows how far it got.
+// Window events run after every cell, so the user can type on and can
+// cancel; the caller guards against re-entry.
+QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures);
+
+} // namespace quillet

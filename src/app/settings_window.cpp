@@ -1,0 +1,398 @@
+#include "app/settings_window.h"
+
+#include "app/globals.h"
+#include "app/live_preview.h"
+#include "app/settings_window_values.h"
+#include "forms/designed_group_box_style.h"
+#include "forms/outer_size.h"
+#include "app/progress_window.h"
+#include "runtime/dialogs.h"
+#include "runtime/message_box_style.h"
+#include "runtime/printer_queries.h"
+#include "runtime/select_by_text.h"
+#include "runtime/standard_paper.h"
+#include "ui_settings_window.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+#include <string>
+
+namespace quillet {
+namespace {
+
+std::string TextOf(const QLineEdit* box)
+{
+    return box->text().toStdString();
+}
+
+QString QText(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// Selects an item of a drop-down list by the record's index; an index
+// outside the list leaves it without selection, as the system list does.
+void SelectIndex(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::SettingsWindow>())
+{
+    ui_->setupUi(this);
+    UseDesignedGroupBoxes(*this);
+
+    // uic reads the form's line breaks as LF; the designed label texts break
+    // their lines with CR LF, as every multi-line text of the program does.
+    for (QLabel* label : {ui_->标签_宽高, ui_->标签_边距, ui_->标签_每页多少行})
+        label->setText(label->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    ui_->按钮_字体->setText(ui_->按钮_字体->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    // Enter in a box must not press a button: the designed window has no
+    // default button.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+
+    resize(kOuterWidth, kOuterHeight);
+    move(kLeft, kTop);
+
+    Create();
+    ConnectHandlers();
+}
+
+SettingsWindow::~SettingsWindow()
+{
+    // The preview loads the progress window for its work; when no print job
+    // is using it (its bar stands at 0) it goes out of sight with this window.
+    if (ProgressWindow* progress = LoadedProgressWindow(); progress && progress->Progress() == 0)
+        progress->hide();
+}
+
+Ui::SettingsWindow& SettingsWindow::ui()
+{
+    return *ui_;
+}
+
+void SettingsWindow::Create()
+{
+    const std::vector<std::string> printers = InstalledPrinters();
+    // Without a default queue there is no printer to ask for paper forms;
+    // the PDF file item then offers Qt's standard sizes.
+    standardPaper_ = printer_.PrinterName().empty();
+    const std::vector<std::string> papers =
+        standardPaper_ ? StandardPaperFormNames() : PaperFormNames(printer_);
+    App().printSettings.defaultPrinterName = DefaultPrinterName();
+
+    for (const std::string& name : printers)
+        ui_->组合框_打印机列表->addItem(QText(name));
+    ui_->组合框_打印机列表->addItem(QString::fromUtf8(kPdfFilePrinterItem));
+    ui_->组合框_打印机列表->setCurrentIndex(-1);
+    for (const std::string& name : papers)
+        ui_->列表框_纸张->addItem(QText(name));
+
+    Fill();
+}
+
+void SettingsWindow::Fill()
+{
+    PrintSettings& record = App().printSettings;
+    programChange_ = true;
+    record.confirmed = 0;
+    RepairFonts(record);
+
+    if (!record.printerName.empty()) {
+        ui_->选择框_自定义纸张->setChecked(true);
+        ui_->编辑框_宽度->setText(QText(MillimetreText(record.paperWidth)));
+        ui_->编辑框_高度->setText(QText(MillimetreText(record.paperHeight)));
+        ui_->编辑框_行数->setText(QString::number(record.rows));
+        ui_->编辑框_列数->setText(QString::number(record.columns));
+        ui_->编辑框_行间距->setText(QString::number(record.rowGap));
+        ui_->编辑框_列间距->setText(QString::number(record.columnGap));
+        ui_->编辑框_文字距图片->setText(QString::number(record.captionGap));
+        ui_->编辑框_上边距->setText(QText(MillimetreText(record.marginTop)));
+        ui_->编辑框_下边距->setText(QText(MillimetreText(record.marginBottom)));
+        ui_->编辑框_左边距->setText(QText(MillimetreText(record.marginLeft)));
+        ui_->编辑框_右边距->setText(QText(MillimetreText(record.marginRight)));
+        ui_->编辑框_页眉距顶端->setText(QText(MillimetreText(record.headerOffset)));
+        ui_->编辑框_页脚距底端->setText(QText(MillimetreText(record.footerOffset)));
+        SelectIndex(ui_->组合框_页眉对齐, record.headerAlign);
+        SelectIndex(ui_->组合框_页脚对齐, record.footerAlign);
+        SelectIndex(ui_->组合框_图片优化比率, record.imageOptimization);
+        SelectIndex(ui_->组合框_照片打印方式, record.photoFitMode);
+        if (record.orientation == 0)
+            ui_->单选框_纵向打印->setChecked(true);
+        else
+            ui_->单选框_横向打印->setChecked(true);
+    }
+
+    // An empty name would begin every item; it matches nothing here, so that
+    // the default printer is preselected on the first opening.
+    int printer = -1;
+    if (!record.printerName.empty())
+        printer = SelectByText(*ui_->组合框_打印机列表, record.printerName);
+    if (printer < 0 && !record.defaultPrinterName.empty())
+        printer = SelectByText(*ui_->组合框_打印机列表, record.defaultPrinterName);
+    // Without any printer queue the PDF file is the one way to print, so a
+    // first OK always has a printer.
+    if (printer < 0 && ui_->组合框_打印机列表->count() == 1)
+        ui_->组合框_打印机列表->setCurrentIndex(0);
+
+    if (SelectByText(*ui_->列表框_纸张, "A4") < 0 && ui_->列表框_纸张->count() > 0)
+        ui_->列表框_纸张->setCurrentRow(0);
+
+    ui_->选择框_打印到图片文件->setChecked(record.printToImage != 0);
+    programChange_ = false;
+}
+
+void SettingsWindow::ConnectHandlers()
+{
+    Ui::SettingsWindow& ui = *ui_;
+    connect(ui.列表框_纸张, &QListWidget::currentRowChanged, this, [this] {
+        if (!programChange_)
+            PaperChosen();
+    });
+    for (QLineEdit* size : {ui.编辑框_宽度, ui.编辑框_高度})
+        connect(size, &QLineEdit::textChanged, this, [this] { ui_->选择框_自定义纸张->setChecked(true); });
+
+    for (QLineEdit* box : {ui.编辑框_宽度, ui.编辑框_高度, ui.编辑框_上边距, ui.编辑框_下边距, ui.编辑框_左边距,
+                           ui.编辑框_右边距, ui.编辑框_页眉距顶端, ui.编辑框_页脚距底端, ui.编辑框_行数, ui.编辑框_列数,
+                           ui.编辑框_行间距, ui.编辑框_列间距, ui.编辑框_文字距图片})
+        box->installEventFilter(this);
+
+    connect(ui.滑块条_行, &QSlider::valueChanged, this,
+            [this](int position) { SliderMoved(ui_->编辑框_行数, position); });
+    connect(ui.滑块条_列, &QSlider::valueChanged, this,
+            [this](int position) { SliderMoved(ui_->编辑框_列数, position); });
+
+    connect(ui.单选框_纵向打印, &QRadioButton::clicked, this, [this] { RedrawPreview(); });
+    connect(ui.单选框_横向打印, &QRadioButton::clicked, this, [this] { RedrawPreview(); });
+    connect(ui.组合框_照片打印方式, &QComboBox::currentIndexChanged, this, [this] {
+        if (!programChange_)
+            RedrawPreview();
+    });
+    // The header line is drawn from the record on the next redraw; choosing
+    // its alignment redraws nothing by itself.
+    connect(ui.组合框_页眉对齐, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!programChange_)
+            App().printSettings.headerAlign = index;
+    });
+    connect(ui.组合框_页脚对齐, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (programChange_)
+            return;
+        App().printSettings.footerAlign = index;
+        RedrawPreview();
+    });
+
+    connect(ui.按钮_字体, &QPushButton::clicked, this, [this] { ChooseFont(&PrintSettings::captionFont); });
+    connect(ui.按钮_页眉字体, &QPushButton::clicked, this, [this] { ChooseFont(&PrintSettings::headerFont); });
+    connect(ui.按钮_页脚字体, &QPushButton::clicked, this, [this] { ChooseFont(&PrintSettings::footerFont); });
+    connect(ui.按钮_确定, &QPushButton::clicked, this, [this] { Confirm(); });
+    connect(ui.按钮_取消, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void SettingsWindow::PaperChosen()
+{
+    QListWidgetItem* item = ui_->列表框_纸张->currentItem();
+    const std::string name = item ? item->text().toStdString() : std::string();
+    PaperForm form;
+    const bool found = standardPaper_ ? StandardPaperFormSize(name, form) : PaperFormSize(printer_, name, form);
+    // A form that cannot be queried would set the paper and margins to 0
+    // and lay the next job out on no paper; the record and boxes stay.
+    if (!found)
+        return;
+
+    PrintSettings& record = App().printSettings;
+    record.paperWidth = form.width;
+    record.paperHeight = form.height;
+    record.marginTop = form.top;
+    record.marginBottom = form.bottom;
+    record.marginLeft = form.left;
+    record.marginRight = form.right;
+    ui_->编辑框_高度->setText(QText(MillimetreText(record.paperHeight)));
+    ui_->编辑框_宽度->setText(QText(MillimetreText(record.paperWidth)));
+    RedrawPreview();
+    // A chosen form is no custom paper, whatever the size boxes' text
+    // changes ticked on the way.
+    ui_->选择框_自定义纸张->setChecked(false);
+}
+
+void SettingsWindow::ChooseFont(FontSpec PrintSettings::*font)
+{
+    FontSpec& target = App().printSettings.*font;
+    FontSpec asked = fontDialogStyle_;
+    asked.name = target.name;
+    asked.size = target.size;
+    if (!FontDialog(asked))
+        return;
+    fontDialogStyle_.bold = asked.bold;
+    fontDialogStyle_.italic = asked.italic;
+    fontDialogStyle_.strikeout = asked.strikeout;
+    fontDialogStyle_.underline = asked.underline;
+
+    target.bold = asked.bold;
+    target.italic = asked.italic;
+    target.strikeout = asked.strikeout;
+    target.underline = asked.underline;
+    target.size = asked.size;
+    target.name = asked.name;
+    RedrawPreview();
+}
+
+void SettingsWindow::Confirm()
+{
+    Ui::SettingsWindow& ui = *ui_;
+    // Storing an empty or non-positive paper would lay the next job out on no
+    // paper at all; the window stays open, nothing stored, so that the user
+    // sets the paper as the message asks.
+    if (!PaperSizeUsable(TextOf(ui.编辑框_宽度), TextOf(ui.编辑框_高度))) {
+        MessageBox("请重新设置一下纸张！", kMessageBoxOk, "信息：");
+        return;
+    }
+
+    PrintSettings& record = App().printSettings;
+    record.printerName =
+        ui.组合框_打印机列表->currentIndex() >= 0 ? ui.组合框_打印机列表->currentText().toStdString() : std::string();
+    record.paperHeight = TenthMillimetresFromText(TextOf(ui.编辑框_高度));
+    record.paperWidth = TenthMillimetresFromText(TextOf(ui.编辑框_宽度));
+    record.marginTop = TenthMillimetresFromText(TextOf(ui.编辑框_上边距));
+    record.marginBottom = TenthMillimetresFromText(TextOf(ui.编辑框_下边距));
+    record.marginLeft = TenthMillimetresFromText(TextOf(ui.编辑框_左边距));
+    record.marginRight = TenthMillimetresFromText(TextOf(ui.编辑框_右边距));
+    record.headerOffset = TenthMillimetresFromText(TextOf(ui.编辑框_页眉距顶端));
+    record.footerOffset = TenthMillimetresFromText(TextOf(ui.编辑框_页脚距底端));
+    record.headerAlign = ui.组合框_页眉对齐->currentIndex();
+    record.footerAlign = ui.组合框_页脚对齐->currentIndex();
+    record.orientation = ui.单选框_纵向打印->isChecked() ? 0 : 1;
+    record.photoFitMode = ui.组合框_照片打印方式->currentIndex();
+    record.copies = CopiesFromText(TextOf(ui.编辑框_打印份数));
+    record.rows = WholeNumberFromText(TextOf(ui.编辑框_行数));
+    record.columns = WholeNumberFromText(TextOf(ui.编辑框_列数));
+    record.rowGap = WholeNumberFromText(TextOf(ui.编辑框_行间距));
+    record.columnGap = WholeNumberFromText(TextOf(ui.编辑框_列间距));
+    record.captionGap = WholeNumberFromText(TextOf(ui.编辑框_文字距图片));
+    record.confirmed = 1;
+    record.printToImage = ui.选择框_打印到图片文件->isChecked() ? 1 : 0;
+    record.imageOptimization = ui.组合框_图片优化比率->currentIndex();
+    record.imageFormat = ui.组合框_图片格式->currentIndex() + 1;
+
+    // A redraw under way still needs the window; the values stand stored.
+    if (!App().previewBusy)
+        QDialog::accept();
+}
+
+void SettingsWindow::done(int result)
+{
+    QDialog::done(result);
+    miniatures_.Clear();
+}
+
+void SettingsWindow::reject()
+{
+    App().printSettings.confirmed = 0;
+    if (!App().previewBusy)
+        QDialog::reject();
+}
+
+void SettingsWindow::FocusLost(QLineEdit* box)
+{
+    Ui::SettingsWindow& ui = *ui_;
+    if (box == ui.编辑框_左边距) {
+        MessageBox("部分打印机偏离左端约9毫米左右，因此要减小一下左边距", kMessageBoxOk | kMessageBoxIconExclamation,
+                   "修正左边距");
+    } else if (box == ui.编辑框_上边距) {
+        MessageBox("部分打印机偏离上端约3毫米左右，因此要减小一下上边距", kMessageBoxOk | kMessageBoxIconExclamation,
+                   "修正上边距");
+    } else if (box == ui.编辑框_行数 || box == ui.编辑框_列数) {
+        QSlider* slider = box == ui.编辑框_行数 ? ui.滑块条_行 : ui.滑块条_列;
+        programChange_ = true;
+        slider->setValue(SliderPositionForCount(TextOf(box)));
+        programChange_ = false;
+    }
+    RedrawPreview();
+}
+
+void SettingsWindow::SliderMoved(QLineEdit* countBox, int position)
+{
+    if (programChange_)
+        return;
+    countBox->setText(QString::number(CountForSliderPosition(position)));
+    countBox->setFocus(Qt::OtherFocusReason);
+}
+
+bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Only a move of the focus inside this window counts: a message box
+        // or another window taking the focus (the margin messages among
+        // them) would otherwise start a cascade of further messages.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            auto* box = static_cast<QLineEdit*>(watched);
+            // After the focus change has completed: the handler may open a
+            // message box, which must not run inside the focus change.
+            QTimer::singleShot(0, this, [this, box] { FocusLost(box); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool SettingsWindow::event(QEvent* event)
+{
+    // Esc has no binding in this window.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        return true;
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        FitOuterSizeToFrame(*this, QSize(kOuterWidth, kOuterHeight), fittedFrame_);
+    return handled;
+}
+
+void SettingsWindow::RedrawPreview()
+{
+    Globals& g = App();
+    // A request while a redraw is under way is dropped, not queued: the
+    // change shows with the next redraw.
+    if (!ui_->选择框_实时预览->isChecked() || g.previewBusy)
+        return;
+    g.previewBusy = true;
+    ShowPreviewPicture(QImage());
+    g.printSettings.headerAlign = ui_->组合框_页眉对齐->currentIndex();
+    g.printSettings.footerAlign = ui_->组合框_页脚对齐->currentIndex();
+
+    ShowPreviewPicture(DrawPreviewPage(PreviewJob(*ui_), miniatures_));
+
+    if (ProgressWindow* progress = LoadedProgressWindow())
+        progress->SetProgress(0);
+    g.previewBusy = false;
+}
+
+void SettingsWindow::ShowPreviewPicture(QImage picture)
+{
+    previewPicture_ = std::move(picture);
+    QLabel* canvas = ui_->画板_预览;
+    if (previewPicture_.isNull()) {
+        canvas->clear();
+        return;
+    }
+    // Shown centred at its own size; only a picture larger than the canvas
+    // is shrunk, in proportion, until it fits.
+    QImage shown = previewPicture_;
+    if (shown.width() > canvas->width() || shown.height() > canvas->height())
+        shown = shown.scaled(canvas->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    canvas->setPixmap(QPixmap::fromImage(shown));
+}
+
+void ShowSettingsWindowModal()
+{
+    SettingsWindow window;
+    window.exec();
+}
+
+} // namespace quillet

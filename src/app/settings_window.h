@@ -1,0 +1,102 @@
+#pragma once
+// The print settings window: printer, paper, orientation, copies, margins,
+// header and footer placement, fonts and alignments, the grid, the photo
+// placement mode and the page-file options, with a miniature of the job's
+// first page beside them.  It edits the program's settings record in place
+// and is shown modally before every print job; the job reads `confirmed`
+// once it has closed.  The form is designed in forms/settings_window.ui.
+
+#include "imageout/miniature_cache.h"
+#include "runtime/printer_unit.h"
+#include "settings/print_settings.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QMargins>
+
+#include <memory>
+
+class QLineEdit;
+
+namespace Ui {
+class SettingsWindow;
+}
+
+namespace quillet {
+
+// The last item of the printer list: jobs confirmed with it are written to a
+// PDF file instead of a printer queue, so that users without a printer can
+// still print.
+inline constexpr char kPdfFilePrinterItem[] = "保存为PDF文件";
+
+class SettingsWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // Creation and Fill run here: the lists are filled from the printers and
+    // paper forms, and the controls from the record once it was confirmed.
+    explicit SettingsWindow(QWidget* parent = nullptr);
+    // Tidies up the progress window that the preview may have left loaded.
+    ~SettingsWindow() override;
+
+    // The designed controls, by their designed names.
+    Ui::SettingsWindow& ui();
+
+    // Redraws the miniature from the values now in the boxes (the live
+    // preview); does nothing while the live-preview box is not ticked or a
+    // redraw is under way.
+    void RedrawPreview();
+
+    // The picture the preview canvas shows at its own size (null when the
+    // canvas is clear), before any shrinking to fit the canvas.
+    const QImage& PreviewPicture() const { return previewPicture_; }
+
+    static constexpr int kOuterWidth = 590;
+    static constexpr int kOuterHeight = 427;
+    static constexpr int kLeft = 50;
+    static constexpr int kTop = 50;
+
+public slots:
+    // Cancel, the close box and Esc: `confirmed` := 0, and the window closes
+    // unless a preview redraw is running.
+    void reject() override;
+
+protected:
+    // Closing by any way lets go of the miniatures.
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void Create();
+    void Fill();
+    void ConnectHandlers();
+    void PaperChosen();
+    void ChooseFont(FontSpec PrintSettings::*font);
+    void Confirm();
+    void FocusLost(QLineEdit* box);
+    void SliderMoved(QLineEdit* countBox, int position);
+    void ShowPreviewPicture(QImage picture);
+
+    std::unique_ptr<Ui::SettingsWindow> ui_;
+    // 打印机1: the default printer, source of the paper forms.
+    PrinterUnit printer_;
+    // No printer queue at all: the paper list offers Qt's standard sizes.
+    bool standardPaper_ = false;
+    // The font dialog starts with the style flags of its previous use in
+    // this window, not with those of the font it edits.
+    FontSpec fontDialogStyle_;
+    // Set while the program itself changes selections and slider positions,
+    // which are no user changes and run no handler.
+    bool programChange_ = false;
+    QImage previewPicture_;
+    // The job's pictures as the preview draws them, kept between redraws.
+    MiniatureCache miniatures_;
+    QMargins fittedFrame_;
+};
+
+// Shows the window modally for the program's settings record and returns
+// once it has closed; `confirmed` then tells whether the user pressed OK.
+void ShowSettingsWindowModal();
+
+} // namespace quillet

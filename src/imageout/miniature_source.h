@@ -1,0 +1,41 @@
+#pragma once
+// The cheapest good source for a small picture of a file: the camera's
+// embedded thumbnail when it shows the whole photo large enough, else the
+// JPEG decoded at a reduced scale, else the whole picture.  Functions of the
+// file alone, so they may run on any thread.
+
+#include <QImage>
+#include <QSize>
+
+#include <cstdint>
+#include <string>
+
+namespace quillet {
+
+// The smallest size with full's proportions that is at least need on both
+// sides, but never larger than full (pictures are not enlarged).  Need sides
+// below 1 count as 1.
+QSize CoverSize(QSize full, QSize need);
+
+enum class MiniatureOrigin {
+    Nothing,        // no file, or one that does not decode
+    ExifThumbnail,  // the preview a camera embeds in its JPEG
+    ReducedJpeg,    // the photo itself at one of libjpeg's scales
+    WholePicture,   // any other format, decoded whole
+};
+
+struct MiniatureSource {
+    QImage image;   // upright, at least CoverSize(fullSize, need); null for Nothing
+    QSize fullSize; // the picture's own size, upright
+    std::int64_t fileBytes = 0;
+    MiniatureOrigin origin = MiniatureOrigin::Nothing;
+};
+
+MiniatureSource LoadMiniatureSource(const std::string& path, QSize need);
+
+// True when the outermost rows at the top and bottom, or the outermost
+// columns at the left and right, are black: how cameras pad a thumbnail
+// whose proportions differ from the photo's.
+bool HasBlackBars(const QImage& image);
+
+} // namespace quillet

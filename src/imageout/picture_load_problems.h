@@ -1,0 +1,39 @@
+#pragma once
+// Why a picture file gave no picture.  A page keeps the cell of such a
+// picture empty; a caller that wants to tell someone (the command without
+// windows names every such file) listens while its pages are made.  The
+// loader reports from worker threads too, so listening is serialised.
+
+#include <functional>
+#include <string>
+
+namespace quillet {
+
+enum class PictureLoadProblem {
+    Missing,     // no such file
+    NotAFile,    // a folder, device or the like
+    Unreadable,  // no permission, or a read error
+    Damaged,     // not a picture the program reads, or cut off or corrupt
+    TooLarge,    // its declared size is refused before any memory is taken
+};
+
+using PictureLoadListener = std::function<void(const std::string& path, PictureLoadProblem problem)>;
+
+// Hears of every picture that fails to load while it lives; calls come one
+// at a time, from whatever thread loaded the picture.  One listener at a
+// time: a second one replaces the first until it ends.
+class PictureLoadProblemWatch {
+public:
+    explicit PictureLoadProblemWatch(PictureLoadListener listener);
+    ~PictureLoadProblemWatch();
+    PictureLoadProblemWatch(const PictureLoadProblemWatch&) = delete;
+    PictureLoadProblemWatch& operator=(const PictureLoadProblemWatch&) = delete;
+
+private:
+    PictureLoadListener previous_;
+};
+
+// Called by the loader.
+void ReportPictureLoadProblem(const std::string& path, PictureLoadProblem problem);
+
+} // namespace quillet

@@ -1,0 +1,122 @@
+#include "runtime/name_order.h"
+
+#include "runtime/file_names.h"
+
+#include <QByteArrayView>
+#include <QChar>
+
+#include <algorithm>
+#include <numeric>
+
+namespace quillet {
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads one code point of valid UTF-8 at index and moves past it.
+char32_t NextCodePoint(std::string_view text, std::size_t& index)
+{
+    const auto lead = static_cast<unsigned char>(text[index++]);
+    if (lead < 0x80)
+        return lead;
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t code = lead & (0x3F >> extra);
+    for (int i = 0; i < extra && index < text.size(); ++i)
+        code = (code << 6) | (static_cast<unsigned char>(text[index++]) & 0x3F);
+    return code;
+}
+
+char32_t Folded(char32_t code)
+{
+    if (code < 0x80)
+        return code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code;
+    return QChar::toCaseFolded(code);
+}
+
+// The digit run starting at index, without its leading zeros; moves index
+// past the whole run.
+std::string_view DigitRun(std::string_view text, std::size_t& index)
+{
+    const std::size_t start = index;
+    while (index < text.size() && IsDigit(text[index]))
+        ++index;
+    std::size_t significant = start;
+    while (significant + 1 < index && text[significant] == '0')
+        ++significant;
+    return text.substr(significant, index - significant);
+}
+
+// The comparison of two valid UTF-8 texts, without the byte tie-break.
+int CompareShown(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            const std::string_view x = DigitRun(a, i);
+            const std::string_view y = DigitRun(b, j);
+            if (x.size() != y.size())
+                return x.size() < y.size() ? -1 : 1;
+            if (const int c = x.compare(y); c != 0)
+                return c;
+            continue;
+        }
+        const char32_t x = Folded(NextCodePoint(a, i));
+        const char32_t y = Folded(NextCodePoint(b, j));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+}
+
+int CompareKeyed(std::string_view shownA, std::string_view rawA, std::string_view shownB,
+                 std::string_view rawB)
+{
+    if (const int c = CompareShown(shownA, shownB); c != 0)
+        return c;
+    // char_traits<char> compares as unsigned char: plain byte order.
+    return rawA.compare(rawB);
+}
+
+} // namespace
+
+int CompareNames(std::string_view a, std::string_view b)
+{
+    const std::string shownA = IsValidUtf8(a) ? std::string() : DisplayName(a);
+    const std::string shownB = IsValidUtf8(b) ? std::string() : DisplayName(b);
+    return CompareKeyed(shownA.empty() ? a : shownA, a, shownB.empty() ? b : shownB, b);
+}
+
+void SortNames(std::vector<std::string>& names)
+{
+    // Decoded forms only for the names that need one; most folders have none.
+    std::vector<std::string> shown(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (!IsValidUtf8(names[i]))
+            shown[i] = DisplayName(names[i]);
+    auto key = [&](std::size_t i) -> std::string_view {
+        return shown[i].empty() ? std::string_view(names[i]) : std::string_view(shown[i]);
+    };
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+        return CompareKeyed(key(x), names[x], key(y), names[y]) < 0;
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(names[i]));
+    names = std::move(sorted);
+}
+
+} // namespace quillet

@@ -1,0 +1,23 @@
+#pragma once
+// The order in which desktop file managers list a folder: runs of digits
+// compare by their value (IMG_2 before IMG_10), everything else by code
+// point without regard to letter case, and names that still tie (A.jpg and
+// a.jpg, 01.jpg and 1.jpg) by their raw bytes, so the order is total and
+// the same on every machine.  Names that are not UTF-8 compare as they are
+// shown (read as GB18030), so a GBK 照片001 sorts next to a UTF-8 照片002.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet {
+
+// Negative, zero or positive as a sorts before, with or after b.  Zero only
+// for byte-equal names.
+int CompareNames(std::string_view a, std::string_view b);
+
+// Sorts names (raw bytes) into that order.  Each name is decoded once, not
+// once per comparison.
+void SortNames(std::vector<std::string>& names);
+
+} // namespace quillet

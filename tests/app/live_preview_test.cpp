@@ -1,0 +1,343 @@
+// The live preview, through the real settings window: the miniature's pixels
+// are looked at after the window's own handlers asked for a redraw.
+
+#include "app/globals.h"
+#include "app/settings_window.h"
+#include "app/progress_window.h"
+#include "runtime/scripted_dialogs.h"
+#include "support/test_images.h"
+#include "ui_settings_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace quillet {
+namespace {
+
+using testing::ColoursClose;
+using testing::MakeJpeg;
+using testing::ScratchDir;
+using testing::WriteBytes;
+
+const QRgb kRed = 0xFFE02020u;
+const QRgb kBlue = 0xFF2040E0u;
+const QRgb kWhite = 0xFFFFFFFFu;
+
+bool IsWhite(QRgb colour)
+{
+    return qRed(colour) > 235 && qGreen(colour) > 235 && qBlue(colour) > 235;
+}
+
+class LivePreviewTest : public ::testing::Test {
+protected:
+    LivePreviewTest() : scope(dialogs) { ResetGlobals(); }
+    ~LivePreviewTest() override
+    {
+        window.reset();
+        CloseProgressWindow();
+        ResetGlobals();
+    }
+
+    // count pictures of one colour (the first `redCount` red, the rest
+    // blue), each with a caption when withCaptions.
+    void MakeJob(int count, int redCount, bool withCaptions)
+    {
+        const std::string red = PictureFile("red", kRed);
+        const std::string blue = PictureFile("blue", kBlue);
+        for (int i = 0; i < count; ++i) {
+            App().jobPicturePaths.push_back(i < redCount ? red : blue);
+            if (withCaptions)
+                App().jobCaptions.push_back("大大大");
+        }
+    }
+
+    std::string PictureFile(const std::string& name, QRgb colour)
+    {
+        QImage image(120, 90, QImage::Format_RGB32);
+        image.fill(colour);
+        const std::string path = scratch.Path(name + ".jpg");
+        EXPECT_TRUE(WriteBytes(path, MakeJpeg(image)));
+        return path;
+    }
+
+    void Open()
+    {
+        window = std::make_unique<SettingsWindow>();
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    Ui::SettingsWindow& ui() { return window->ui(); }
+
+    // Sets the boxes, then asks for a redraw the way the window does when
+    // the fit mode list changes.
+    void Set(QLineEdit* box, const char* text) { box->setText(QString::fromUtf8(text)); }
+
+    const QImage& Redraw()
+    {
+        QTest::mouseClick(ui().单选框_纵向打印->isChecked() ? ui().单选框_纵向打印 : ui().单选框_横向打印,
+                          Qt::LeftButton);
+        QCoreApplication::processEvents();
+        return window->PreviewPicture();
+    }
+
+    // Fit mode 1 fills the picture box, so the box's colour is the picture's.
+    void FillCells() { ui().组合框_照片打印方式->setCurrentIndex(1); }
+
+    ScratchDir scratch;
+    ScriptedDialogProvider dialogs;
+    ScopedDialogProvider scope;
+    std::unique_ptr<SettingsWindow> window;
+};
+
+// Centre of cell (row, column) of the designed page: A4, margins 20/18/5/15,
+// 1 mm gaps.
+QPoint CellCentre(int rows, int columns, int row, int column)
+{
+    const double cellWidth = (190.0 - (columns - 1)) / columns;
+    const double cellHeight = (259.0 - (rows - 1)) / rows;
+    return QPoint(static_cast<int>(5 + column * (cellWidth + 1) + cellWidth / 2),
+                  static_cast<int>(20 + row * (cellHeight + 1) + cellHeight / 3));
+}
+
+struct GridCase {
+    const char* testName;
+    int pictures;
+    int redPictures;
+    int rows;
+    int columns;
+};
+
+void PrintTo(const GridCase& row, std::ostream* os) { *os << row.testName; }
+
+class PreviewGridTest : public LivePreviewTest, public ::testing::WithParamInterface<GridCase> {};
+
+TEST_P(PreviewGridTest, DrawsTheFirstPageOnlyAndLeavesMissingCellsEmpty)
+{
+    const GridCase& row = GetParam();
+    MakeJob(row.pictures, row.redPictures, true);
+    Open();
+    FillCells();
+    Set(ui().编辑框_行数, std::to_string(row.rows).c_str());
+    Set(ui().编辑框_列数, std::to_string(row.columns).c_str());
+    const QImage& page = Redraw();
+    ASSERT_EQ(page.size(), QSize(210, 297));
+
+    for (int k = 0; k < row.rows * row.columns; ++k) {
+        const QRgb colour = page.pixel(CellCentre(row.rows, row.columns, k / row.columns, k % row.columns));
+        if (k < row.pictures)
+            EXPECT_TRUE(ColoursClose(colour, kRed)) << "cell " << k;
+        else
+            EXPECT_TRUE(IsWhite(colour)) << "cell " << k;
+    }
+    // Pictures after the first page appear nowhere.
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            ASSERT_FALSE(ColoursClose(page.pixel(x, y), kBlue, 60)) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(LivePreview, PreviewGridTest,
+                         ::testing::Values(GridCase{"ThreePicturesOnTwoByTwo", 3, 3, 2, 2},
+                                           GridCase{"ThirtyPicturesOnFiveByFive", 30, 25, 5, 5}),
+                         [](const ::testing::TestParamInfo<GridCase>& info) { return std::string(info.param.testName); });
+
+TEST_F(LivePreviewTest, WithoutCaptionsThePictureFillsTheWholeCellHeight)
+{
+    // One cell from y 20 to 279; a caption line would take its last rows.
+    MakeJob(1, 1, false);
+    Open();
+    FillCells();
+    Set(ui().编辑框_行数, "1");
+    Set(ui().编辑框_列数, "1");
+    const QImage& page = Redraw();
+    EXPECT_TRUE(ColoursClose(page.pixel(100, 277), kRed));
+
+    App().jobCaptions = {"大"};
+    const QImage& captioned = Redraw();
+    EXPECT_TRUE(IsWhite(captioned.pixel(190, 277)));
+    EXPECT_TRUE(ColoursClose(captioned.pixel(100, 270), kRed));
+}
+
+struct PageShape {
+    const char* testName;
+    const char* width;
+    const char* height;
+    bool landscape;
+    QSize size;
+};
+
+void PrintTo(const PageShape& row, std::ostream* os) { *os << row.testName; }
+
+class PreviewPageShapeTest : public LivePreviewTest, public ::testing::WithParamInterface<PageShape> {};
+
+TEST_P(PreviewPageShapeTest, KeepsTheUprightPaperShape)
+{
+    const PageShape& row = GetParam();
+    MakeJob(1, 1, false);
+    Open();
+    FillCells();
+    Set(ui().编辑框_宽度, row.width);
+    Set(ui().编辑框_高度, row.height);
+    Set(ui().编辑框_行数, "1");
+    Set(ui().编辑框_列数, "1");
+    // Only a top margin: where it ends up shows how the page was turned.
+    for (QLineEdit* box : {ui().编辑框_下边距, ui().编辑框_左边距, ui().编辑框_右边距})
+        Set(box, "0");
+    Set(ui().编辑框_上边距, "30");
+    if (row.landscape)
+        ui().单选框_横向打印->setChecked(true);
+    const QImage& page = Redraw();
+    ASSERT_EQ(page.size(), row.size);
+    const int w = page.width();
+    const int h = page.height();
+    if (row.landscape) {
+        // Laid out wide, turned clockwise: the top margin is now the right
+        // edge.
+        EXPECT_TRUE(IsWhite(page.pixel(w - 10, h / 2)));
+        EXPECT_TRUE(ColoursClose(page.pixel(10, h / 2), kRed));
+        EXPECT_TRUE(ColoursClose(page.pixel(w / 2, 5), kRed));
+    } else {
+        EXPECT_TRUE(IsWhite(page.pixel(w / 2, 10)));
+        EXPECT_TRUE(ColoursClose(page.pixel(w / 2, h - 10), kRed));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LivePreview, PreviewPageShapeTest,
+                         ::testing::Values(PageShape{"Designed", "210", "297", false, {210, 297}},
+                                           PageShape{"ZeroWidthFallsBackToA4", "0", "150", false, {210, 297}},
+                                           PageShape{"CutToWholeMillimetres", "100.9", "150.5", false, {100, 150}},
+                                           PageShape{"LandscapeTurned", "210", "297", true, {210, 297}}),
+                         [](const ::testing::TestParamInfo<PageShape>& info) { return std::string(info.param.testName); });
+
+TEST_F(LivePreviewTest, RowGapsInTenthsAreCutToWholeMillimetres)
+{
+    // Two rows of one picture each; the rows meet at y = 20 + (259 - gap) / 2.
+    MakeJob(2, 2, false);
+    Open();
+    FillCells();
+    Set(ui().编辑框_行数, "2");
+    Set(ui().编辑框_列数, "1");
+    Set(ui().编辑框_行间距, "5");
+    const QImage& touching = Redraw();
+    for (int y = 140; y < 160; ++y)
+        EXPECT_TRUE(ColoursClose(touching.pixel(100, y), kRed)) << "y " << y;
+
+    Set(ui().编辑框_行间距, "39");
+    const QImage& apart = Redraw();
+    int whiteRows = 0;
+    for (int y = 140; y < 160; ++y)
+        whiteRows += IsWhite(apart.pixel(100, y)) ? 1 : 0;
+    EXPECT_EQ(whiteRows, 3);
+}
+
+// Height in pixels of the dark strokes in a band of rows.
+int InkHeight(const QImage& page, int top, int bottom)
+{
+    int first = -1;
+    int last = -1;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (qGray(page.pixel(x, y)) < 200) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+TEST_F(LivePreviewTest, CaptionFontsAreScaledToTheMiniature)
+{
+    MakeJob(1, 0, true);
+    App().jobPicturePaths = {""};  // the caption of a missing picture still shows
+    Open();
+    Set(ui().编辑框_行数, "1");
+    Set(ui().编辑框_列数, "1");
+    // 9 pt draws at trunc(9 x 25.4 / 96) = 2 pt: at most a few pixels.
+    const int small = InkHeight(Redraw(), 200, 290);
+    EXPECT_GT(small, 0);
+    EXPECT_LE(small, 4);
+
+    // 40 pt draws at 10 pt, about 13 pixels.
+    FontSpec large = App().printSettings.captionFont;
+    large.size = 40;
+    dialogs.AnswerFontDialog(large);
+    QTest::mouseClick(ui().按钮_字体, Qt::LeftButton);
+    const int big = InkHeight(window->PreviewPicture(), 200, 290);
+    EXPECT_GE(big, 8);
+    EXPECT_LE(big, 16);
+}
+
+TEST_F(LivePreviewTest, HeaderAndFooterAreDrawnAsPageOneOfOne)
+{
+    MakeJob(1, 1, false);
+    App().jobHeaderText = "&p/&a";
+    App().jobFooterText = "&p";
+    Open();
+    const QImage& page = Redraw();
+    // Header line from 11 mm, footer line from 297 - 14 mm.
+    EXPECT_GT(InkHeight(page, 11, 19), 0);
+    EXPECT_GT(InkHeight(page, 283, 290), 0);
+    EXPECT_EQ(InkHeight(page, 0, 11), 0);
+}
+
+TEST_F(LivePreviewTest, OnlyTheFooterAlignmentRedraws)
+{
+    MakeJob(1, 1, false);
+    App().jobFooterText = "F";
+    Open();
+    const qint64 first = Redraw().cacheKey();
+
+    ui().组合框_页眉对齐->setCurrentIndex(0);
+    EXPECT_EQ(window->PreviewPicture().cacheKey(), first);
+    EXPECT_EQ(App().printSettings.headerAlign, 0);
+
+    ui().组合框_页脚对齐->setCurrentIndex(2);
+    EXPECT_NE(window->PreviewPicture().cacheKey(), first);
+    EXPECT_EQ(App().printSettings.footerAlign, 2);
+}
+
+TEST_F(LivePreviewTest, UntickedLivePreviewLeavesTheMiniatureUntouched)
+{
+    MakeJob(1, 1, false);
+    Open();
+    const qint64 first = Redraw().cacheKey();
+    ui().选择框_实时预览->setChecked(false);
+    Set(ui().编辑框_行数, "2");
+    Redraw();
+    ui().组合框_页脚对齐->setCurrentIndex(0);
+    EXPECT_EQ(window->PreviewPicture().cacheKey(), first);
+}
+
+TEST_F(LivePreviewTest, CancelOnTheProgressWindowStopsTheRedraw)
+{
+    MakeJob(25, 25, false);
+    Open();
+    FillCells();
+    // The first window events the redraw lets run press cancel.
+    QTimer::singleShot(0, [] {
+        if (ProgressWindow* progress = LoadedProgressWindow())
+            progress->findChild<QPushButton*>(QStringLiteral("按钮_取消打印"))->click();
+    });
+    const QImage& page = Redraw();
+    EXPECT_TRUE(ColoursClose(page.pixel(CellCentre(5, 5, 0, 0)), kRed));
+    EXPECT_TRUE(IsWhite(page.pixel(CellCentre(5, 5, 4, 4))));
+    EXPECT_EQ(LoadedProgressWindow(), nullptr);
+    EXPECT_FALSE(App().previewBusy);
+}
+
+} // namespace
+} // namespace quillet

@@ -1,0 +1,463 @@
+// The print settings window, driven through its real widgets on the offscreen
+// platform; message and font dialogs are answered through the dialog seam.
+
+#include "app/globals.h"
+#include "app/settings_window.h"
+#include "app/progress_window.h"
+#include "runtime/printer_queries.h"
+#include "runtime/scripted_dialogs.h"
+#include "ui_settings_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "support/qt_print.h"
+
+#include <memory>
+#include <string>
+
+namespace quillet {
+namespace {
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    SettingsWindowTest() : scope(dialogs) { ResetGlobals(); }
+    ~SettingsWindowTest() override
+    {
+        window.reset();
+        CloseProgressWindow();
+        ResetGlobals();
+    }
+
+    // Opens the window as the job driver does, but without a nested loop, so
+    // the test can work it.
+    void Open()
+    {
+        window = std::make_unique<SettingsWindow>();
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    Ui::SettingsWindow& ui() { return window->ui(); }
+    PrintSettings& record() { return App().printSettings; }
+
+    // Types into a box the way a user leaves it: focus in, text, focus out
+    // to another control, and the queued handlers run.
+    void TypeAndLeave(QLineEdit* box, const QString& text)
+    {
+        box->setFocus(Qt::TabFocusReason);
+        box->setText(text);
+        LeaveFocus(box);
+    }
+
+    void LeaveFocus(QLineEdit* box)
+    {
+        box->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        QWidget* other = box == ui().编辑框_打印份数 ? static_cast<QWidget*>(ui().按钮_取消) : ui().编辑框_打印份数;
+        other->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
+
+    void PressOk()
+    {
+        QTest::mouseClick(ui().按钮_确定, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+    ScriptedDialogProvider dialogs;
+    ScopedDialogProvider scope;
+    std::unique_ptr<SettingsWindow> window;
+};
+
+// A record as a confirmed job left it, every field away from the designed
+// values.
+PrintSettings ConfirmedEarlier()
+{
+    PrintSettings s = FirstConfirmedPrintSettings();
+    s.printerName = kPdfFilePrinterItem;
+    s.paperWidth = 1480;
+    s.paperHeight = 2105;
+    s.marginTop = 205;
+    s.marginBottom = 31;
+    s.marginLeft = 0;
+    s.marginRight = 99;
+    s.headerOffset = 70;
+    s.footerOffset = 125;
+    s.headerAlign = 2;
+    s.footerAlign = 0;
+    s.photoFitMode = 3;
+    s.rows = 7;
+    s.columns = 3;
+    s.rowGap = 5;
+    s.columnGap = 0;
+    s.captionGap = 4;
+    s.orientation = 1;
+    s.copies = 3;
+    s.imageFormat = 5;
+    s.imageOptimization = 1;
+    s.printToImage = 1;
+    s.confirmed = 0;
+    return s;
+}
+
+TEST_F(SettingsWindowTest, FirstOpeningStoresTheDesignedValuesInTenthsOfAMillimetre)
+{
+    Open();
+    EXPECT_EQ(ui().编辑框_宽度->text(), Q("210"));
+    EXPECT_FALSE(ui().选择框_自定义纸张->isChecked());
+    PressOk();
+
+    PrintSettings expected = FirstConfirmedPrintSettings();
+    expected.printerName = ui().组合框_打印机列表->currentText().toStdString();
+    expected.defaultPrinterName = DefaultPrinterName();
+    expected.confirmed = 1;
+    EXPECT_EQ(record(), expected);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs.Requests().empty());
+}
+
+TEST_F(SettingsWindowTest, SecondOpeningShowsTheRecordButOneCopyAndJpg)
+{
+    const PrintSettings earlier = ConfirmedEarlier();
+    record() = earlier;
+    Open();
+    EXPECT_EQ(record().confirmed, 0);
+    EXPECT_EQ(ui().编辑框_打印份数->text(), Q("1"));
+    EXPECT_EQ(ui().组合框_图片格式->currentText(), Q("jpg格式"));
+    EXPECT_EQ(ui().编辑框_上边距->text(), Q("20.5"));
+    EXPECT_EQ(ui().编辑框_高度->text(), Q("210.5"));
+    EXPECT_EQ(ui().编辑框_左边距->text(), Q("0"));
+    EXPECT_EQ(ui().编辑框_行间距->text(), Q("5"));
+    EXPECT_TRUE(ui().单选框_横向打印->isChecked());
+    EXPECT_TRUE(ui().选择框_自定义纸张->isChecked());
+    EXPECT_TRUE(ui().选择框_打印到图片文件->isChecked());
+    EXPECT_EQ(ui().组合框_打印机列表->currentText(), Q(kPdfFilePrinterItem));
+    // The sliders are not set from the record.
+    EXPECT_EQ(ui().滑块条_行->value(), 20);
+
+    PressOk();
+    PrintSettings expected = earlier;
+    expected.defaultPrinterName = DefaultPrinterName();
+    expected.copies = 1;
+    expected.imageFormat = 2;
+    expected.confirmed = 1;
+    EXPECT_EQ(record(), expected);
+}
+
+struct TypedValue {
+    const char* testName;
+    const char* box;
+    const char* typed;
+    std::int32_t PrintSettings::*field;
+    int stored;
+};
+
+void PrintTo(const TypedValue& row, std::ostream* os) { *os << row.testName; }
+
+class TypedValueTest : public SettingsWindowTest, public ::testing::WithParamInterface<TypedValue> {};
+
+TEST_P(TypedValueTest, IsStoredAsTheRuntimeReadsIt)
+{
+    const TypedValue& row = GetParam();
+    Open();
+    auto* box = window->findChild<QLineEdit*>(Q(row.box));
+    ASSERT_NE(box, nullptr);
+    box->setText(Q(row.typed));
+    PressOk();
+    EXPECT_EQ(record().*row.field, row.stored);
+    EXPECT_EQ(record().confirmed, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsWindow, TypedValueTest,
+    ::testing::Values(
+        TypedValue{"MarginCutToTenths", "编辑框_上边距", "20.57", &PrintSettings::marginTop, 205},
+        TypedValue{"FullWidthDigits", "编辑框_宽度", "２１０.５", &PrintSettings::paperWidth, 2105},
+        TypedValue{"NegativeMarginStaysNegative", "编辑框_左边距", "-5", &PrintSettings::marginLeft, -50},
+        TypedValue{"TextAfterTheNumberIgnored", "编辑框_页脚距底端", "12毫米", &PrintSettings::footerOffset, 120},
+        TypedValue{"NonNumericBecomesZero", "编辑框_右边距", "abc", &PrintSettings::marginRight, 0},
+        TypedValue{"RowsCutToWhole", "编辑框_行数", "7.9", &PrintSettings::rows, 7},
+        TypedValue{"GapInTenthsAsTyped", "编辑框_行间距", "15", &PrintSettings::rowGap, 15},
+        TypedValue{"CopiesReadLikeAtoi", "编辑框_打印份数", "3.7份", &PrintSettings::copies, 3}),
+    [](const ::testing::TestParamInfo<TypedValue>& info) { return std::string(info.param.testName); });
+
+struct MarginMessage {
+    const char* testName;
+    const char* box;
+    const char* text;
+    const char* title;
+};
+
+void PrintTo(const MarginMessage& row, std::ostream* os) { *os << row.testName; }
+
+class MarginMessageTest : public SettingsWindowTest, public ::testing::WithParamInterface<MarginMessage> {};
+
+TEST_P(MarginMessageTest, ComesOnEveryFocusLossWhateverTheValue)
+{
+    const MarginMessage& row = GetParam();
+    Open();
+    auto* box = window->findChild<QLineEdit*>(Q(row.box));
+    ASSERT_NE(box, nullptr);
+    LeaveFocus(box);
+    TypeAndLeave(box, Q("0"));
+    ASSERT_EQ(dialogs.Requests().size(), 2u);
+    for (const DialogRequest& request : dialogs.Requests()) {
+        EXPECT_EQ(request.kind, DialogKind::MessageBox);
+        EXPECT_EQ(request.text, row.text);
+        EXPECT_EQ(request.title, row.title);
+        EXPECT_EQ(request.style, kMessageBoxOk | kMessageBoxIconExclamation);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsWindow, MarginMessageTest,
+    ::testing::Values(MarginMessage{"LeftMargin", "编辑框_左边距", "部分打印机偏离左端约9毫米左右，因此要减小一下左边距",
+                                    "修正左边距"},
+                      MarginMessage{"TopMargin", "编辑框_上边距", "部分打印机偏离上端约3毫米左右，因此要减小一下上边距",
+                                    "修正上边距"}),
+    [](const ::testing::TestParamInfo<MarginMessage>& info) { return std::string(info.param.testName); });
+
+TEST_F(SettingsWindowTest, OtherBoxesLoseTheFocusWithoutAMessage)
+{
+    Open();
+    for (QLineEdit* box : {ui().编辑框_下边距, ui().编辑框_右边距, ui().编辑框_宽度, ui().编辑框_行间距})
+        LeaveFocus(box);
+    EXPECT_TRUE(dialogs.Requests().empty());
+}
+
+TEST_F(SettingsWindowTest, CountBoxesAndSlidersFeedEachOther)
+{
+    Open();
+    TypeAndLeave(ui().编辑框_行数, Q("7"));
+    EXPECT_EQ(ui().滑块条_行->value(), 28);
+    EXPECT_EQ(ui().编辑框_行数->text(), Q("7"));
+
+    // A user moving the slider: the box shows position / 4 and gets the focus.
+    ui().滑块条_列->setFocus();
+    ui().滑块条_列->setValue(30);
+    EXPECT_EQ(ui().编辑框_列数->text(), Q("7"));
+    EXPECT_TRUE(ui().编辑框_列数->hasFocus());
+    ui().滑块条_列->setValue(3);
+    EXPECT_EQ(ui().编辑框_列数->text(), Q("0"));
+
+    // A count beyond the slider pushes it to its end; the position set by the
+    // program is no user change, so the box keeps what was typed.
+    TypeAndLeave(ui().编辑框_行数, Q("20"));
+    EXPECT_EQ(ui().滑块条_行->value(), 61);
+    EXPECT_EQ(ui().编辑框_行数->text(), Q("20"));
+    PressOk();
+    EXPECT_EQ(record().rows, 20);
+}
+
+TEST_F(SettingsWindowTest, ChoosingAPaperWritesTheRecordAtOnceAndCancelKeepsIt)
+{
+    Open();
+    const int a5 = [&] {
+        for (int i = 0; i < ui().列表框_纸张->count(); ++i)
+            if (ui().列表框_纸张->item(i)->text().startsWith(Q("A5")))
+                return i;
+        return -1;
+    }();
+    ASSERT_GE(a5, 0) << "no A5 form to choose";
+    ui().列表框_纸张->setCurrentRow(a5);
+    EXPECT_EQ(record().paperWidth, 1480);
+    EXPECT_EQ(record().paperHeight, 2100);
+    EXPECT_EQ(ui().编辑框_宽度->text(), Q("148"));
+    EXPECT_EQ(ui().编辑框_高度->text(), Q("210"));
+    // The margin boxes keep their values; the custom tick is cleared.
+    EXPECT_EQ(ui().编辑框_上边距->text(), Q("20"));
+    EXPECT_FALSE(ui().选择框_自定义纸张->isChecked());
+
+    ui().编辑框_宽度->setText(Q("100"));
+    EXPECT_TRUE(ui().选择框_自定义纸张->isChecked());
+
+    QTest::mouseClick(ui().按钮_取消, Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(record().paperWidth, 1480);
+    EXPECT_EQ(record().confirmed, 0);
+}
+
+TEST_F(SettingsWindowTest, APaperThatCannotBeQueriedChangesNothing)
+{
+    Open();
+    const PrintSettings before = record();
+    ui().列表框_纸张->addItem(Q("No such paper"));
+    ui().列表框_纸张->setCurrentRow(ui().列表框_纸张->count() - 1);
+    EXPECT_EQ(record(), before);
+    EXPECT_EQ(ui().编辑框_宽度->text(), Q("210"));
+    EXPECT_EQ(ui().编辑框_高度->text(), Q("297"));
+}
+
+struct BadPaper {
+    const char* testName;
+    const char* width;
+    const char* height;
+};
+
+void PrintTo(const BadPaper& row, std::ostream* os) { *os << row.testName; }
+
+class BadPaperTest : public SettingsWindowTest, public ::testing::WithParamInterface<BadPaper> {};
+
+TEST_P(BadPaperTest, OkWarnsAndKeepsTheWindowOpenWithNothingStored)
+{
+    const BadPaper& row = GetParam();
+    record() = ConfirmedEarlier();
+    Open();
+    const PrintSettings before = record();
+    ui().编辑框_宽度->setText(Q(row.width));
+    ui().编辑框_高度->setText(Q(row.height));
+    ui().编辑框_打印份数->setText(Q("4"));
+    PressOk();
+
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].text, "请重新设置一下纸张！");
+    EXPECT_EQ(dialogs.Requests()[0].title, "信息：");
+    EXPECT_EQ(dialogs.Requests()[0].style, kMessageBoxOk);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(record(), before);
+
+    // Set right, the same OK goes through.
+    ui().编辑框_宽度->setText(Q("210"));
+    ui().编辑框_高度->setText(Q("297"));
+    PressOk();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(record().paperWidth, 2100);
+    EXPECT_EQ(record().copies, 4);
+    EXPECT_EQ(record().confirmed, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsWindow, BadPaperTest,
+                         ::testing::Values(BadPaper{"EmptyWidth", "", "297"}, BadPaper{"EmptyHeight", "210", ""},
+                                           BadPaper{"ZeroWidth", "0", "297"}, BadPaper{"NegativeHeight", "210", "-297"},
+                                           BadPaper{"BelowATenth", "0.05", "297"}),
+                         [](const ::testing::TestParamInfo<BadPaper>& info) { return std::string(info.param.testName); });
+
+TEST_F(SettingsWindowTest, FontDialogsCopyTheChoiceAndCancelChangesNothing)
+{
+    record().captionFont.angle = 450;
+    Open();
+    FontSpec chosen;
+    chosen.bold = 1;
+    chosen.underline = 1;
+    chosen.angle = 900;  // the dialog has no angle; it must not be taken
+    chosen.size = 12;
+    chosen.name = "黑体";
+    dialogs.AnswerFontDialog(chosen);
+    QTest::mouseClick(ui().按钮_字体, Qt::LeftButton);
+    EXPECT_EQ(record().captionFont.name, "黑体");
+    EXPECT_EQ(record().captionFont.size, 12);
+    EXPECT_EQ(record().captionFont.bold, 1);
+    EXPECT_EQ(record().captionFont.underline, 1);
+    EXPECT_EQ(record().captionFont.angle, 450);
+
+    // Cancelled: the header font stays; the dialog opened with the header
+    // font's face and size but the style flags of its previous use.
+    const FontSpec header = record().headerFont;
+    dialogs.AnswerFontDialog(std::nullopt);
+    QTest::mouseClick(ui().按钮_页眉字体, Qt::LeftButton);
+    EXPECT_EQ(record().headerFont, header);
+    ASSERT_EQ(dialogs.Requests().size(), 2u);
+    const FontSpec& asked = dialogs.Requests()[1].font;
+    EXPECT_EQ(asked.name, header.name);
+    EXPECT_EQ(asked.size, header.size);
+    EXPECT_EQ(asked.bold, 1);
+    EXPECT_EQ(asked.underline, 1);
+    EXPECT_EQ(asked.italic, 0);
+
+    // Cancel after a font change keeps the font, unconfirmed.
+    QTest::mouseClick(ui().按钮_取消, Qt::LeftButton);
+    EXPECT_EQ(record().captionFont.name, "黑体");
+    EXPECT_EQ(record().confirmed, 0);
+}
+
+TEST_F(SettingsWindowTest, ABusyPreviewKeepsTheWindowOpenButOkStillStores)
+{
+    Open();
+    App().previewBusy = true;
+    ui().编辑框_打印份数->setText(Q("2"));
+    PressOk();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(record().copies, 2);
+    EXPECT_EQ(record().confirmed, 1);
+
+    QTest::mouseClick(ui().按钮_取消, Qt::LeftButton);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(record().confirmed, 0);
+
+    record().confirmed = 1;
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(record().confirmed, 0);
+
+    App().previewBusy = false;
+    record().confirmed = 1;
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(record().confirmed, 0);
+}
+
+TEST_F(SettingsWindowTest, EscapeDoesNotCloseTheWindow)
+{
+    Open();
+    ui().编辑框_宽度->setFocus();
+    QTest::keyClick(ui().编辑框_宽度, Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(SettingsWindowTest, PrinterListEndsWithThePdfFileItem)
+{
+    Open();
+    QComboBox* list = ui().组合框_打印机列表;
+    const std::vector<std::string> queues = InstalledPrinters();
+    ASSERT_EQ(list->count(), static_cast<int>(queues.size()) + 1);
+    EXPECT_EQ(list->itemText(list->count() - 1), Q(kPdfFilePrinterItem));
+    if (queues.empty()) {
+        // The one way to print is preselected, so a first OK has a printer.
+        EXPECT_EQ(list->currentIndex(), 0);
+        PressOk();
+        EXPECT_EQ(record().printerName, kPdfFilePrinterItem);
+    } else if (!DefaultPrinterName().empty()) {
+        EXPECT_EQ(list->currentText().toStdString(), DefaultPrinterName());
+    }
+}
+
+TEST_F(SettingsWindowTest, StoredPrinterIsFoundByCaseInsensitivePrefix)
+{
+    record() = ConfirmedEarlier();
+    record().printerName = "保存为pdf";
+    Open();
+    EXPECT_EQ(ui().组合框_打印机列表->currentText(), Q(kPdfFilePrinterItem));
+}
+
+TEST_F(SettingsWindowTest, ClosingHidesAProgressWindowNoJobIsUsing)
+{
+    ProgressWindow& progress = LoadProgressWindow();
+    progress.show();
+    Open();
+    window.reset();
+    EXPECT_FALSE(progress.isVisible());
+
+    progress.show();
+    progress.SetProgress(3);
+    Open();
+    window.reset();
+    EXPECT_TRUE(progress.isVisible());
+}
+
+} // namespace
+} // namespace quillet
