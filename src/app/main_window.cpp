@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/clipboard_page.h"
 #include "app/print_drivers.h"
 #include "forms/designed_group_box_style.h"
 #include "forms/designed_tab_style.h"
@@ -55,6 +56,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui_->编辑框_页脚->installEventFilter(this);
 
     connect(ui_->按钮_结束程序, &QPushButton::clicked, this, [] { EndProgram(0); });
+    AttachClipboardPage(*this);
     AttachPrintButtons(*this);
 
     // The form's geometry is the outer size.  Until the window system tells

@@ -1,7 +1,10 @@
 #include "runtime/clipboard.h"
 
+#include "runtime/convert.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 namespace quillet {
 namespace {
@@ -14,10 +17,28 @@ QClipboard* Clipboard()
 
 } // namespace
 
-std::string GetClipboardText()
+std::optional<std::string> ReadClipboardText()
 {
     QClipboard* clipboard = Clipboard();
-    return clipboard ? clipboard->text().toStdString() : std::string();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data)
+        return std::nullopt;
+    const QString plain = QStringLiteral("text/plain");
+    if (data->hasFormat(plain)) {
+        const QByteArray bytes = data->data(plain);
+        return TextFromOutside(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    // Offered only under another text type (with a charset, say): Qt has
+    // decoded it already.
+    if (data->hasText())
+        return TextFromOutside(data->text().toStdString());
+    return std::nullopt;
+}
+
+std::string GetClipboardText()
+{
+    return ReadClipboardText().value_or(std::string());
 }
 
 bool SetClipboardText(std::string_view text)

@@ -1,10 +1,17 @@
 #pragma once
 // The clipboard's plain text.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace quillet {
+
+// The clipboard's plain text, or nothing when it holds no text at all.  The
+// raw `text/plain` bytes are decoded as text from outside is (UTF-8, UTF-16
+// after its byte-order mark, otherwise GB18030), because other programs put
+// GBK there too; the text ends at a zero character.
+std::optional<std::string> ReadClipboardText();
 
 // The clipboard's plain text, or the empty text when it holds none.
 std::string GetClipboardText();

@@ -1,6 +1,7 @@
 #include "runtime/convert.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <iconv.h>
 #include <locale.h>
 #include <memory>
@@ -87,6 +89,16 @@ struct IconvCloser {
     void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
 };
 using IconvHandle = std::unique_ptr<void, IconvCloser>;
+
+// The byte order a UTF-16 text announces with its byte-order mark.
+std::optional<QStringConverter::Encoding> Utf16ByteOrder(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (bytes.starts_with("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
 
 // Converts with iconv; a sequence the source encoding cannot hold becomes
 // the replacement (U+FFFD in UTF-8, "?" otherwise) and conversion goes on.
@@ -223,12 +235,32 @@ std::string FullWidthToAscii(std::string_view text)
 
 std::string ToUtf8FromOutside(std::string_view bytes)
 {
+    if (const std::optional<QStringConverter::Encoding> utf16 = Utf16ByteOrder(bytes)) {
+        bytes.remove_prefix(2);
+        // The mark is gone already; a second one would be text.
+        QStringDecoder decoder(*utf16, QStringConverter::Flag::ConvertInitialBom);
+        const QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        return text.toStdString();
+    }
     if (QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()) {
         if (bytes.starts_with(kByteOrderMark))
             bytes.remove_prefix(kByteOrderMark.size());
         return std::string(bytes);
     }
     return Gb18030ToUtf8(bytes);
+}
+
+std::string TextFromOutside(std::string_view bytes)
+{
+    // In UTF-16 every ASCII character carries a zero byte, so the end is
+    // looked for after decoding; GBK and UTF-8 never use a zero byte inside a
+    // character, and cutting first keeps bytes after the end from deciding
+    // the encoding.
+    std::string text = Utf16ByteOrder(bytes) ? ToUtf8FromOutside(bytes)
+                                             : ToUtf8FromOutside(bytes.substr(0, bytes.find('\0')));
+    if (const std::size_t end = text.find('\0'); end != std::string::npos)
+        text.resize(end);
+    return text;
 }
 
 std::string ToGb18030FromUtf8(std::string_view text)

@@ -31,10 +31,15 @@ int TruncateToInt(double value);
 // an asterisk, U+FFE5 (yuan sign) '$' and U+FFE3 (full-width macron) '~'.
 std::string FullWidthToAscii(std::string_view text);
 
-// Decodes text that came from outside (files, other programs): valid UTF-8 is
-// taken as it is, without a leading byte-order mark; anything else is read as
-// GB18030 (which covers GBK), with U+FFFD for bytes that are not.
+// Decodes text that came from outside (files, other programs): a text that
+// starts with a UTF-16 byte-order mark (either byte order) is UTF-16; valid
+// UTF-8 is taken as it is, without a leading byte-order mark; anything else
+// is read as GB18030 (which covers GBK), with U+FFFD for bytes that are not.
 std::string ToUtf8FromOutside(std::string_view bytes);
+
+// The same for a text that ends at its first zero character, as texts read
+// from a file or the clipboard do: what follows the end is not text.
+std::string TextFromOutside(std::string_view bytes);
 
 // The way back: UTF-8 text as GB18030 bytes (GBK for every character GBK
 // has), for reaching files whose names were written in GBK.

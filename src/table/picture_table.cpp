@@ -1,5 +1,7 @@
 #include "table/picture_table.h"
 
+#include "table/table_text.h"
+
 namespace quillet {
 
 PictureColumns DetectPictureColumns(const std::vector<std::string>& titles)
@@ -17,39 +19,9 @@ PictureColumns DetectPictureColumns(const std::vector<std::string>& titles)
     return columns;
 }
 
-std::vector<std::vector<std::string>> SplitTableText(std::string_view text)
-{
-    std::vector<std::vector<std::string>> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end;
-        if (pos < text.size() && text[pos] == '\r')
-            ++pos;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
-        if (line.find_first_not_of(" \t") == std::string_view::npos)
-            continue;
-        std::vector<std::string> cells;
-        std::size_t cellStart = 0;
-        while (true) {
-            std::size_t tab = line.find('\t', cellStart);
-            cells.emplace_back(line.substr(cellStart, tab == std::string_view::npos ? line.npos : tab - cellStart));
-            if (tab == std::string_view::npos)
-                break;
-            cellStart = tab + 1;
-        }
-        lines.push_back(std::move(cells));
-    }
-    return lines;
-}
-
 std::vector<AlbumRow> ParsePictureTable(std::string_view text)
 {
-    std::vector<std::vector<std::string>> lines = SplitTableText(text);
+    const TableLines lines = ParseTableText(text);
     std::vector<AlbumRow> rows;
     if (lines.empty())
         return rows;

@@ -28,12 +28,9 @@ struct PictureColumns {
 // columns carry the same title the last one wins.
 PictureColumns DetectPictureColumns(const std::vector<std::string>& titles);
 
-// Splits UTF-8 text into lines (LF, CR LF or CR) and cells (TAB).  Blank
-// lines are skipped.
-std::vector<std::vector<std::string>> SplitTableText(std::string_view text);
-
-// The rows of a table whose first line holds the titles.  Rows without a
-// path are left out; a missing cell is the empty text.
+// The rows of a table (UTF-8, read as table_text.h reads tables) whose first
+// line holds the titles.  Rows without a path, blank lines among them, are
+// left out; a missing cell is the empty text.
 std::vector<AlbumRow> ParsePictureTable(std::string_view text);
 
 } // namespace quillet

@@ -161,7 +161,26 @@ INSTANTIATE_TEST_SUITE_P(Conversions, OutsideTextTest, ::testing::Values(
     OutsideTextCase{"Gb18030FourBytes", "\x81\x30\x81\x30", "\u0080"},
     OutsideTextCase{"InvalidByteMarked", "a\xFF" "b", "a\uFFFD" "b"},
     OutsideTextCase{"CutOffAtEnd", "a\xD6", "a\uFFFD"},
+    OutsideTextCase{"Utf16LittleEndian", std::string("\xFF\xFE\x2D\x4E" "a\0\t\0", 8), "中a\t"},
+    OutsideTextCase{"Utf16BigEndian", std::string("\xFE\xFF\x4E\x2D\0a", 6), "中a"},
     OutsideTextCase{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Texts from files and the clipboard end at their first zero character.
+class OutsideTextEndTest : public ::testing::TestWithParam<OutsideTextCase> {};
+
+TEST_P(OutsideTextEndTest, EndsAtTheFirstZeroCharacter)
+{
+    EXPECT_EQ(TextFromOutside(GetParam().bytes), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversions, OutsideTextEndTest, ::testing::Values(
+    OutsideTextCase{"NoZero", "\xD6\xD0\xCE\xC4", "中文"},
+    // The junk after the end must not turn valid UTF-8 into GB18030.
+    OutsideTextCase{"Utf8ThenJunk", std::string("中\0\xFF", 5), "中"},
+    OutsideTextCase{"GbkThenZero", std::string("\xD6\xD0\0\xCE\xC4", 5), "中"},
+    // Every ASCII character of UTF-16 holds a zero byte.
+    OutsideTextCase{"Utf16ZeroCharacter", std::string("\xFF\xFE" "a\0b\0\0\0c\0", 10), "ab"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Builds a German locale (decimal comma) into a private folder, so the test

@@ -45,6 +45,15 @@ TEST(PictureTable, LfOnlyAndNoFinalLineEnd)
     EXPECT_EQ(rows[1].caption, "二");
 }
 
+TEST(PictureTable, ReadsSpreadsheetQuotingAsTheClipboardPageDoes)
+{
+    std::vector<AlbumRow> rows =
+        ParsePictureTable("图片名全称\t图片说明\n/p/a.jpg\t\"海边, 2019\n\"\"日落\"\"\"\n/p/b.jpg\t山");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].caption, "海边, 2019\n\"日落\"");
+    EXPECT_EQ(rows[1].path, "/p/b.jpg");
+}
+
 TEST(PictureTable, EmptyTextHasNoRows)
 {
     EXPECT_TRUE(ParsePictureTable("").empty());

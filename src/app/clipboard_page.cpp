@@ -1,0 +1,185 @@
+#include "app/clipboard_page.h"
+
+#include "app/main_window.h"
+#include "collect/report_list.h"
+#include "runtime/clipboard.h"
+#include "runtime/convert.h"
+#include "runtime/dialogs.h"
+#include "runtime/files.h"
+#include "table/table_text.h"
+#include "ui_main_window.h"
+
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <string>
+
+namespace quillet {
+namespace {
+
+constexpr int kGridColumnWidth = 40;
+constexpr int kNewListColumnWidth = 50;
+constexpr int kNoticeMilliseconds = 3000;
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString NothingImported(const QString& why)
+{
+    return why + QStringLiteral("没有导入任何内容，右表保持不变。");
+}
+
+// Empties the grid and gives it the size, never less than one row and one
+// column: the smallest grid the form has.
+void ResetGrid(QTableWidget& grid, int rows, int columns)
+{
+    grid.clearContents();
+    grid.setRowCount(std::max(1, rows));
+    grid.setColumnCount(std::max(1, columns));
+}
+
+std::string GridCellText(const QTableWidget& grid, int row, int column)
+{
+    const QTableWidgetItem* item = grid.item(row, column);
+    return item ? item->text().toStdString() : std::string();
+}
+
+void SetGridCellText(QTableWidget& grid, int row, int column, std::string_view text)
+{
+    if (!text.empty())
+        grid.setItem(row, column, new QTableWidgetItem(ToQString(text)));
+}
+
+TableLines GridLines(const QTableWidget& grid, int rows, int columns)
+{
+    TableLines lines(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column)
+            lines[row].push_back(GridCellText(grid, row, column));
+    return lines;
+}
+
+ImportOutcome ImportTableText(const ClipboardPageControls& controls, std::string_view text,
+                              const QString& nothingThere)
+{
+    const TableLines lines = ParseTableText(text);
+    if (TableIsBlank(lines)) {
+        controls.setStatusText(NothingImported(nothingThere));
+        return ImportOutcome::NothingToImport;
+    }
+    const TableSize size = MeasureClipboardTable(lines);
+    QTableWidget& grid = *controls.grid;
+    ResetGrid(grid, size.lines, size.columns);
+    for (int column = 0; column < grid.columnCount(); ++column)
+        grid.setColumnWidth(column, kGridColumnWidth);
+    for (int row = 0; row < size.lines; ++row)
+        for (int column = 0; column < static_cast<int>(lines[row].size()); ++column)
+            SetGridCellText(grid, row, column, lines[row][column]);
+
+    ReportList list(controls.resultList);
+    CopyGridToList(grid, list);
+    controls.setStatusText(
+        QStringLiteral("导入完成：%1 列，%2 行。").arg(list.ColumnCount()).arg(list.RowCount()));
+    return ImportOutcome::Imported;
+}
+
+} // namespace
+
+void CopyListToGrid(const ReportList& list, QTableWidget& grid)
+{
+    const int rows = list.RowCount();
+    const int columns = list.ColumnCount();
+    ResetGrid(grid, rows, columns);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column)
+            SetGridCellText(grid, row, column, list.CellText(row, column));
+    grid.insertRow(0);
+    for (int column = 0; column < columns; ++column)
+        SetGridCellText(grid, 0, column, list.ColumnTitle(column));
+}
+
+void CopyGridToList(const QTableWidget& grid, ReportList& list)
+{
+    list.DeleteAllRows();
+    while (list.ColumnCount() > 1)
+        list.DeleteColumn(0);
+    const int columns = grid.columnCount();
+    while (list.ColumnCount() < columns)
+        list.AppendColumn("", kNewListColumnWidth);
+    for (int column = 0; column < columns; ++column)
+        list.SetColumnTitle(column, GridCellText(grid, 0, column));
+
+    std::vector<QStringList> rows;
+    rows.reserve(static_cast<std::size_t>(std::max(0, grid.rowCount() - 1)));
+    for (int row = 1; row < grid.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns; ++column) {
+            const QTableWidgetItem* item = grid.item(row, column);
+            cells.append(item ? item->text() : QString());
+        }
+        rows.push_back(std::move(cells));
+    }
+    list.AppendRows(rows);
+}
+
+void ExportListToClipboard(const ClipboardPageControls& controls)
+{
+    const ReportList list(controls.resultList);
+    CopyListToGrid(list, *controls.grid);
+    // The list's own extent: a list without rows is its title line alone,
+    // not a title line and an empty row that was never there.
+    const TableLines lines = GridLines(*controls.grid, list.RowCount() + 1, list.ColumnCount());
+    if (!SetClipboardText(WriteTableText(lines))) {
+        controls.setStatusText(QStringLiteral("无法写入剪贴板，没有导出。"));
+        return;
+    }
+    TimedMessageBox("信息已经复制到剪贴板，请在电子表格中进一步处理。", "处理成功，请继续。",
+                    kMessageBoxIconInformation, kNoticeMilliseconds);
+}
+
+ImportOutcome ImportClipboardToList(const ClipboardPageControls& controls)
+{
+    const std::optional<std::string> text = ReadClipboardText();
+    if (!text) {
+        controls.setStatusText(NothingImported(QStringLiteral("剪贴板里没有文字，")));
+        return ImportOutcome::NoText;
+    }
+    return ImportTableText(controls, *text, QStringLiteral("剪贴板里没有表格，"));
+}
+
+ImportOutcome ImportCaptureList(const ClipboardPageControls& controls)
+{
+    const std::string path =
+        OpenFileDialog("打开由《Vistrel》生成的文本列表", "文本文件（*.txt）|*.txt");
+    if (path.empty())
+        return ImportOutcome::Cancelled;
+    const ByteArray bytes = ReadFile(path);
+    const QString shownPath = ToQString(path);
+    // An empty read is an empty file only when the file says it is one.
+    if (bytes.empty() && FileSize(path) != 0) {
+        controls.setStatusText(NothingImported(QStringLiteral("无法读取文件 %1，").arg(shownPath)));
+        return ImportOutcome::UnreadableFile;
+    }
+    const std::string text = TextFromOutside(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return ImportTableText(controls, text, QStringLiteral("文件 %1 里没有表格，").arg(shownPath));
+}
+
+void AttachClipboardPage(MainWindow& window)
+{
+    Ui::MainWindow& ui = window.ui();
+    const ClipboardPageControls controls{
+        ui.超级列表框_显示, ui.高级表格_中间结果,
+        [&window](const QString& text) { window.SetStatusText(text); }};
+    QObject::connect(ui.按钮_导出到剪贴板, &QPushButton::clicked, &window,
+                     [controls] { ExportListToClipboard(controls); });
+    QObject::connect(ui.按钮_从剪贴板导入, &QPushButton::clicked, &window,
+                     [controls] { ImportClipboardToList(controls); });
+    QObject::connect(ui.按钮_从Vistrel结果中导入, &QPushButton::clicked, &window,
+                     [controls] { ImportCaptureList(controls); });
+}
+
+} // namespace quillet
