@@ -112,14 +112,13 @@ void CopyGridToList(const QTableWidget& grid, ReportList& list)
     for (int column = 0; column < columns; ++column)
         list.SetColumnTitle(column, GridCellText(grid, 0, column));
 
-    std::vector<QStringList> rows;
+    std::vector<std::vector<std::string>> rows;
     rows.reserve(static_cast<std::size_t>(std::max(0, grid.rowCount() - 1)));
     for (int row = 1; row < grid.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < columns; ++column) {
-            const QTableWidgetItem* item = grid.item(row, column);
-            cells.append(item ? item->text() : QString());
-        }
+        std::vector<std::string> cells;
+        cells.reserve(static_cast<std::size_t>(columns));
+        for (int column = 0; column < columns; ++column)
+            cells.push_back(GridCellText(grid, row, column));
         rows.push_back(std::move(cells));
     }
     list.AppendRows(rows);

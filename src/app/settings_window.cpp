@@ -4,7 +4,7 @@
 #include "app/live_preview.h"
 #include "app/settings_window_values.h"
 #include "forms/designed_group_box_style.h"
-#include "forms/outer_size.h"
+#include "runtime/outer_size.h"
 #include "app/progress_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/message_box_style.h"
@@ -349,8 +349,7 @@ bool SettingsWindow::event(QEvent* event)
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         return true;
     const bool handled = QDialog::event(event);
-    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
-        FitOuterSizeToFrame(*this, QSize(kOuterWidth, kOuterHeight), fittedFrame_);
+    outerSize_.Update(*this, *event);
     return handled;
 }
 

@@ -7,12 +7,12 @@
 // once it has closed.  The form is designed in forms/settings_window.ui.
 
 #include "imageout/miniature_cache.h"
+#include "runtime/outer_size.h"
 #include "runtime/printer_unit.h"
 #include "settings/print_settings.h"
 
 #include <QDialog>
 #include <QImage>
-#include <QMargins>
 
 #include <memory>
 
@@ -92,7 +92,7 @@ private:
     QImage previewPicture_;
     // The job's pictures as the preview draws them, kept between redraws.
     MiniatureCache miniatures_;
-    QMargins fittedFrame_;
+    DesignedOuterSize outerSize_{{kOuterWidth, kOuterHeight}};
 };
 
 // Shows the window modally for the program's settings record and returns

@@ -122,21 +122,21 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     if (!lists.ReserveCaptionLine())
         captionLineHeight = 0;
 
-    PageGridSpec spec;
-    spec.pageWidth = pageWidth;
-    spec.pageHeight = pageHeight;
-    spec.marginTop = s.marginTop;
-    spec.marginBottom = s.marginBottom;
-    spec.marginLeft = s.marginLeft;
-    spec.marginRight = s.marginRight;
-    spec.grid = gridSize;
-    spec.rowGap = s.rowGap;
-    spec.columnGap = s.columnGap;
-    spec.captionLineHeight = captionLineHeight;
-    spec.captionGap = captionGap;
-    spec.precision = layout.precision;
-    spec.origin = layout.origin;
-    const PageGrid grid(spec);
+    PageGridSpec gridSpec;
+    gridSpec.pageWidth = pageWidth;
+    gridSpec.pageHeight = pageHeight;
+    gridSpec.marginTop = s.marginTop;
+    gridSpec.marginBottom = s.marginBottom;
+    gridSpec.marginLeft = s.marginLeft;
+    gridSpec.marginRight = s.marginRight;
+    gridSpec.grid = gridSize;
+    gridSpec.rowGap = s.rowGap;
+    gridSpec.columnGap = s.columnGap;
+    gridSpec.captionLineHeight = captionLineHeight;
+    gridSpec.captionGap = captionGap;
+    gridSpec.precision = layout.precision;
+    gridSpec.origin = layout.origin;
+    const PageGrid grid(gridSpec);
     const int pageCount = firstPageOnly ? 1 : PageCount(pictureCount, gridSize);
     const LineFrame frame = grid.HeaderFooterFrame(s.headerOffset, s.footerOffset);
 
