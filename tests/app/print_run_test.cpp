@@ -10,6 +10,7 @@
 #include "print_run_fixture.h"
 #include "runtime/printer_queries.h"
 #include "runtime/qt_dialogs.h"
+#include "support/cups_queues.h"
 #include "support/pdf_tools.h"
 #include "ui_main_window.h"
 
@@ -29,9 +30,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -40,56 +38,13 @@
 namespace quillet {
 namespace {
 
+using testing::FileQueueOutput;
 using testing::FindPdfWords;
+using testing::kFileQueue;
+using testing::QueueLock;
+using testing::WaitUntilQueueEmpty;
 using testing::PrintRunFixture;
 
-constexpr const char* kFileQueue = "QUILLET_FILE";
-
-std::string RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return process.readAllStandardOutput().toStdString();
-}
-
-std::string FileQueueOutput()
-{
-    const char* dir = std::getenv("QUILLET_CUPS_DIR");
-    return std::string(dir && *dir ? dir : "/tmp/quillet-cups") + "/out/file-queue.pdf";
-}
-
-bool WaitUntilQueueEmpty(const char* queue)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 120000) {
-        if (RunTool("lpstat", {"-o", queue}).empty())
-            return true;
-        QThread::msleep(200);
-    }
-    return false;
-}
-
-// The printing tests of every test program take turns at the queues.
-class QueueLock {
-public:
-    QueueLock() : fd_(::open("/tmp/quillet-cups-tests.lock", O_CREAT | O_RDWR, 0666))
-    {
-        if (fd_ >= 0)
-            ::flock(fd_, LOCK_EX);
-    }
-    ~QueueLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-
-private:
-    int fd_;
-};
 
 enum class Output { CupsFileQueue, SaveAsPdf, PngPages };
 

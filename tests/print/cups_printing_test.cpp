@@ -8,6 +8,7 @@
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
 #include "runtime/printer_unit.h"
+#include "support/cups_queues.h"
 #include "support/pdf_tools.h"
 
 #include <QDateTime>
@@ -21,9 +22,6 @@
 
 #include <cstdlib>
 
-#include <sys/file.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -32,60 +30,15 @@
 namespace quillet {
 namespace {
 
+using testing::FileQueueOutput;
 using testing::FindPdfWords;
+using testing::kCupsPdfQueue;
+using testing::kFileQueue;
+using testing::QueueLock;
+using testing::RunTool;
+using testing::WaitUntilQueueEmpty;
 using testing::PointsFromMillimetres;
 
-constexpr const char* kFileQueue = "QUILLET_FILE";
-constexpr const char* kCupsPdfQueue = "QUILLET_PDF";
-
-std::string RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return process.readAllStandardOutput().toStdString();
-}
-
-std::string CupsDir()
-{
-    const char* dir = std::getenv("QUILLET_CUPS_DIR");
-    return dir && *dir ? dir : "/tmp/quillet-cups";
-}
-
-std::string FileQueueOutput() { return CupsDir() + "/out/file-queue.pdf"; }
-
-bool WaitUntilQueueEmpty(const char* queue)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 120000) {
-        if (RunTool("lpstat", {"-o", queue}).empty())
-            return true;
-        QThread::msleep(200);
-    }
-    return false;
-}
-
-// Test processes may run side by side; one job at a time per queue keeps
-// every test reading its own output.
-class QueueLock {
-public:
-    QueueLock() : fd_(::open("/tmp/quillet-cups-tests.lock", O_CREAT | O_RDWR, 0666))
-    {
-        if (fd_ >= 0)
-            ::flock(fd_, LOCK_EX);
-    }
-    ~QueueLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);  // closing releases the lock
-    }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-
-private:
-    int fd_;
-};
 
 class CupsPrintingTest : public ::testing::Test {
 protected:

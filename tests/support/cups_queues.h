@@ -1,0 +1,38 @@
+#pragma once
+// The private CUPS daemon's queues as the printing tests use them
+// (scripts/test-cups.sh sets them up).
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+namespace quillet::testing {
+
+inline constexpr const char* kFileQueue = "QUILLET_FILE";    // generic PDF into a file
+inline constexpr const char* kCupsPdfQueue = "QUILLET_PDF";  // cups-pdf into $HOME/PDF
+
+// Standard output of a tool run to its end (30 s at most).
+std::string RunTool(const QString& program, const QStringList& arguments);
+
+std::string CupsDir();
+// Where the file queue writes every job.
+std::string FileQueueOutput();
+
+// True once the queue holds no job; false after two minutes.
+bool WaitUntilQueueEmpty(const char* queue);
+
+// Test processes may run side by side; one job at a time per queue keeps
+// every test reading its own output.
+class QueueLock {
+public:
+    QueueLock();
+    ~QueueLock();
+    QueueLock(const QueueLock&) = delete;
+    QueueLock& operator=(const QueueLock&) = delete;
+
+private:
+    int fd_;
+};
+
+} // namespace quillet::testing
