@@ -9,6 +9,7 @@
 #include "app/progress_window.h"
 #include "runtime/printer_queries.h"
 #include "runtime/window.h"
+#include "support/print_test_helpers.h"
 #include "ui_main_window.h"
 
 #include <utility>
@@ -22,15 +23,8 @@ namespace quillet::testing {
 
 void StoreAlbumSettings(PrintSettings& s, const std::string& printerName)
 {
+    UseAlbumTestSettings(s);
     s.printerName = printerName;
-    s.paperWidth = 2100;
-    s.paperHeight = 2970;
-    s.orientation = 0;
-    s.copies = 1;
-    s.marginTop = 150;
-    s.marginBottom = 150;
-    s.marginLeft = 100;
-    s.marginRight = 100;
     s.headerOffset = 80;
     s.footerOffset = 300;
     s.rows = 2;
@@ -41,9 +35,6 @@ void StoreAlbumSettings(PrintSettings& s, const std::string& printerName)
     s.photoFitMode = 1;
     s.headerAlign = 0;
     s.footerAlign = 0;
-    s.captionFont = FontSpec{.size = 9, .name = "宋体"};
-    s.headerFont = FontSpec{.size = 10, .name = "黑体"};
-    s.footerFont = FontSpec{.size = 10, .name = "黑体"};
     s.printToImage = 0;
     s.imageFormat = 2;
     s.imageOptimization = 0;
