@@ -3,6 +3,7 @@
 #include "app/headless_command.h"
 
 #include "support/test_images.h"
+#include "support/output_lines.h"
 
 #include <QDir>
 #include <QImage>
@@ -35,19 +36,6 @@ CommandRun Quillet(const QStringList& args)
                process.readAllStandardError().toStdString()};
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 class HeadlessCommand : public ::testing::Test {
 protected:
@@ -78,7 +66,7 @@ TEST_F(HeadlessCommand, RendersAFolderAndPrintsEveryPageItWrote)
                        "--header", "第&p页/共&a页", album});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    std::vector<std::string> files = Lines(run.out);
+    std::vector<std::string> files = testing::OutputLines(run.out);
     ASSERT_EQ(files.size(), 2u) << "three pictures, two a page; the sub-folder is not searched";
     for (const std::string& file : files) {
         QImage page(QString::fromStdString(file));
@@ -92,7 +80,7 @@ TEST_F(HeadlessCommand, RecursiveByCategoryMakesAJobPerFolder)
 {
     CommandRun run = Quillet({"render", "--out", out, "--recursive", "--by-category", album});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Lines(run.out).size(), 2u) << "相册 and 海边: one page each";
+    EXPECT_EQ(testing::OutputLines(run.out).size(), 2u) << "相册 and 海边: one page each";
 }
 
 TEST_F(HeadlessCommand, PrintsToPdfFilesNumberedPerJob)
@@ -100,7 +88,7 @@ TEST_F(HeadlessCommand, PrintsToPdfFilesNumberedPerJob)
     const QString pdf = QString::fromStdString(dir.Path("album.pdf"));
     CommandRun run = Quillet({"print", "--pdf", pdf, "--recursive", "--by-category", album});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    std::vector<std::string> files = Lines(run.out);
+    std::vector<std::string> files = testing::OutputLines(run.out);
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0], dir.Path("album.pdf"));
     EXPECT_EQ(files[1], dir.Path("album-2.pdf"));
@@ -115,7 +103,7 @@ TEST_F(HeadlessCommand, ReadsATableOfPictures)
     ASSERT_TRUE(testing::WriteBytes(table, ByteArray(text.begin(), text.end())));
     CommandRun run = Quillet({"render", "--out", out, "--table", QString::fromStdString(table)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Lines(run.out).size(), 1u);
+    EXPECT_EQ(testing::OutputLines(run.out).size(), 1u);
 }
 
 TEST_F(HeadlessCommand, UsageErrorsExitTwoWithAMessage)

@@ -5,6 +5,7 @@
 #include "support/pdf_tools.h"
 #include "support/raw_files.h"
 #include "support/test_images.h"
+#include "support/output_lines.h"
 
 #include <QImage>
 
@@ -76,19 +77,6 @@ RawRun QuilletRaw(const ScratchDir& dir, std::vector<std::string> args)
     return run;
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 ByteArray Photo(QColor colour)
 {
@@ -116,7 +104,7 @@ protected:
     // a one-cell page.
     QImage FirstPage(const RawRun& run) const
     {
-        const std::vector<std::string> files = Lines(run.out);
+        const std::vector<std::string> files = testing::OutputLines(run.out);
         return files.empty() ? QImage() : QImage(QString::fromStdString(files.front()));
     }
 
@@ -179,8 +167,8 @@ TEST_F(HeadlessNames, PicturesThatCannotBeLoadedAreNamedOnceEachWithTheReason)
     ASSERT_TRUE(WriteRawFile(table, ByteArray(text.begin(), text.end())));
     const RawRun run = QuilletRaw(dir, {"render", "--out", dir.Path("pages"), "--table", table});
     EXPECT_EQ(run.exitCode, 0) << "every page was written";
-    EXPECT_EQ(Lines(run.out).size(), 1u);
-    EXPECT_EQ(Lines(run.err),
+    EXPECT_EQ(testing::OutputLines(run.out).size(), 1u);
+    EXPECT_EQ(testing::OutputLines(run.err),
               (std::vector<std::string>{
                   "无法载入图片 / could not load picture: " + dir.Path("gone.jpg")
                       + " (找不到文件 / no such file)",
