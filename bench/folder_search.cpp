@@ -3,8 +3,8 @@
 // and status bar on screen (offscreen platform), as the user runs it; the
 // walk alone, the name sorting alone and the list alone show where the time
 // goes.  Goal: within 3x of find.
-#include "collect/collection_state.h"
 #include "collect/folder_search.h"
+#include "collect/collection_state.h"
 #include "collect/folder_walk.h"
 #include "collect/report_list.h"
 #include "runtime/name_order.h"
@@ -27,7 +27,7 @@
 namespace {
 
 constexpr int topFolders = 50;
-constexpr int foldersPerTop = 99;  // 50 + 50 * 99 = 5,000 folders
+constexpr int foldersPerTop = 99; // 50 + 50 * 99 = 5,000 folders
 constexpr int picturesPerFolder = 10;
 const char* const extensions[] = {"jpg", "JPG", "jpeg", "bmp", "gif"};
 
@@ -58,7 +58,8 @@ constexpr int expectedPictures = topFolders * (foldersPerTop + 1) * picturesPerF
 
 void FindCommand(benchmark::State& state)
 {
-    const std::string command = "find '" + PictureTree()
+    const std::string command =
+        "find '" + PictureTree()
         + "' -type f \\( -iname '*.jpg' -o -iname '*.jpeg' -o -iname '*.bmp' -o -iname '*.gif' \\)"
           " > /dev/null";
     for (auto _ : state)
@@ -151,11 +152,16 @@ void AppendRows(benchmark::State& state)
     for (auto _ : state) {
         report.DeleteAllRows();
         for (int row = 0; row < state.range(0); ++row)
-            report.AppendRow({QString::number(row + 1), path, QStringLiteral("day"), QStringLiteral("photo")});
+            report.AppendRow(
+                {QString::number(row + 1), path, QStringLiteral("day"), QStringLiteral("photo")});
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(AppendRows)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(AppendRows)
+    ->Arg(5000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 } // namespace
 

@@ -48,8 +48,11 @@ QImage CameraLikePhoto()
     for (int y = 0; y < kPhotoHeight; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < kPhotoWidth; ++x) {
-            const double shade = 60 * std::sin(x * 0.004) * std::cos(y * 0.006) + 40 * std::sin((x + y) * 0.02);
-            auto channel = [&](double base) { return std::clamp(static_cast<int>(base + shade) + noise(), 0, 255); };
+            const double shade =
+                60 * std::sin(x * 0.004) * std::cos(y * 0.006) + 40 * std::sin((x + y) * 0.02);
+            auto channel = [&](double base) {
+                return std::clamp(static_cast<int>(base + shade) + noise(), 0, 255);
+            };
             row[x] = qRgb(channel(150 + x * 0.02), channel(110 + y * 0.03), channel(90));
         }
     }
@@ -81,7 +84,8 @@ struct Fixture {
         for (int row = 0; row < 3; ++row)
             for (int column = 0; column < 3; ++column) {
                 painter.drawImage(QRect(100 + column * 650, 200 + row * 900, 600, 450), photo);
-                painter.drawText(QPoint(100 + column * 650, 700 + row * 900), "Caption text under the photo");
+                painter.drawText(QPoint(100 + column * 650, 700 + row * 900),
+                                 "Caption text under the photo");
             }
         painter.end();
         pageBmp = WriteBmp(page, 24, 11811, 11811);
@@ -96,8 +100,8 @@ Fixture& Data()
 
 void SetRate(benchmark::State& state)
 {
-    state.counters["source_MP/s"] =
-        benchmark::Counter(kPhotoMegapixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["source_MP/s"] = benchmark::Counter(
+        kPhotoMegapixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["file_MB"] = static_cast<double>(Data().photoBytes.size()) / 1e6;
 }
 
@@ -117,7 +121,8 @@ BENCHMARK(LoadForPage)->Arg(0)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 int FactorFor(int level)
 {
-    return ShrinkFactorPerMille(Data().photoPath, static_cast<long long>(Data().photoBytes.size()), level);
+    return ShrinkFactorPerMille(Data().photoPath, static_cast<long long>(Data().photoBytes.size()),
+                                level);
 }
 
 void FullDecodeThenResample(benchmark::State& state)
@@ -125,7 +130,8 @@ void FullDecodeThenResample(benchmark::State& state)
     const int factor = FactorFor(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         const QImage full = DecodePicture(Data().photoBytes);
-        const QImage shrunk = ResampleToSize(full, ScaledSide(full.width(), factor), ScaledSide(full.height(), factor));
+        const QImage shrunk = ResampleToSize(full, ScaledSide(full.width(), factor),
+                                             ScaledSide(full.height(), factor));
         benchmark::DoNotOptimize(shrunk.constBits());
     }
     state.counters["factor"] = factor;
@@ -155,9 +161,10 @@ void EncodePage(benchmark::State& state)
         if (!EncodeImageFile(Data().pageBmp, path, format))
             state.SkipWithError("page was not written");
     }
-    state.counters["file_MB"] = static_cast<double>(QFile(QString::fromStdString(path)).size()) / 1e6;
-    state.counters["page_MP/s"] =
-        benchmark::Counter(2100 * 2970 / 1e6 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["file_MB"] =
+        static_cast<double>(QFile(QString::fromStdString(path)).size()) / 1e6;
+    state.counters["page_MP/s"] = benchmark::Counter(
+        2100 * 2970 / 1e6 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(EncodePage)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
 

@@ -30,8 +30,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <ctime>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -263,7 +263,6 @@ void SmallestScaleReference(benchmark::State& state)
     Report(state, 0, clock);
 }
 BENCHMARK(SmallestScaleReference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-
 
 // Whole redraws through the settings window, progress window and page loop
 // included, of a 5 x 5 job of these photos with captions, header and footer.

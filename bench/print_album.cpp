@@ -59,7 +59,8 @@ void BM_PrintAlbumHundredPhotosFourPages(benchmark::State& state)
     PageJob job;
     job.settings = s;
     for (int i = 0; i < 100; ++i)
-        job.pictures.paths.push_back(WritePhoto(dir, i % 10));  // ten distinct files, each loaded afresh
+        job.pictures.paths.push_back(
+            WritePhoto(dir, i % 10)); // ten distinct files, each loaded afresh
     for (int i = 0; i < 100; ++i)
         job.pictures.captions.push_back("照片" + std::to_string(i + 1));
     job.headerTemplate = "第&p页/共&a页";

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const quillet::JpegDecoded whole = quillet::DecodeJpeg(bytes);
     if (!whole.image.isNull())
         quillet::DecodePictureScaled(bytes, 300);
-    if (const auto header = quillet::ReadJpegHeader(bytes); header && !header->exifThumbnail.empty())
+    if (const auto header = quillet::ReadJpegHeader(bytes);
+        header && !header->exifThumbnail.empty())
         quillet::DecodeJpegCovering(header->exifThumbnail, 40, 30);
     return 0;
 }

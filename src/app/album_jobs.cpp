@@ -72,9 +72,9 @@ std::vector<AlbumJob> SplitAlbumIntoJobs(const std::vector<AlbumRow>& rows, bool
                                          std::string_view headerTemplate,
                                          std::string_view footerTemplate, bool captions)
 {
-    std::vector<AlbumJob> jobs = byCategory
-        ? SplitIntoCategoryRuns(rows, captions)
-        : SplitIntoPageBatches(rows, static_cast<long long>(rows.size()), captions);
+    std::vector<AlbumJob> jobs =
+        byCategory ? SplitIntoCategoryRuns(rows, captions)
+                   : SplitIntoPageBatches(rows, static_cast<long long>(rows.size()), captions);
     for (AlbumJob& job : jobs) {
         job.headerText = ReplaceCategoryCode(headerTemplate, job.category);
         job.footerText = ReplaceCategoryCode(footerTemplate, job.category);
@@ -88,8 +88,8 @@ std::string NumberedPdfName(const std::string& pdfFile, int jobIndex)
         return pdfFile;
     const std::size_t slash = pdfFile.rfind('/');
     std::size_t dot = pdfFile.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
-        dot == (slash == std::string::npos ? 0 : slash + 1))
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)
+        || dot == (slash == std::string::npos ? 0 : slash + 1))
         dot = pdfFile.size();
     return pdfFile.substr(0, dot) + "-" + std::to_string(jobIndex + 1) + pdfFile.substr(dot);
 }

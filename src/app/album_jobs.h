@@ -17,9 +17,9 @@
 namespace quillet {
 
 struct AlbumJob {
-    std::string category;  // that of the job's last picture
-    PictureList pictures;  // aspectRatios always empty: pictures keep their shape
-    std::string headerText;  // filled by SplitAlbumIntoJobs only
+    std::string category; // that of the job's last picture
+    PictureList pictures; // aspectRatios always empty: pictures keep their shape
+    std::string headerText; // filled by SplitAlbumIntoJobs only
     std::string footerText;
 };
 

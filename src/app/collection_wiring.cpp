@@ -14,10 +14,9 @@ void AttachCollection(MainWindow& window)
     BuildFolderTree(ui.树型框_文件夹, App());
     ConnectFolderTree(ui.树型框_文件夹, App());
     // Owned by the result list (its Qt parent).
-    new FolderSearchController({ui.超级列表框_显示, ui.选择框_包括文件夹, ui.按钮_文件夹搜索,
-                                ui.按钮_文件夹停止搜索, &window,
-                                [&window](const QString& text) { window.SetStatusText(text); },
-                                &App()});
+    new FolderSearchController(
+        {ui.超级列表框_显示, ui.选择框_包括文件夹, ui.按钮_文件夹搜索, ui.按钮_文件夹停止搜索,
+         &window, [&window](const QString& text) { window.SetStatusText(text); }, &App()});
 }
 
 } // namespace quillet

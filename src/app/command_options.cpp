@@ -28,7 +28,8 @@ int ParseMillimetres(const std::string& option, const std::string& value)
     double mm = 0;
     const char* end = value.data() + value.size();
     auto [ptr, ec] = std::from_chars(value.data(), end, mm);
-    if (value.empty() || ec != std::errc() || ptr != end || !std::isfinite(mm) || std::fabs(mm) > 100000)
+    if (value.empty() || ec != std::errc() || ptr != end || !std::isfinite(mm)
+        || std::fabs(mm) > 100000)
         throw UsageError{option + " 需要毫米数 / expects millimetres: " + value};
     return static_cast<int>(std::lround(mm * 10));
 }
@@ -39,7 +40,8 @@ std::vector<std::string> SplitAt(const std::string& text, char separator)
     std::size_t start = 0;
     while (true) {
         std::size_t at = text.find(separator, start);
-        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        parts.push_back(
+            text.substr(start, at == std::string::npos ? std::string::npos : at - start));
         if (at == std::string::npos)
             return parts;
         start = at + 1;
@@ -61,7 +63,8 @@ FontSpec ParseFont(const std::string& option, const std::string& value, FontSpec
     // "宋体 9": the last word is the size in points, the rest the face name.
     std::size_t space = value.find_last_of(' ');
     if (space == std::string::npos || space == 0)
-        throw UsageError{option + " 需要“字体名 字号” / expects \"FACE SIZE\", e.g. \"宋体 9\": " + value};
+        throw UsageError{option
+                         + " 需要“字体名 字号” / expects \"FACE SIZE\", e.g. \"宋体 9\": " + value};
     int size = ParseInt(option, value.substr(space + 1));
     if (size < 1 || size > 500)
         throw UsageError{option + " 字号超出范围 / size out of range: " + value};
@@ -78,7 +81,8 @@ int ParseAlign(const std::string& option, const std::string& value)
         return 1;
     if (value == "right")
         return 2;
-    throw UsageError{option + " 只能是 left、center 或 right / must be left, center or right: " + value};
+    throw UsageError{option
+                     + " 只能是 left、center 或 right / must be left, center or right: " + value};
 }
 
 int ParseFormat(const std::string& value)
@@ -87,7 +91,9 @@ int ParseFormat(const std::string& value)
         {"bmp", 1}, {"jpg", 2}, {"jpeg", 2}, {"gif", 3}, {"tif", 4}, {"tiff", 4}, {"png", 5}};
     auto it = formats.find(value);
     if (it == formats.end())
-        throw UsageError{"--format 只能是 bmp、jpg、gif、tiff 或 png / must be bmp, jpg, gif, tiff or png: " + value};
+        throw UsageError{
+            "--format 只能是 bmp、jpg、gif、tiff 或 png / must be bmp, jpg, gif, tiff or png: "
+            + value};
     return it->second;
 }
 
@@ -100,7 +106,8 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
         {"--printer", [&](const std::string& v) { o.printer = v; }},
         {"--pdf", [&](const std::string& v) { o.pdfFile = v; }},
         {"--table", [&](const std::string& v) { o.tableFile = v; }},
-        {"--paper", [&](const std::string& v) {
+        {"--paper",
+         [&](const std::string& v) {
              std::vector<std::string> wh = SplitAt(v, 'x');
              if (wh.size() != 2)
                  throw UsageError{"--paper 需要“宽x高”毫米 / expects WIDTHxHEIGHT in mm: " + v};
@@ -109,28 +116,35 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
              if (s.paperWidth <= 0 || s.paperHeight <= 0)
                  throw UsageError{"--paper 必须大于零 / must be positive: " + v};
          }},
-        {"--margins", [&](const std::string& v) {
+        {"--margins",
+         [&](const std::string& v) {
              std::vector<std::string> m = SplitAt(v, ',');
              if (m.size() != 4)
-                 throw UsageError{"--margins 需要“上,下,左,右”毫米 / expects TOP,BOTTOM,LEFT,RIGHT in mm: " + v};
+                 throw UsageError{
+                     "--margins 需要“上,下,左,右”毫米 / expects TOP,BOTTOM,LEFT,RIGHT in mm: " + v};
              s.marginTop = ParseMillimetres("--margins", m[0]);
              s.marginBottom = ParseMillimetres("--margins", m[1]);
              s.marginLeft = ParseMillimetres("--margins", m[2]);
              s.marginRight = ParseMillimetres("--margins", m[3]);
          }},
-        {"--header-offset", [&](const std::string& v) { s.headerOffset = ParseMillimetres("--header-offset", v); }},
-        {"--footer-offset", [&](const std::string& v) { s.footerOffset = ParseMillimetres("--footer-offset", v); }},
+        {"--header-offset",
+         [&](const std::string& v) { s.headerOffset = ParseMillimetres("--header-offset", v); }},
+        {"--footer-offset",
+         [&](const std::string& v) { s.footerOffset = ParseMillimetres("--footer-offset", v); }},
         {"--rows", [&](const std::string& v) { s.rows = ParseGridCount("--rows", v); }},
         {"--columns", [&](const std::string& v) { s.columns = ParseGridCount("--columns", v); }},
         {"--row-gap", [&](const std::string& v) { s.rowGap = ParseInt("--row-gap", v); }},
         {"--column-gap", [&](const std::string& v) { s.columnGap = ParseInt("--column-gap", v); }},
-        {"--caption-gap", [&](const std::string& v) { s.captionGap = ParseInt("--caption-gap", v); }},
-        {"--fit", [&](const std::string& v) {
+        {"--caption-gap",
+         [&](const std::string& v) { s.captionGap = ParseInt("--caption-gap", v); }},
+        {"--fit",
+         [&](const std::string& v) {
              s.photoFitMode = ParseInt("--fit", v);
              if (s.photoFitMode < 0 || s.photoFitMode > 4)
                  throw UsageError{"--fit 只能是 0 到 4 / must be 0 to 4: " + v};
          }},
-        {"--optimize", [&](const std::string& v) {
+        {"--optimize",
+         [&](const std::string& v) {
              s.imageOptimization = ParseInt("--optimize", v);
              if (s.imageOptimization < 0 || s.imageOptimization > 5)
                  throw UsageError{"--optimize 只能是 0 到 5 / must be 0 to 5: " + v};
@@ -138,12 +152,20 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
         {"--format", [&](const std::string& v) { s.imageFormat = ParseFormat(v); }},
         {"--header", [&](const std::string& v) { o.headerText = v; }},
         {"--footer", [&](const std::string& v) { o.footerText = v; }},
-        {"--header-align", [&](const std::string& v) { s.headerAlign = ParseAlign("--header-align", v); }},
-        {"--footer-align", [&](const std::string& v) { s.footerAlign = ParseAlign("--footer-align", v); }},
-        {"--caption-font", [&](const std::string& v) { s.captionFont = ParseFont("--caption-font", v, s.captionFont); }},
-        {"--header-font", [&](const std::string& v) { s.headerFont = ParseFont("--header-font", v, s.headerFont); }},
-        {"--footer-font", [&](const std::string& v) { s.footerFont = ParseFont("--footer-font", v, s.footerFont); }},
-        {"--copies", [&](const std::string& v) {
+        {"--header-align",
+         [&](const std::string& v) { s.headerAlign = ParseAlign("--header-align", v); }},
+        {"--footer-align",
+         [&](const std::string& v) { s.footerAlign = ParseAlign("--footer-align", v); }},
+        {"--caption-font",
+         [&](const std::string& v) {
+             s.captionFont = ParseFont("--caption-font", v, s.captionFont);
+         }},
+        {"--header-font",
+         [&](const std::string& v) { s.headerFont = ParseFont("--header-font", v, s.headerFont); }},
+        {"--footer-font",
+         [&](const std::string& v) { s.footerFont = ParseFont("--footer-font", v, s.footerFont); }},
+        {"--copies",
+         [&](const std::string& v) {
              s.copies = ParseInt("--copies", v);
              if (s.copies < 1 || s.copies > 999)
                  throw UsageError{"--copies 只能是 1 到 999 / must be 1 to 999: " + v};
@@ -197,25 +219,29 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
         if (o.outDir.empty())
             throw UsageError{"render 需要 --out 文件夹 / render needs --out DIR"};
         if (!o.printer.empty() || !o.pdfFile.empty())
-            throw UsageError{"render 不接受 --printer 或 --pdf / render takes no --printer or --pdf"};
+            throw UsageError{
+                "render 不接受 --printer 或 --pdf / render takes no --printer or --pdf"};
     } else {
         if (o.printer.empty() == o.pdfFile.empty())
-            throw UsageError{"print 需要 --printer 队列 或 --pdf 文件（二选一）/ print needs exactly one of --printer QUEUE or --pdf FILE"};
+            throw UsageError{"print 需要 --printer 队列 或 --pdf 文件（二选一）/ print needs "
+                             "exactly one of --printer QUEUE or --pdf FILE"};
         if (!o.outDir.empty())
             throw UsageError{"print 不接受 --out / print takes no --out"};
     }
     if (o.inputs.empty() && o.tableFile.empty())
         throw UsageError{"没有给出图片或文件夹 / no picture, folder or --table given"};
     if (!o.inputs.empty() && !o.tableFile.empty())
-        throw UsageError{"--table 不能和图片或文件夹一起使用 / --table cannot be combined with pictures or folders"};
+        throw UsageError{"--table 不能和图片或文件夹一起使用 / --table cannot be combined with "
+                         "pictures or folders"};
 }
 
 } // namespace
 
 bool IsHeadlessCommand(const std::vector<std::string>& args)
 {
-    return !args.empty() && (args[0] == "render" || args[0] == "print" || args[0] == "--help" ||
-                             args[0] == "-h" || args[0] == "help");
+    return !args.empty()
+           && (args[0] == "render" || args[0] == "print" || args[0] == "--help" || args[0] == "-h"
+               || args[0] == "help");
 }
 
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args)

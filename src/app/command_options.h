@@ -14,11 +14,11 @@ enum class CommandKind { Render, Print, Help };
 
 struct CommandOptions {
     CommandKind kind = CommandKind::Help;
-    std::string outDir;      // render: where the page files go
-    std::string printer;     // print: a CUPS queue ...
-    std::string pdfFile;     // ... or a PDF file
+    std::string outDir; // render: where the page files go
+    std::string printer; // print: a CUPS queue ...
+    std::string pdfFile; // ... or a PDF file
     bool recursive = false;
-    std::string tableFile;   // a TAB-separated picture table instead of inputs
+    std::string tableFile; // a TAB-separated picture table instead of inputs
     bool byCategory = false;
     bool captions = true;
     std::string headerText;
@@ -30,7 +30,7 @@ struct CommandOptions {
 
 struct ParsedCommand {
     std::optional<CommandOptions> options; // empty on a usage error
-    std::string error;                     // the usage error, in Chinese and English
+    std::string error; // the usage error, in Chinese and English
 };
 
 // True when the arguments ask for the headless command rather than the window.

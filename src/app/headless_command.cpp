@@ -45,7 +45,8 @@ std::string ProblemText(PictureLoadProblem problem)
     case PictureLoadProblem::Missing: return "找不到文件 / no such file";
     case PictureLoadProblem::NotAFile: return "不是文件 / not a file";
     case PictureLoadProblem::Unreadable: return "无法读取 / cannot be read";
-    case PictureLoadProblem::Damaged: return "不是能读的图片或已损坏 / not a readable picture, or damaged";
+    case PictureLoadProblem::Damaged:
+        return "不是能读的图片或已损坏 / not a readable picture, or damaged";
     case PictureLoadProblem::TooLarge: return "图片太大 / too large";
     }
     return {};
@@ -61,8 +62,7 @@ public:
               const std::lock_guard lock(mutex_);
               problems_.emplace(path, problem);
           })
-    {
-    }
+    {}
 
     void Report(const std::vector<AlbumRow>& rows, std::ostream& err)
     {
@@ -79,7 +79,7 @@ public:
 private:
     std::mutex mutex_;
     std::map<std::string, PictureLoadProblem> problems_;
-    PictureLoadProblemWatch watch_;  // last: stops listening before the map goes
+    PictureLoadProblemWatch watch_; // last: stops listening before the map goes
 };
 
 int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, std::ostream& out,
@@ -148,7 +148,7 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
 } // namespace
 
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
-                                                       std::string& error)
+                                                      std::string& error)
 {
     std::vector<AlbumRow> rows;
     if (!options.tableFile.empty()) {

@@ -22,7 +22,7 @@ inline constexpr int kCommandUsageError = 2;
 // its folder's name as category and its name without extension as caption.
 // Empty with a message in error when an input does not exist.
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
-                                                       std::string& error);
+                                                      std::string& error);
 
 // Runs the command (a QApplication must exist).  Writes the path of every
 // page file or PDF on out, one a line; failures and usage errors on err.

@@ -36,7 +36,8 @@ std::string ColumnPrompt(std::string_view start, int oneBased)
 std::string ColumnCheckText(const ColumnMap& oneBased)
 {
     return "要打印的‘图片的位置’在第 " + ToText(oneBased.path) + " 列，‘图片说明’在第 "
-        + ToText(oneBased.caption) + " 列，‘图片的分类’在第 " + ToText(oneBased.category) + " 列。";
+           + ToText(oneBased.caption) + " 列，‘图片的分类’在第 " + ToText(oneBased.category)
+           + " 列。";
 }
 
 std::vector<AlbumRow> ReadAlbumRows(const ReportList& list, const ColumnMap& columns)
@@ -45,7 +46,8 @@ std::vector<AlbumRow> ReadAlbumRows(const ReportList& list, const ColumnMap& col
     const int count = list.RowCount();
     rows.reserve(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) {
-        rows.push_back(AlbumRow{list.CellText(row, columns.path), list.CellText(row, columns.category),
+        rows.push_back(AlbumRow{list.CellText(row, columns.path),
+                                list.CellText(row, columns.category),
                                 list.CellText(row, columns.caption)});
     }
     return rows;
@@ -54,8 +56,8 @@ std::vector<AlbumRow> ReadAlbumRows(const ReportList& list, const ColumnMap& col
 int AskColumn(const ColumnQuestion& question, int proposedOneBased)
 {
     int column = proposedOneBased;
-    InputBox(ColumnPrompt(question.start, proposedOneBased), question.title, ToText(proposedOneBased),
-             column, kWholeNumberInput);
+    InputBox(ColumnPrompt(question.start, proposedOneBased), question.title,
+             ToText(proposedOneBased), column, kWholeNumberInput);
     return column;
 }
 

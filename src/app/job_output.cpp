@@ -54,8 +54,8 @@ std::string PartFileName(const std::string& pdfFile)
     const QFileInfo target(QString::fromStdString(pdfFile));
     for (;;) {
         const QString name = target.absolutePath() + "/." + target.fileName() + "."
-            + QString::number(QCoreApplication::applicationPid()) + "-"
-            + QString::number(++counter) + ".part";
+                             + QString::number(QCoreApplication::applicationPid()) + "-"
+                             + QString::number(++counter) + ".part";
         if (!QFileInfo::exists(name))
             return name.toStdString();
     }
@@ -130,15 +130,11 @@ std::string JobFailureText(std::string_view jobName, int firstPage, const JobOut
     std::string text = std::string(jobName) + "没有完成：";
     switch (output.failure) {
     case JobFailure::None: return {};
-    case JobFailure::NoSuchPrinter:
-        text += "找不到打印机“" + output.target + "”。";
-        break;
+    case JobFailure::NoSuchPrinter: text += "找不到打印机“" + output.target + "”。"; break;
     case JobFailure::PrinterRefused:
         text += "打印机“" + output.target + "”无法开始打印作业，或没有接收文档。";
         break;
-    case JobFailure::PdfNotWritten:
-        text += "无法写入PDF文件“" + output.target + "”。";
-        break;
+    case JobFailure::PdfNotWritten: text += "无法写入PDF文件“" + output.target + "”。"; break;
     case JobFailure::PageFilesNotWritten:
         text += "下面的页面文件无法写入：";
         for (const std::string& file : output.failedFiles)

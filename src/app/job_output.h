@@ -13,17 +13,17 @@ namespace quillet {
 
 enum class JobFailure {
     None,
-    NoSuchPrinter,        // the chosen printer is not installed (any more)
-    PrinterRefused,       // the printer could not start the job or took no document
+    NoSuchPrinter, // the chosen printer is not installed (any more)
+    PrinterRefused, // the printer could not start the job or took no document
     PdfNotWritten,
     PageFilesNotWritten,
 };
 
 struct JobOutput {
     JobFailure failure = JobFailure::None;
-    std::string target;                    // printer, PDF file or folder
-    int pageCount = 0;                     // pages the job lays out
-    std::vector<std::string> failedFiles;  // page files that could not be written
+    std::string target; // printer, PDF file or folder
+    int pageCount = 0; // pages the job lays out
+    std::vector<std::string> failedFiles; // page files that could not be written
     bool Succeeded() const { return failure == JobFailure::None; }
 };
 

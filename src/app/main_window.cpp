@@ -26,7 +26,8 @@ QString FooterEditHelpText()
 
 QString GreetingText()
 {
-    return QStringLiteral("欢迎使用 Quillet 1.3！请在左边选择文件夹搜索照片，或从剪贴板导入照片表格。");
+    return QStringLiteral(
+        "欢迎使用 Quillet 1.3！请在左边选择文件夹搜索照片，或从剪贴板导入照片表格。");
 }
 
 MainWindow::MainWindow(QWidget* parent)

@@ -35,7 +35,8 @@ constexpr ColumnQuestion kCaptionQuestionByCategory{"系统认为图片‘说明
                                                     "请输入‘图片的说明文字’所在的列！。"};
 constexpr ColumnQuestion kCaptionQuestionByPage{"系统认为‘图片说明文字’在第 ",
                                                 "请输入‘图片的说明文字’所在的列！。"};
-constexpr ColumnQuestion kPreviewPathQuestion{"系统认为‘图片位置’在第 ", "请输入图片位置所在的列！"};
+constexpr ColumnQuestion kPreviewPathQuestion{"系统认为‘图片位置’在第 ",
+                                              "请输入图片位置所在的列！"};
 constexpr ColumnQuestion kPreviewCaptionQuestion{"系统认为图片说明文字在第 ",
                                                  "请输入图片的说明文字所在的列！。"};
 
@@ -102,9 +103,9 @@ std::optional<ColumnMap> SetUpColumns(MainWindow& window, Driver driver)
 // How a run ends.  Every run leaves the settings unconfirmed, so that the
 // next one shows the settings window again.
 enum class RunEnd {
-    Finished,     // every job had its turn
-    Interrupted,  // the settings window or the save dialog was cancelled
-    Cancelled,    // a job's question was cancelled: no final status
+    Finished, // every job had its turn
+    Interrupted, // the settings window or the save dialog was cancelled
+    Cancelled, // a job's question was cancelled: no final status
 };
 
 void EndRun(MainWindow& window, RunEnd end, const PrintRun& run)
@@ -184,9 +185,9 @@ void PrintByPage(MainWindow& window)
         OpenSettingsForJob({}, false, {}, {});
 
     const PrintSettings& settings = App().printSettings;
-    const std::vector<AlbumJob> pages = SplitIntoPageBatches(
-        ReadAlbumRows(ResultList(window), *columns), PicturesPerPage(settings.rows, settings.columns),
-        true);
+    const std::vector<AlbumJob> pages =
+        SplitIntoPageBatches(ReadAlbumRows(ResultList(window), *columns),
+                             PicturesPerPage(settings.rows, settings.columns), true);
     const int pageTotal = static_cast<int>(pages.size());
     PrintRun run;
     for (int page = 0; page < pageTotal; ++page) {
@@ -217,7 +218,8 @@ void PreviewAndSettings(MainWindow& window)
     const ReportList list = ResultList(window);
     const ColumnMap detected = DetectColumnMap(list);
     const int pathColumn = ZeroBasedColumn(AskColumn(kPreviewPathQuestion, detected.path + 1));
-    const int captionColumn = ZeroBasedColumn(AskColumn(kPreviewCaptionQuestion, detected.caption + 1));
+    const int captionColumn =
+        ZeroBasedColumn(AskColumn(kPreviewCaptionQuestion, detected.caption + 1));
 
     PictureList job;
     job.paths.assign(kPreviewEntries, std::string());

@@ -22,7 +22,7 @@ constexpr std::string_view kDefaultPdfName = "相册";
 constexpr std::string_view kJobQuestion = "将要进行新的打印作业，要继续吗？";
 constexpr std::string_view kJobQuestionCaption = "提示2秒后默认继续工作。";
 constexpr int kJobQuestionMilliseconds = 2000;
-constexpr int kJobQuestionStyle = kMessageBoxOkCancel | kMessageBoxIconQuestion;  // 33
+constexpr int kJobQuestionStyle = kMessageBoxOkCancel | kMessageBoxIconQuestion; // 33
 constexpr int kSystemCancel = 2;
 
 std::string DocumentsFolder()
@@ -60,8 +60,9 @@ std::optional<std::string> PdfFileForJob(const std::string& category, PrintRun& 
         run.pdfFile = chosen;
         return chosen;
     }
-    return NextFreePdfName(run.pdfFile, run.nextPdfIndex,
-                           [](const std::string& name) { return QFileInfo::exists(QString::fromStdString(name)); });
+    return NextFreePdfName(run.pdfFile, run.nextPdfIndex, [](const std::string& name) {
+        return QFileInfo::exists(QString::fromStdString(name));
+    });
 }
 
 void ReportFailure(const JobLabel& label, const JobOutput& output, PrintRun& run)
@@ -100,8 +101,8 @@ PrintSettings OpenSettingsForJob(const PictureList& job, bool store, const std::
     return App().printSettings;
 }
 
-int ConfirmWithTimeout(std::string_view caption, std::string_view text, int milliseconds,
-                       int style, bool styleGiven)
+int ConfirmWithTimeout(std::string_view caption, std::string_view text, int milliseconds, int style,
+                       bool styleGiven)
 {
     return TimedMessageBox(text, caption, styleGiven ? style : 0, milliseconds);
 }
@@ -110,7 +111,7 @@ bool AskBeforeJob()
 {
     return ConfirmWithTimeout(kJobQuestionCaption, kJobQuestion, kJobQuestionMilliseconds,
                               kJobQuestionStyle, true)
-        != kSystemCancel;
+           != kSystemCancel;
 }
 
 int RunPrintJob(const PictureList& job, const std::string& headerText,

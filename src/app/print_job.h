@@ -15,17 +15,17 @@ namespace quillet {
 // What lasts from one job of a run to the next.  A run is one click of a
 // print button; its jobs run one after the other inside the click.
 struct PrintRun {
-    std::string pdfFile;      // chosen at the run's first job that writes a PDF file
-    int nextPdfIndex = 1;     // further jobs write "-2", "-3", ... beside it
-    std::string imageFolder;  // the folder last chosen for page images
+    std::string pdfFile; // chosen at the run's first job that writes a PDF file
+    int nextPdfIndex = 1; // further jobs write "-2", "-3", ... beside it
+    std::string imageFolder; // the folder last chosen for page images
     int failedJobs = 0;
-    bool stopped = false;     // the user ended the whole run (save dialog cancelled)
+    bool stopped = false; // the user ended the whole run (save dialog cancelled)
 };
 
 // Names the job in messages and says which page of the album it starts on.
 struct JobLabel {
-    std::string name;      // "分类“风景”的打印作业", "第2页的打印作业"
-    std::string category;  // proposes the name of the run's PDF file
+    std::string name; // "分类“风景”的打印作业", "第2页的打印作业"
+    std::string category; // proposes the name of the run's PDF file
     int firstPage = 1;
 };
 
@@ -46,8 +46,8 @@ PrintSettings OpenSettingsForJob(const PictureList& job, bool store, const std::
 
 // The timed question: the system's results (OK 1, Cancel 2), 32000 when the
 // time ran out.  Without the style flag the style is 0.
-int ConfirmWithTimeout(std::string_view caption, std::string_view text, int milliseconds,
-                       int style, bool styleGiven);
+int ConfirmWithTimeout(std::string_view caption, std::string_view text, int milliseconds, int style,
+                       bool styleGiven);
 
 // The job's question before it starts; false only when the user cancelled
 // (left alone, the question goes on like OK).

@@ -30,7 +30,8 @@ LoadedWindow& Loaded()
 } // namespace
 
 ProgressWindow::ProgressWindow()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), ui_(std::make_unique<Ui::ProgressWindow>())
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      ui_(std::make_unique<Ui::ProgressWindow>())
 {
     ui_->setupUi(this);
     setFixedSize(380, 51);
@@ -103,8 +104,7 @@ bool ProgressWindow::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -2,12 +2,12 @@
 
 #include "app/globals.h"
 #include "app/live_preview.h"
+#include "app/progress_window.h"
 #include "app/settings_window_values.h"
 #include "forms/designed_group_box_style.h"
-#include "runtime/outer_size.h"
-#include "app/progress_window.h"
 #include "runtime/dialogs.h"
 #include "runtime/message_box_style.h"
+#include "runtime/outer_size.h"
 #include "runtime/printer_queries.h"
 #include "runtime/select_by_text.h"
 #include "runtime/standard_paper.h"
@@ -54,7 +54,8 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     // their lines with CR LF, as every multi-line text of the program does.
     for (QLabel* label : {ui_->标签_宽高, ui_->标签_边距, ui_->标签_每页多少行})
         label->setText(label->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
-    ui_->按钮_字体->setText(ui_->按钮_字体->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    ui_->按钮_字体->setText(
+        ui_->按钮_字体->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
     // Enter in a box must not press a button: the designed window has no
     // default button.
     for (QPushButton* button : findChildren<QPushButton*>())
@@ -159,11 +160,13 @@ void SettingsWindow::ConnectHandlers()
             PaperChosen();
     });
     for (QLineEdit* size : {ui.编辑框_宽度, ui.编辑框_高度})
-        connect(size, &QLineEdit::textChanged, this, [this] { ui_->选择框_自定义纸张->setChecked(true); });
+        connect(size, &QLineEdit::textChanged, this,
+                [this] { ui_->选择框_自定义纸张->setChecked(true); });
 
-    for (QLineEdit* box : {ui.编辑框_宽度, ui.编辑框_高度, ui.编辑框_上边距, ui.编辑框_下边距, ui.编辑框_左边距,
-                           ui.编辑框_右边距, ui.编辑框_页眉距顶端, ui.编辑框_页脚距底端, ui.编辑框_行数, ui.编辑框_列数,
-                           ui.编辑框_行间距, ui.编辑框_列间距, ui.编辑框_文字距图片})
+    for (QLineEdit* box :
+         {ui.编辑框_宽度, ui.编辑框_高度, ui.编辑框_上边距, ui.编辑框_下边距, ui.编辑框_左边距,
+          ui.编辑框_右边距, ui.编辑框_页眉距顶端, ui.编辑框_页脚距底端, ui.编辑框_行数,
+          ui.编辑框_列数, ui.编辑框_行间距, ui.编辑框_列间距, ui.编辑框_文字距图片})
         box->installEventFilter(this);
 
     connect(ui.滑块条_行, &QSlider::valueChanged, this,
@@ -190,9 +193,12 @@ void SettingsWindow::ConnectHandlers()
         RedrawPreview();
     });
 
-    connect(ui.按钮_字体, &QPushButton::clicked, this, [this] { ChooseFont(&PrintSettings::captionFont); });
-    connect(ui.按钮_页眉字体, &QPushButton::clicked, this, [this] { ChooseFont(&PrintSettings::headerFont); });
-    connect(ui.按钮_页脚字体, &QPushButton::clicked, this, [this] { ChooseFont(&PrintSettings::footerFont); });
+    connect(ui.按钮_字体, &QPushButton::clicked, this,
+            [this] { ChooseFont(&PrintSettings::captionFont); });
+    connect(ui.按钮_页眉字体, &QPushButton::clicked, this,
+            [this] { ChooseFont(&PrintSettings::headerFont); });
+    connect(ui.按钮_页脚字体, &QPushButton::clicked, this,
+            [this] { ChooseFont(&PrintSettings::footerFont); });
     connect(ui.按钮_确定, &QPushButton::clicked, this, [this] { Confirm(); });
     connect(ui.按钮_取消, &QPushButton::clicked, this, [this] { reject(); });
 }
@@ -202,7 +208,8 @@ void SettingsWindow::PaperChosen()
     QListWidgetItem* item = ui_->列表框_纸张->currentItem();
     const std::string name = item ? item->text().toStdString() : std::string();
     PaperForm form;
-    const bool found = standardPaper_ ? StandardPaperFormSize(name, form) : PaperFormSize(printer_, name, form);
+    const bool found =
+        standardPaper_ ? StandardPaperFormSize(name, form) : PaperFormSize(printer_, name, form);
     // A form that cannot be queried would set the paper and margins to 0
     // and lay the next job out on no paper; the record and boxes stay.
     if (!found)
@@ -257,8 +264,9 @@ void SettingsWindow::Confirm()
     }
 
     PrintSettings& record = App().printSettings;
-    record.printerName =
-        ui.组合框_打印机列表->currentIndex() >= 0 ? ui.组合框_打印机列表->currentText().toStdString() : std::string();
+    record.printerName = ui.组合框_打印机列表->currentIndex() >= 0
+                             ? ui.组合框_打印机列表->currentText().toStdString()
+                             : std::string();
     record.paperHeight = TenthMillimetresFromText(TextOf(ui.编辑框_高度));
     record.paperWidth = TenthMillimetresFromText(TextOf(ui.编辑框_宽度));
     record.marginTop = TenthMillimetresFromText(TextOf(ui.编辑框_上边距));
@@ -304,11 +312,11 @@ void SettingsWindow::FocusLost(QLineEdit* box)
 {
     Ui::SettingsWindow& ui = *ui_;
     if (box == ui.编辑框_左边距) {
-        MessageBox("部分打印机偏离左端约9毫米左右，因此要减小一下左边距", kMessageBoxOk | kMessageBoxIconExclamation,
-                   "修正左边距");
+        MessageBox("部分打印机偏离左端约9毫米左右，因此要减小一下左边距",
+                   kMessageBoxOk | kMessageBoxIconExclamation, "修正左边距");
     } else if (box == ui.编辑框_上边距) {
-        MessageBox("部分打印机偏离上端约3毫米左右，因此要减小一下上边距", kMessageBoxOk | kMessageBoxIconExclamation,
-                   "修正上边距");
+        MessageBox("部分打印机偏离上端约3毫米左右，因此要减小一下上边距",
+                   kMessageBoxOk | kMessageBoxIconExclamation, "修正上边距");
     } else if (box == ui.编辑框_行数 || box == ui.编辑框_列数) {
         QSlider* slider = box == ui.编辑框_行数 ? ui.滑块条_行 : ui.滑块条_列;
         programChange_ = true;
@@ -346,7 +354,8 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
 bool SettingsWindow::event(QEvent* event)
 {
     // Esc has no binding in this window.
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+    if (event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         return true;
     const bool handled = QDialog::event(event);
     outerSize_.Update(*this, *event);

@@ -10,7 +10,7 @@ namespace quillet {
 
 struct CollectionState {
     std::string SelectedFolderPath;
-    bool SearchFinished = false;  // false only while a search runs (and before start-up)
+    bool SearchFinished = false; // false only while a search runs (and before start-up)
     std::string DesktopPath;
     std::string DocumentsPath;
 };

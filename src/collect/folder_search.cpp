@@ -40,8 +40,7 @@ class SearchResultFeed {
 public:
     SearchResultFeed(ReportList& list, const StatusTextSink& setStatusText)
         : list_(list), setStatusText_(setStatusText), lastFlush_(Clock::now())
-    {
-    }
+    {}
 
     void Add(const FoundPicture& picture)
     {
@@ -63,7 +62,8 @@ public:
             list_.AppendRows(std::exchange(rows_, {}));
         // Only the last path found is ever seen, so only it is decoded.
         if (!lastPath_.empty())
-            setStatusText_(QStringLiteral("搜索中：") + ToQString(DisplayPath(std::exchange(lastPath_, {}))));
+            setStatusText_(QStringLiteral("搜索中：")
+                           + ToQString(DisplayPath(std::exchange(lastPath_, {}))));
     }
 
 private:
@@ -137,7 +137,8 @@ int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfol
 int PicturePathColumn(const ReportList& list)
 {
     for (int column = 0; column < list.ColumnCount(); ++column)
-        if (ToQString(list.ColumnTitle(column)).contains(QStringLiteral("图片名全称"), Qt::CaseInsensitive))
+        if (ToQString(list.ColumnTitle(column))
+                .contains(QStringLiteral("图片名全称"), Qt::CaseInsensitive))
             return column;
     return -1;
 }
@@ -156,7 +157,8 @@ FolderSearchController::FolderSearchController(FolderSearchControls controls)
 
 bool FolderSearchController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick && watched == controls_.resultList->viewport()) {
+    if (event->type() == QEvent::MouseButtonDblClick
+        && watched == controls_.resultList->viewport()) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton
             && !controls_.resultList->itemAt(click->position().toPoint()))
@@ -200,7 +202,7 @@ void FolderSearchController::ShowSelectedPicture()
     if (!pictureWindow_) {
         QWidget* owner = controls_.pictureWindowOwner ? controls_.pictureWindowOwner
                                                       : controls_.resultList->window();
-        pictureWindow_ = new PictureViewWindow(owner);  // owned by its owner window
+        pictureWindow_ = new PictureViewWindow(owner); // owned by its owner window
         pictureWindow_->show();
     }
     const std::string path = list.CellText(list.SelectedRow(), column);

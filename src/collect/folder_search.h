@@ -33,7 +33,8 @@ void SetUpSearchColumns(ReportList& list);
 // stopRequested whether to stop.  Keeps `SearchFinished` and the status texts
 // as the user sees them.  Returns the number of rows appended.
 int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfolders,
-                    const StatusTextSink& setStatusText, const std::function<bool()>& stopRequested);
+                    const StatusTextSink& setStatusText,
+                    const std::function<bool()>& stopRequested);
 
 // The status texts at the end of a search.
 QString SearchCompletedText();
@@ -51,7 +52,7 @@ struct FolderSearchControls {
     QPushButton* stopButton = nullptr;
     QWidget* pictureWindowOwner = nullptr;
     StatusTextSink setStatusText;
-    CollectionState* state = nullptr;  // outlives the controller
+    CollectionState* state = nullptr; // outlives the controller
 };
 
 // Connects the search and stop buttons and the list's double-click (on a row

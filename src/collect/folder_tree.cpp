@@ -47,7 +47,7 @@ void SetNode(QTreeWidgetItem* node, std::string_view text, int imageIndex, int d
 
 QTreeWidgetItem* AppendFolderNode(QTreeWidgetItem* parent, std::string_view name, const QIcon& icon)
 {
-    auto* node = new QTreeWidgetItem(parent);  // the parent node owns it
+    auto* node = new QTreeWidgetItem(parent); // the parent node owns it
     SetNode(node, DisplayName(name), kFolderImage, volumeNodeData, icon);
     node->setData(0, folderNameRole, ToBytes(name));
     return node;
@@ -111,8 +111,9 @@ std::vector<std::string> ListSubfolders(const std::string& folder)
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat target{};
-            isFolder = stat((prefix + entry->d_name).c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+            struct stat target {};
+            isFolder =
+                stat((prefix + entry->d_name).c_str(), &target) == 0 && S_ISDIR(target.st_mode);
         }
         if (isFolder)
             names.emplace_back(name);
@@ -136,14 +137,14 @@ void BuildFolderTree(QTreeWidget* tree, CollectionState& state)
     state.DesktopPath = StandardFolder(QStandardPaths::DesktopLocation);
     state.DocumentsPath = StandardFolder(QStandardPaths::DocumentsLocation);
 
-    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", kDesktopImage, desktopNodeData,
-            TreeIcon(kDesktopImage));
+    SetNode(DesignedTopNode(tree, 0, QStringLiteral("桌面")), "桌面", kDesktopImage,
+            desktopNodeData, TreeIcon(kDesktopImage));
     SetNode(DesignedTopNode(tree, 1, QStringLiteral("我的文档")), "我的文档", kDocumentsImage,
             documentsNodeData, TreeIcon(kDocumentsImage));
 
     for (const Volume& volume : MountedVolumes()) {
         const int image = VolumeImageIndex(volume.kind);
-        auto* node = new QTreeWidgetItem(tree);  // the tree owns it
+        auto* node = new QTreeWidgetItem(tree); // the tree owns it
         SetNode(node, VolumeNodeText(DisplayName(volume.label), DisplayPath(volume.mountPoint)),
                 image, volumeNodeData, TreeIcon(image));
         node->setData(0, volumeFolderRole, ToBytes(volume.mountPoint));
@@ -182,10 +183,9 @@ void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state)
 
 void ConnectFolderTree(QTreeWidget* tree, CollectionState& state)
 {
-    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
-                     [&state](QTreeWidgetItem* current, QTreeWidgetItem*) {
-                         OpenFolderNode(current, state);
-                     });
+    QObject::connect(
+        tree, &QTreeWidget::currentItemChanged, tree,
+        [&state](QTreeWidgetItem* current, QTreeWidgetItem*) { OpenFolderNode(current, state); });
 }
 
 } // namespace quillet

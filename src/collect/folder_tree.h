@@ -24,7 +24,7 @@ inline constexpr int documentsNodeData = 4;
 // Item data roles of the tree's nodes.
 inline constexpr int nodeDataRole = Qt::UserRole;
 inline constexpr int nodeImageRole = Qt::UserRole + 1;
-inline constexpr int volumeFolderRole = Qt::UserRole + 2;  // a volume node's folder (bytes)
+inline constexpr int volumeFolderRole = Qt::UserRole + 2; // a volume node's folder (bytes)
 // A folder node's name as the bytes of its directory entry; the node's text
 // is the name as shown, which for a GBK name is not the same.
 inline constexpr int folderNameRole = Qt::UserRole + 3;

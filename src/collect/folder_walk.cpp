@@ -30,14 +30,14 @@ EntryKind KindOf(const std::string& fullPath, unsigned char listedType)
         return EntryKind::Folder;
     if (listedType != DT_LNK && listedType != DT_UNKNOWN)
         return EntryKind::File;
-    struct stat own{};
+    struct stat own {};
     if (lstat(fullPath.c_str(), &own) != 0)
         return EntryKind::File;
     if (S_ISDIR(own.st_mode))
         return EntryKind::Folder;
     if (!S_ISLNK(own.st_mode))
         return EntryKind::File;
-    struct stat target{};
+    struct stat target {};
     // A dangling link is no folder; it is listed like any other file.
     if (stat(fullPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
         return EntryKind::FolderLink;
@@ -152,7 +152,8 @@ FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view fold
     // Without sub-folders nothing below the chosen folder is entered, and
     // the mount table need not be read.
     return SearchFolderWithin(parentPath, folderName, includeSubfolders, callbacks,
-                              includeSubfolders ? WalkBoundaries::OfThisMachine() : WalkBoundaries());
+                              includeSubfolders ? WalkBoundaries::OfThisMachine()
+                                                : WalkBoundaries());
 }
 
 FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_view folderName,
@@ -190,7 +191,8 @@ FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_vie
                 ++result.pictureCount;
                 std::string caption = DisplayName(SplitPictureName(name).caption);
                 if (callbacks.picture)
-                    callbacks.picture({result.pictureCount, folder + name, category, std::move(caption)});
+                    callbacks.picture(
+                        {result.pictureCount, folder + name, category, std::move(caption)});
             }
         }
 

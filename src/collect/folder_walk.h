@@ -16,10 +16,10 @@ class WalkBoundaries;
 // directory entries, so that it opens whatever the names' encoding; the
 // category and caption are for people to read (UTF-8, GBK names decoded).
 struct FoundPicture {
-    int number = 0;        // 1-based, in the order the walk finds pictures
-    std::string path;      // folder path with its trailing "/" + file name
-    std::string category;  // name of the folder that directly holds the file
-    std::string caption;   // file name without its extension
+    int number = 0; // 1-based, in the order the walk finds pictures
+    std::string path; // folder path with its trailing "/" + file name
+    std::string category; // name of the folder that directly holds the file
+    std::string caption; // file name without its extension
 };
 
 struct FolderWalkCallbacks {

@@ -23,7 +23,7 @@ bool IsPseudoFileSystem(std::string_view type, std::string_view mountPoint);
 
 struct MountEntry {
     std::string fileSystemType;
-    std::string mountPoint;  // as the kernel spells it, escapes undone
+    std::string mountPoint; // as the kernel spells it, escapes undone
 };
 
 // One line of /proc/self/mounts ("device point type options 0 0"), with the
@@ -36,10 +36,10 @@ std::vector<MountEntry> ParseMountTable(std::string_view table);
 
 // How a walk treats one folder.
 enum class FolderAccess {
-    Walk,         // listed and walked like any folder
-    PassThrough,  // not user data, but a volume is mounted somewhere below:
-                  // only the sub-folders on the way to it are entered
-    Skip,         // never entered
+    Walk, // listed and walked like any folder
+    PassThrough, // not user data, but a volume is mounted somewhere below:
+                 // only the sub-folders on the way to it are entered
+    Skip, // never entered
 };
 
 class WalkBoundaries {

@@ -41,7 +41,8 @@ QRect PictureViewWindow::PictureRectangle(QSize pictureSize, QSize clientSize)
     if (shown.width() > clientSize.width() || shown.height() > clientSize.height())
         shown = pictureSize.scaled(clientSize, Qt::KeepAspectRatio);
     shown = shown.expandedTo(QSize(1, 1));
-    return {QPoint((clientSize.width() - shown.width()) / 2, (clientSize.height() - shown.height()) / 2),
+    return {QPoint((clientSize.width() - shown.width()) / 2,
+                   (clientSize.height() - shown.height()) / 2),
             shown};
 }
 

@@ -39,7 +39,8 @@ void SetCell(QTreeWidgetItem& item, int column, std::string_view text, CellState
         return;
     }
     item.setText(column, ToQString(DisplayPath(text)));
-    item.setData(column, cellBytesRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    item.setData(column, cellBytesRole,
+                 QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 Qt::Alignment ToQtAlignment(ColumnAlignment alignment)
@@ -168,7 +169,7 @@ int ReportList::AppendColumn(std::string_view title, int width, ColumnAlignment 
 int ReportList::AppendRow()
 {
     const int row = RowCount();
-    new QTreeWidgetItem(list_);  // the list owns its rows
+    new QTreeWidgetItem(list_); // the list owns its rows
     return row;
 }
 
@@ -191,7 +192,7 @@ int ReportList::AppendRows(const std::vector<std::vector<std::string>>& rows)
             SetCell(*item, column, cells[column], CellState::Fresh);
         items.append(item);
     }
-    list_->addTopLevelItems(items);  // the list takes them all
+    list_->addTopLevelItems(items); // the list takes them all
     return first;
 }
 
@@ -237,7 +238,8 @@ ColumnAlignment ReportList::Alignment(int column) const
 {
     if (column < 0 || column >= ColumnCount())
         return ColumnAlignment::Left;
-    const auto alignment = Qt::Alignment(list_->headerItem()->data(column, Qt::TextAlignmentRole).toInt());
+    const auto alignment =
+        Qt::Alignment(list_->headerItem()->data(column, Qt::TextAlignmentRole).toInt());
     if (alignment & Qt::AlignRight)
         return ColumnAlignment::Right;
     if (alignment & Qt::AlignHCenter)

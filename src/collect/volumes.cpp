@@ -49,7 +49,8 @@ bool DeviceIsRemovable(std::string_view device)
         std::filesystem::canonical("/sys/class/block" / resolved.filename(), error);
     if (error)
         return false;
-    for (const std::filesystem::path& candidate : {block / "removable", block.parent_path() / "removable"}) {
+    for (const std::filesystem::path& candidate :
+         {block / "removable", block.parent_path() / "removable"}) {
         std::ifstream flag(candidate);
         char value = '0';
         if (flag >> value)
@@ -65,13 +66,14 @@ VolumeKind ClassifyVolume(std::string_view fileSystemType, std::string_view devi
 {
     if (IsOneOf(fileSystemType, {"iso9660", "udf"}))
         return VolumeKind::CdRom;
-    if (IsOneOf(fileSystemType, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs",
-                                 "afs", "ceph", "glusterfs", "fuse.glusterfs", "davfs",
-                                 "fuse.davfs2", "9p"}))
+    if (IsOneOf(fileSystemType,
+                {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "afs", "ceph",
+                 "glusterfs", "fuse.glusterfs", "davfs", "fuse.davfs2", "9p"}))
         return VolumeKind::Network;
     if (IsOneOf(fileSystemType, {"tmpfs", "ramfs"}))
         return VolumeKind::RamDisk;
-    if (removableDevice || StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/"))
+    if (removableDevice || StartsWith(mountPoint, "/media/")
+        || StartsWith(mountPoint, "/run/media/"))
         return VolumeKind::Removable;
     if (StartsWith(device, "/dev/"))
         return VolumeKind::Fixed;
@@ -103,7 +105,7 @@ bool IsListedVolume(std::string_view fileSystemType, std::string_view mountPoint
     if (IsOneOf(fileSystemType, {"overlay", "squashfs", "nsfs", "autofs"}))
         return false;
     return !StartsWith(mountPoint, "/proc/") && !StartsWith(mountPoint, "/sys/")
-        && !StartsWith(mountPoint, "/dev/") && !StartsWith(mountPoint, "/etc/");
+           && !StartsWith(mountPoint, "/dev/") && !StartsWith(mountPoint, "/etc/");
 }
 
 std::vector<Volume> MountedVolumes()
@@ -119,7 +121,8 @@ std::vector<Volume> MountedVolumes()
         const std::string device = storage.device().toStdString();
         // The label of the entry in hand: asking by mount point again would
         // read the mount table once more per volume.
-        const std::string label = storage.isReady() ? TrimSpaces(storage.name().toStdString()) : std::string();
+        const std::string label =
+            storage.isReady() ? TrimSpaces(storage.name().toStdString()) : std::string();
         volumes.push_back({mountPoint, label,
                            ClassifyVolume(type, device, mountPoint, DeviceIsRemovable(device))});
     }

@@ -12,8 +12,8 @@ namespace quillet {
 enum class VolumeKind { Removable, Fixed, CdRom, Network, RamDisk, Other };
 
 struct Volume {
-    std::string mountPoint;  // "/", "/media/anna/CARD"
-    std::string label;       // may be empty
+    std::string mountPoint; // "/", "/media/anna/CARD"
+    std::string label; // may be empty
     VolumeKind kind = VolumeKind::Other;
 };
 

@@ -16,7 +16,8 @@ constexpr int kCaptionGap = 2;
 
 DesignedGroupBoxStyle::DesignedGroupBoxStyle() = default;
 
-QRect DesignedGroupBoxStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+QRect DesignedGroupBoxStyle::subControlRect(ComplexControl control,
+                                            const QStyleOptionComplex* option,
                                             SubControl subControl, const QWidget* widget) const
 {
     const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
@@ -36,15 +37,14 @@ QRect DesignedGroupBoxStyle::subControlRect(ComplexControl control, const QStyle
         // The top line at half the caption's height, with or without caption,
         // as the designed frames stand.
         return outer.adjusted(0, textHeight / 2, 0, 0);
-    case SC_GroupBoxContents:
-        return outer;
-    default:
-        return QProxyStyle::subControlRect(control, option, subControl, widget);
+    case SC_GroupBoxContents: return outer;
+    default: return QProxyStyle::subControlRect(control, option, subControl, widget);
     }
 }
 
-void DesignedGroupBoxStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
-                                               QPainter* painter, const QWidget* widget) const
+void DesignedGroupBoxStyle::drawComplexControl(ComplexControl control,
+                                               const QStyleOptionComplex* option, QPainter* painter,
+                                               const QWidget* widget) const
 {
     const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
     if (control != CC_GroupBox || !box || (box->subControls & SC_GroupBoxCheckBox)) {
@@ -57,7 +57,8 @@ void DesignedGroupBoxStyle::drawComplexControl(ComplexControl control, const QSt
         // Drawn here rather than by the base style, whose group box frame
         // makes room for the caption below its top again.  An etched line,
         // as the designed windows show it.
-        const QRect frame = subControlRect(control, option, SC_GroupBoxFrame, widget).adjusted(0, 0, -1, -1);
+        const QRect frame =
+            subControlRect(control, option, SC_GroupBoxFrame, widget).adjusted(0, 0, -1, -1);
         painter->save();
         // The caption interrupts the frame line.
         QRegion clip(box->rect);

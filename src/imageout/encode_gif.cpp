@@ -59,14 +59,17 @@ std::optional<GifIndexedPage> Quantize(const QImage& page)
     liq_set_dithering_level(result.get(), 1.0f);
 
     GifIndexedPage out;
-    out.indices.resize(static_cast<std::size_t>(rgba.width()) * static_cast<std::size_t>(rgba.height()));
-    if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), out.indices.size()) != LIQ_OK)
+    out.indices.resize(static_cast<std::size_t>(rgba.width())
+                       * static_cast<std::size_t>(rgba.height()));
+    if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), out.indices.size())
+        != LIQ_OK)
         return std::nullopt;
     const liq_palette* palette = liq_get_palette(result.get());
     // GIF colour tables have a power-of-two length; the spare entries stay black.
     std::vector<GifColorType> colours(256, GifColorType{0, 0, 0});
     for (unsigned i = 0; i < palette->count && i < 256; ++i)
-        colours[i] = GifColorType{palette->entries[i].r, palette->entries[i].g, palette->entries[i].b};
+        colours[i] =
+            GifColorType{palette->entries[i].r, palette->entries[i].g, palette->entries[i].b};
     out.colours.reset(GifMakeMapObject(256, colours.data()));
     if (!out.colours)
         return std::nullopt;
@@ -78,7 +81,8 @@ std::optional<GifIndexedPage> Quantize(const QImage& page)
 std::optional<ByteArray> EncodeGif(const PageRaster& page)
 {
     constexpr int kGifMaxSide = 65535;
-    if (page.image.isNull() || page.image.width() > kGifMaxSide || page.image.height() > kGifMaxSide)
+    if (page.image.isNull() || page.image.width() > kGifMaxSide
+        || page.image.height() > kGifMaxSide)
         return std::nullopt;
     std::optional<GifIndexedPage> indexed = Quantize(page.image);
     if (!indexed)
@@ -94,7 +98,8 @@ std::optional<ByteArray> EncodeGif(const PageRaster& page)
     bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, indexed->colours.get()) == GIF_OK
               && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
     for (int y = 0; ok && y < height; ++y) {
-        GifPixelType* row = indexed->indices.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        GifPixelType* row =
+            indexed->indices.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         ok = EGifPutLine(gif, row, width) == GIF_OK;
     }
     // Closing writes the trailer; it fails if that write fails.

@@ -19,22 +19,17 @@ std::optional<ByteArray> EncodeFormat(const QImage& image, int bitsPerPixel,
                     verticalResolution};
     switch (format) {
     case kImageFormatBmp: {
-        ByteArray bytes = WriteBmp(page.image, bitsPerPixel == 32 ? 32 : 24, page.horizontalResolution,
-                                   page.verticalResolution);
+        ByteArray bytes = WriteBmp(page.image, bitsPerPixel == 32 ? 32 : 24,
+                                   page.horizontalResolution, page.verticalResolution);
         if (bytes.empty())
             return std::nullopt;
         return bytes;
     }
-    case kImageFormatJpeg:
-        return EncodeJpeg(page);
-    case kImageFormatGif:
-        return EncodeGif(page);
-    case kImageFormatTiff:
-        return EncodeTiff(page);
-    case kImageFormatPng:
-        return EncodePng(page);
-    default:
-        return std::nullopt;
+    case kImageFormatJpeg: return EncodeJpeg(page);
+    case kImageFormatGif: return EncodeGif(page);
+    case kImageFormatTiff: return EncodeTiff(page);
+    case kImageFormatPng: return EncodePng(page);
+    default: return std::nullopt;
     }
 }
 
@@ -45,7 +40,8 @@ bool WriteWhole(const std::string& fileName, const ByteArray& bytes)
     QSaveFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const auto written = file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    const auto written =
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     if (written != static_cast<qint64>(bytes.size())) {
         file.cancelWriting();
         return false;

@@ -1,14 +1,14 @@
 #include "imageout/page_encoders.h"
 
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
-#include <cmath>
 #include <cstdlib>
-#include <utility>
 #include <memory>
+#include <utility>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace quillet {
 namespace {
@@ -23,7 +23,8 @@ void JpegCompressError(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<JpegErrorJump*>(cinfo->err)->jump, 1);
 }
 
-void JpegCompressMessage(j_common_ptr) {}
+void JpegCompressMessage(j_common_ptr)
+{}
 
 // Compressed bytes go straight into a ByteArray that grows by chunks.
 // (libjpeg's own memory destination hands back its buffer only at the end,
@@ -117,7 +118,8 @@ bool RunCompressor(Compressor& c, const PageRaster& page, int quality)
     jpeg_start_compress(&c.info, TRUE);
     while (c.info.next_scanline < c.info.image_height) {
         // libjpeg only reads the rows it is given.
-        auto* row = const_cast<JSAMPLE*>(page.image.constScanLine(static_cast<int>(c.info.next_scanline)));
+        auto* row =
+            const_cast<JSAMPLE*>(page.image.constScanLine(static_cast<int>(c.info.next_scanline)));
         jpeg_write_scanlines(&c.info, &row, 1);
     }
     jpeg_finish_compress(&c.info);
@@ -128,7 +130,8 @@ bool RunCompressor(Compressor& c, const PageRaster& page, int quality)
 
 std::optional<ByteArray> EncodeJpeg(const PageRaster& page, int quality)
 {
-    if (page.image.isNull() || page.image.width() > JPEG_MAX_DIMENSION || page.image.height() > JPEG_MAX_DIMENSION)
+    if (page.image.isNull() || page.image.width() > JPEG_MAX_DIMENSION
+        || page.image.height() > JPEG_MAX_DIMENSION)
         return std::nullopt;
     Compressor c;
     if (!RunCompressor(c, page, quality) || c.destination.bytes.empty())

@@ -18,9 +18,11 @@ void AppendToBuffer(png_structp png, png_bytep data, png_size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-void FlushNothing(png_structp) {}
+void FlushNothing(png_structp)
+{}
 
-void SilentWarning(png_structp, png_const_charp) {}
+void SilentWarning(png_structp, png_const_charp)
+{}
 
 struct PngWriter {
     png_structp png = nullptr;
@@ -46,8 +48,8 @@ bool RunWriter(PngWriter& w, const PageRaster& page, std::vector<png_bytep>& row
     png_set_write_fn(w.png, &out, AppendToBuffer, FlushNothing);
     png_set_compression_level(w.png, kPageCompressionLevel);
     png_set_IHDR(w.png, w.info, static_cast<png_uint_32>(page.image.width()),
-                 static_cast<png_uint_32>(page.image.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 static_cast<png_uint_32>(page.image.height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (page.horizontalResolution > 0 && page.verticalResolution > 0)
         png_set_pHYs(w.png, w.info, static_cast<png_uint_32>(page.horizontalResolution),
                      static_cast<png_uint_32>(page.verticalResolution), PNG_RESOLUTION_METER);

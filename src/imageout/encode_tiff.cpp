@@ -3,8 +3,8 @@
 #include <tiffio.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace quillet {
@@ -58,13 +58,23 @@ toff_t TiffSeek(thandle_t handle, toff_t offset, int whence)
     return static_cast<toff_t>(s.position);
 }
 
-int TiffClose(thandle_t) { return 0; }
+int TiffClose(thandle_t)
+{
+    return 0;
+}
 
-toff_t TiffSize(thandle_t handle) { return static_cast<toff_t>(Stream(handle).bytes.size()); }
+toff_t TiffSize(thandle_t handle)
+{
+    return static_cast<toff_t>(Stream(handle).bytes.size());
+}
 
-int TiffMap(thandle_t, void**, toff_t*) { return 0; }
+int TiffMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
 
-void TiffUnmap(thandle_t, void*, toff_t) {}
+void TiffUnmap(thandle_t, void*, toff_t)
+{}
 
 struct TiffRelease {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
@@ -84,12 +94,15 @@ bool WritePage(TIFF* tiff, const PageRaster& page)
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
     if (page.horizontalResolution > 0 && page.verticalResolution > 0) {
         TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(DotsPerInch(page.horizontalResolution)));
-        TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<float>(DotsPerInch(page.verticalResolution)));
+        TIFFSetField(tiff, TIFFTAG_XRESOLUTION,
+                     static_cast<float>(DotsPerInch(page.horizontalResolution)));
+        TIFFSetField(tiff, TIFFTAG_YRESOLUTION,
+                     static_cast<float>(DotsPerInch(page.verticalResolution)));
     }
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
     for (std::uint32_t y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(page.image.constScanLine(static_cast<int>(y)));
+        const auto* in =
+            reinterpret_cast<const QRgb*>(page.image.constScanLine(static_cast<int>(y)));
         std::uint8_t* out = row.data();
         for (std::uint32_t x = 0; x < width; ++x) {
             *out++ = static_cast<std::uint8_t>(qRed(in[x]));
@@ -110,8 +123,9 @@ std::optional<ByteArray> EncodeTiff(const PageRaster& page)
         return std::nullopt;
     MemoryTiff stream;
     {
-        std::unique_ptr<TIFF, TiffRelease> tiff(TIFFClientOpen("page.tiff", "w", &stream, TiffRead, TiffWrite, TiffSeek,
-                                                               TiffClose, TiffSize, TiffMap, TiffUnmap));
+        std::unique_ptr<TIFF, TiffRelease> tiff(TIFFClientOpen("page.tiff", "w", &stream, TiffRead,
+                                                               TiffWrite, TiffSeek, TiffClose,
+                                                               TiffSize, TiffMap, TiffUnmap));
         if (!tiff || !WritePage(tiff.get(), page))
             return std::nullopt;
     }

@@ -99,7 +99,8 @@ QImage DecodePictureForPage(const std::string& path, int level)
     // The path's own bytes all the way to open(): names need not be UTF-8.
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
-        return Failed(path, errno == EACCES ? PictureLoadProblem::Unreadable : PictureLoadProblem::Missing);
+        return Failed(path, errno == EACCES ? PictureLoadProblem::Unreadable
+                                            : PictureLoadProblem::Missing);
     if (!S_ISREG(status.st_mode))
         return Failed(path, PictureLoadProblem::NotAFile);
     const ByteArray contents = ReadFile(path);

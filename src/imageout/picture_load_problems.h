@@ -10,14 +10,15 @@
 namespace quillet {
 
 enum class PictureLoadProblem {
-    Missing,     // no such file
-    NotAFile,    // a folder, device or the like
-    Unreadable,  // no permission, or a read error
-    Damaged,     // not a picture the program reads, or cut off or corrupt
-    TooLarge,    // its declared size is refused before any memory is taken
+    Missing, // no such file
+    NotAFile, // a folder, device or the like
+    Unreadable, // no permission, or a read error
+    Damaged, // not a picture the program reads, or cut off or corrupt
+    TooLarge, // its declared size is refused before any memory is taken
 };
 
-using PictureLoadListener = std::function<void(const std::string& path, PictureLoadProblem problem)>;
+using PictureLoadListener =
+    std::function<void(const std::string& path, PictureLoadProblem problem)>;
 
 // Hears of every picture that fails to load while it lives; calls come one
 // at a time, from whatever thread loaded the picture.  One listener at a

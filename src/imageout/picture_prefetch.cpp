@@ -57,7 +57,8 @@ bool PicturePrefetcher::MayClaim() const
     // beyond it, only while the held pictures stay within the budget.
     if (nextToClaim_ == nextToTake_)
         return true;
-    const std::size_t expected = heldBytes_ + static_cast<std::size_t>(inFlight_) * lastDecodedBytes_;
+    const std::size_t expected =
+        heldBytes_ + static_cast<std::size_t>(inFlight_) * lastDecodedBytes_;
     return nextToClaim_ < nextToTake_ + kMostAhead && expected < byteBudget_;
 }
 

@@ -16,8 +16,8 @@ ClockReading ReadClock()
     return ClockReading{Year(now), Month(now), Day(now), Hour(now), Minute(now), Second(now)};
 }
 
-std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber,
-                                    int pageCount, const ClockReading& clock)
+std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber, int pageCount,
+                                    const ClockReading& clock)
 {
     const std::array<std::pair<std::string_view, int>, 8> codes{{
         {"&P", pageNumber},
@@ -47,10 +47,10 @@ int HeaderFooterLeft(int alignment, int textWidth, int surfaceWidth, int leftEdg
 }
 
 HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
-                                    std::string_view pageTemplate, int pageNumber,
-                                    int pageCount, int surfaceWidth, int surfaceHeight,
-                                    int leftEdge, int rightEdge, int headerTop,
-                                    int footerFromBottom, int alignment)
+                                    std::string_view pageTemplate, int pageNumber, int pageCount,
+                                    int surfaceWidth, int surfaceHeight, int leftEdge,
+                                    int rightEdge, int headerTop, int footerFromBottom,
+                                    int alignment)
 {
     HeaderFooterLine line;
     line.text = ExpandHeaderFooterCodes(pageTemplate, pageNumber, pageCount, ReadClock());

@@ -31,19 +31,18 @@ ClockReading ReadClock();
 // &Y year, &M month, &D day, &H hour, &F minute, &S second; plain decimals
 // without leading zeros.  Each pass scans left to right and never rescans the
 // text it has just inserted.
-std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber,
-                                    int pageCount, const ClockReading& clock);
+std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber, int pageCount,
+                                    const ClockReading& clock);
 
 // Alignment 0 left, 2 right, anything else centred; computed in double
 // precision and cut toward zero.  A text wider than the space between the
 // edges starts left of the left edge (right and centre alignment).
-int HeaderFooterLeft(int alignment, int textWidth, int surfaceWidth, int leftEdge,
-                     int rightEdge);
+int HeaderFooterLeft(int alignment, int textWidth, int surfaceWidth, int leftEdge, int rightEdge);
 
 struct HeaderFooterLine {
     std::string text;
     int x = 0;
-    int y = 0;  // top of the text
+    int y = 0; // top of the text
 
     bool operator==(const HeaderFooterLine&) const = default;
 };
@@ -53,9 +52,9 @@ struct HeaderFooterLine {
 // headerAlign or footerAlign).  The width is that of the whole expanded text
 // measured as one line on the surface.
 HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
-                                    std::string_view pageTemplate, int pageNumber,
-                                    int pageCount, int surfaceWidth, int surfaceHeight,
-                                    int leftEdge, int rightEdge, int headerTop,
-                                    int footerFromBottom, int alignment);
+                                    std::string_view pageTemplate, int pageNumber, int pageCount,
+                                    int surfaceWidth, int surfaceHeight, int leftEdge,
+                                    int rightEdge, int headerTop, int footerFromBottom,
+                                    int alignment);
 
 } // namespace quillet

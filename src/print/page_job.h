@@ -14,7 +14,7 @@ namespace quillet {
 struct PageJob {
     PrintSettings settings;
     PictureList pictures;
-    std::string headerTemplate;  // "&f" already replaced by the job's category
+    std::string headerTemplate; // "&f" already replaced by the job's category
     std::string footerTemplate;
 };
 

@@ -44,12 +44,15 @@ int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)
 PageGrid::PageGrid(const PageGridSpec& layout) : spec_(layout)
 {
     spec_.grid = NormaliseGrid(layout.grid.rows, layout.grid.columns);
-    printableWidth_ = TruncateLength(double(spec_.pageWidth) - spec_.marginLeft - spec_.marginRight);
-    printableHeight_ = TruncateLength(double(spec_.pageHeight) - spec_.marginTop - spec_.marginBottom);
+    printableWidth_ =
+        TruncateLength(double(spec_.pageWidth) - spec_.marginLeft - spec_.marginRight);
+    printableHeight_ =
+        TruncateLength(double(spec_.pageHeight) - spec_.marginTop - spec_.marginBottom);
 
     const int rows = spec_.grid.rows;
     const int columns = spec_.grid.columns;
-    const double width = (double(printableWidth_) - double(columns - 1) * spec_.columnGap) / columns;
+    const double width =
+        (double(printableWidth_) - double(columns - 1) * spec_.columnGap) / columns;
     const double height = (double(printableHeight_) - double(rows - 1) * spec_.rowGap) / rows;
     if (spec_.precision == CellPrecision::WholeUnits) {
         cellWidth_ = TruncateLength(width);
@@ -82,8 +85,7 @@ double PageGrid::CellY(int row) const
 Rect PageGrid::PictureBox(int row, int column) const
 {
     return Rect{TruncateLength(CellX(column)), TruncateLength(CellY(row)),
-                TruncateLength(cellWidth_),
-                TruncateLength(cellHeight_ - spec_.captionLineHeight)};
+                TruncateLength(cellWidth_), TruncateLength(cellHeight_ - spec_.captionLineHeight)};
 }
 
 int PageGrid::CaptionTop(int row) const
@@ -104,11 +106,14 @@ int PageGrid::CaptionLeft(int column, int textWidth) const
 LineFrame PageGrid::HeaderFooterFrame(int headerOffset, int footerOffset) const
 {
     if (spec_.origin == CellOrigin::MarginCorner)
-        return LineFrame{printableWidth_, printableHeight_, 0, 0,
+        return LineFrame{printableWidth_,
+                         printableHeight_,
+                         0,
+                         0,
                          TruncateLength(double(headerOffset) - spec_.marginTop),
                          TruncateLength(double(footerOffset) - spec_.marginBottom)};
-    return LineFrame{spec_.pageWidth, spec_.pageHeight, spec_.marginLeft, spec_.marginRight,
-                     headerOffset, footerOffset};
+    return LineFrame{spec_.pageWidth,   spec_.pageHeight, spec_.marginLeft,
+                     spec_.marginRight, headerOffset,     footerOffset};
 }
 
 int NaturalLength(int pixels, NaturalScale scale)
@@ -118,23 +123,20 @@ int NaturalLength(int pixels, NaturalScale scale)
     return pixels;
 }
 
-std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight,
-                                     float ratio, int mode)
+std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight, float ratio,
+                                     int mode)
 {
     if (mode < kFitProportionalCentred || mode > kFitNaturalTopLeft)
         mode = kFitProportionalCentred;
 
     switch (mode) {
-    case kFitFillBox:
-        return box;
+    case kFitFillBox: return box;
     case kFitNaturalCentred:
         return Rect{TruncateLength(box.x + (double(box.width) - naturalWidth) / 2),
-                    TruncateLength(box.y + (double(box.height) - naturalHeight) / 2),
-                    naturalWidth, naturalHeight};
-    case kFitNaturalTopLeft:
-        return Rect{box.x, box.y, naturalWidth, naturalHeight};
-    default:
-        break;
+                    TruncateLength(box.y + (double(box.height) - naturalHeight) / 2), naturalWidth,
+                    naturalHeight};
+    case kFitNaturalTopLeft: return Rect{box.x, box.y, naturalWidth, naturalHeight};
+    default: break;
     }
 
     // Proportional modes: a box or a shape without area has no fitted size.

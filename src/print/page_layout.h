@@ -54,17 +54,17 @@ int PageCount(int pictureCount, GridSize grid);
 int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight);
 
 enum class CellPrecision {
-    WholeUnits,       // cell sizes truncated to integers first (printer)
-    SinglePrecision,  // cell sizes and origins held as floats (canvases)
+    WholeUnits, // cell sizes truncated to integers first (printer)
+    SinglePrecision, // cell sizes and origins held as floats (canvases)
 };
 
 enum class CellOrigin {
-    MarginCorner,  // (0, 0) is the top-left margin corner (printer frame)
-    PageCorner,    // (0, 0) is the paper corner; cells start at the margins
+    MarginCorner, // (0, 0) is the top-left margin corner (printer frame)
+    PageCorner, // (0, 0) is the paper corner; cells start at the margins
 };
 
 struct PageGridSpec {
-    int pageWidth = 0;   // as laid out: landscape already swapped
+    int pageWidth = 0; // as laid out: landscape already swapped
     int pageHeight = 0;
     int marginTop = 0;
     int marginBottom = 0;
@@ -73,8 +73,8 @@ struct PageGridSpec {
     GridSize grid;
     int rowGap = 0;
     int columnGap = 0;
-    double captionLineHeight = 0;  // 0 when no caption line is reserved
-    int captionGap = 0;            // as returned by CaptionGapInForce
+    double captionLineHeight = 0; // 0 when no caption line is reserved
+    int captionGap = 0; // as returned by CaptionGapInForce
     CellPrecision precision = CellPrecision::WholeUnits;
     CellOrigin origin = CellOrigin::MarginCorner;
 };
@@ -102,7 +102,10 @@ public:
     double CellWidth() const { return cellWidth_; }
     double CellHeight() const { return cellHeight_; }
     GridSize Grid() const { return spec_.grid; }
-    long long CellsPerPage() const { return static_cast<long long>(spec_.grid.rows) * spec_.grid.columns; }
+    long long CellsPerPage() const
+    {
+        return static_cast<long long>(spec_.grid.rows) * spec_.grid.columns;
+    }
 
     // Unrounded top-left corner of a cell in the grid's frame.
     double CellX(int column) const;
@@ -135,8 +138,8 @@ private:
 
 // How a picture's natural size (fit modes 2 and 4) is measured on a surface.
 enum class NaturalScale {
-    DevicePixels,  // one picture pixel per device pixel of the surface
-    Miniature,     // pixels / 11.8 surface units, cut toward zero (1 mm units)
+    DevicePixels, // one picture pixel per device pixel of the surface
+    Miniature, // pixels / 11.8 surface units, cut toward zero (1 mm units)
 };
 
 int NaturalLength(int pixels, NaturalScale scale);
@@ -155,7 +158,7 @@ enum FitMode : int {
 // its own shape.  A mode outside 0..4 counts as 0.  Nothing is drawn (empty
 // result) when the chosen rectangle cannot be computed, that is when a
 // proportional mode meets a box or picture without area.
-std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight,
-                                     float ratio, int mode);
+std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight, float ratio,
+                                     int mode);
 
 } // namespace quillet

@@ -19,13 +19,13 @@ public:
     CellLists(const PictureList& pictures, long long count)
         : pictures_(pictures),
           ratiosKept_(static_cast<long long>(pictures.aspectRatios.size()) >= count)
-    {
-    }
+    {}
     float Ratio(int index) const { return ratiosKept_ ? pictures_.aspectRatios[index] : 0.0f; }
     const std::string& Caption(int index) const
     {
         static const std::string none;
-        return index < static_cast<int>(pictures_.captions.size()) ? pictures_.captions[index] : none;
+        return index < static_cast<int>(pictures_.captions.size()) ? pictures_.captions[index]
+                                                                   : none;
     }
     // Without any captions no caption line is reserved.
     bool ReserveCaptionLine() const { return !pictures_.captions.empty(); }
@@ -40,14 +40,9 @@ private:
 FontSpec ScaledFont(FontSpec font, FontScale scale)
 {
     switch (scale) {
-    case FontScale::Points:
-        break;
-    case FontScale::TenthMillimetrePixels:
-        font.size = static_cast<int>(font.size * 2.6458);
-        break;
-    case FontScale::MillimetrePixels:
-        font.size = static_cast<int>(font.size / 96.0 * 25.4);
-        break;
+    case FontScale::Points: break;
+    case FontScale::TenthMillimetrePixels: font.size = static_cast<int>(font.size * 2.6458); break;
+    case FontScale::MillimetrePixels: font.size = static_cast<int>(font.size / 96.0 * 25.4); break;
     }
     return font;
 }
@@ -97,9 +92,10 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     // Cells walked: every picture, or the first page's cells however many
     // pictures there are.
     const long long cellsPerPage = static_cast<long long>(gridSize.rows) * gridSize.columns;
-    const int cellCount = firstPageOnly
-        ? static_cast<int>(std::min<long long>(cellsPerPage, std::numeric_limits<int>::max()))
-        : pictureCount;
+    const int cellCount =
+        firstPageOnly
+            ? static_cast<int>(std::min<long long>(cellsPerPage, std::numeric_limits<int>::max()))
+            : pictureCount;
 
     int pageWidth = s.paperWidth;
     int pageHeight = s.paperHeight;
@@ -117,7 +113,8 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     if (progress.started)
         progress.started(cellCount);
 
-    const CellLists lists(job.pictures, std::max<long long>(pictureCount, firstPageOnly ? cellsPerPage : 0));
+    const CellLists lists(job.pictures,
+                          std::max<long long>(pictureCount, firstPageOnly ? cellsPerPage : 0));
     const int captionGap = CaptionGapInForce(s.captionGap, captionLineHeight);
     if (!lists.ReserveCaptionLine())
         captionLineHeight = 0;
@@ -145,17 +142,17 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
         if (pageTemplate.empty())
             return;
         surface.SetFont(ScaledFont(isHeader ? s.headerFont : s.footerFont, layout.fontScale));
-        const HeaderFooterLine line = ExpandHeaderFooter(
-            isHeader, surface, pageTemplate, pageNumber, pageCount, frame.width, frame.height,
-            frame.leftEdge, frame.rightEdge, frame.headerTop, frame.footerFromBottom,
-            isHeader ? s.headerAlign : s.footerAlign);
+        const HeaderFooterLine line =
+            ExpandHeaderFooter(isHeader, surface, pageTemplate, pageNumber, pageCount, frame.width,
+                               frame.height, frame.leftEdge, frame.rightEdge, frame.headerTop,
+                               frame.footerFromBottom, isHeader ? s.headerAlign : s.footerAlign);
         surface.WriteTextAt(line.x, line.y, line.text);
         surface.SetFont(captionFont);
     };
 
     auto drawPicture = [&](int index, const Rect& box) {
         if (index >= pictureCount)
-            return;  // a cell that fills the first page
+            return; // a cell that fills the first page
         const SourcePicture picture =
             pictures(index, surface.DevicePixelsFromUnits(QSize(box.width, box.height)));
         if (picture.image.isNull())
@@ -177,8 +174,8 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
         ++result.pageCount;
         drawLine(true, result.pageCount);
         for (int row = 0; row < gridSize.rows && index < cellCount && !result.cancelled; ++row) {
-            for (int column = 0; column < gridSize.columns && index < cellCount && !result.cancelled;
-                 ++column) {
+            for (int column = 0;
+                 column < gridSize.columns && index < cellCount && !result.cancelled; ++column) {
                 drawPicture(index, grid.PictureBox(row, column));
                 if (captionLineHeight > kLayoutTolerance) {
                     const std::string& caption = lists.Caption(index);

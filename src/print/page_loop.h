@@ -23,9 +23,9 @@ class PicturePrefetcher;
 
 // How a settings font (points) becomes the font a surface draws with.
 enum class FontScale {
-    Points,                 // the surface takes points (the printer unit)
-    TenthMillimetrePixels,  // a canvas of 0.1 mm pixels: trunc(size × 2.6458)
-    MillimetrePixels,       // a canvas of 1 mm pixels: trunc(size / 96 × 25.4)
+    Points, // the surface takes points (the printer unit)
+    TenthMillimetrePixels, // a canvas of 0.1 mm pixels: trunc(size × 2.6458)
+    MillimetrePixels, // a canvas of 1 mm pixels: trunc(size / 96 × 25.4)
 };
 
 FontSpec ScaledFont(FontSpec font, FontScale scale);
@@ -80,8 +80,8 @@ public:
 
 // A picture as a source hands it to the loop.
 struct SourcePicture {
-    QImage image;         // null: the cell stays empty (no file, no decode)
-    QSize naturalPixels;  // its own size, for the natural-size fit modes
+    QImage image; // null: the cell stays empty (no file, no decode)
+    QSize naturalPixels; // its own size, for the natural-size fit modes
 };
 
 // The picture of entry index of the job; cellPixels is the size of its box
@@ -94,7 +94,7 @@ using PictureSource = std::function<SourcePicture(int index, QSize cellPixels)>;
 PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher);
 
 struct PageLoopResult {
-    int pageCount = 0;  // pages begun
+    int pageCount = 0; // pages begun
     bool cancelled = false;
 };
 

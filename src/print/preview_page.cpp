@@ -19,10 +19,12 @@ namespace {
 // Miniatures from the cache, each just large enough for its cell.  The cells
 // of a page are all one size, so the first request tells the size at which
 // the rest of the page is decoded ahead while the loop draws.
-PictureSource CachedMiniatures(MiniatureCache& cache, const std::vector<std::string>& paths, int cellCount)
+PictureSource CachedMiniatures(MiniatureCache& cache, const std::vector<std::string>& paths,
+                               int cellCount)
 {
     const int count = std::min(cellCount, static_cast<int>(paths.size()));
-    return [&cache, &paths, count, asked = false](int index, QSize cellPixels) mutable -> SourcePicture {
+    return [&cache, &paths, count, asked = false](int index,
+                                                  QSize cellPixels) mutable -> SourcePicture {
         if (!asked) {
             asked = true;
             std::vector<std::pair<std::string, QSize>> wanted;

@@ -16,6 +16,7 @@ class MiniatureCache;
 // without one, each is loaded exactly as page output loads it at the
 // job's optimisation level.  A landscape page is laid out wide and turned
 // clockwise, as page files are.
-QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, MiniatureCache* pictures = nullptr);
+QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress,
+                         MiniatureCache* pictures = nullptr);
 
 } // namespace quillet

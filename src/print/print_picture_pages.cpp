@@ -16,7 +16,7 @@ class PaperSurface : public PageSurface {
 public:
     explicit PaperSurface(PrinterUnit& printer) : printer_(printer) {}
 
-    void BeginPages(int, int) override {}  // the paper was chosen when the job started
+    void BeginPages(int, int) override {} // the paper was chosen when the job started
     void SetFont(const FontSpec& font) override { printer_.SetFont(font); }
     int TextWidth(std::string_view text) override { return printer_.TextWidth(text); }
     int TextHeight(std::string_view text) override { return printer_.TextHeight(text); }
@@ -50,7 +50,7 @@ std::string PrintDocumentName(int minute, int second, int paperWidth, int paperH
                               int orientation)
 {
     return std::to_string(minute * 100 + second) + "_宽高：" + std::to_string(paperWidth) + "×"
-        + std::to_string(paperHeight) + "，方向：" + std::to_string(orientation);
+           + std::to_string(paperHeight) + "，方向：" + std::to_string(orientation);
 }
 
 int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProgress& progress)

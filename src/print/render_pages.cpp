@@ -26,8 +26,7 @@ public:
                     const PageFileProgress& progress, RenderPagesResult& result)
         : CanvasPageSurface(canvas), job_(job), folder_(folder), progress_(progress),
           result_(result)
-    {
-    }
+    {}
 
     void EndPage(int pageNumber) override
     {
@@ -36,8 +35,9 @@ public:
         const int format = job_.settings.imageFormat;
         const std::string name = UnusedPageFileName(PageFileStem(folder_, ReadClock(), pageNumber),
                                                     PageFileExtension(format));
-        const bool written = EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),
-                                             kPagePixelsPerMetre, name, KnownFormat(format));
+        const bool written =
+            EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),
+                            kPagePixelsPerMetre, name, KnownFormat(format));
         (written ? result_.writtenFiles : result_.failedFiles).push_back(name);
         if (const auto& report = written ? progress_.pageWritten : progress_.pageFailed)
             report(name);
@@ -74,8 +74,8 @@ std::string PageFileStem(const std::string& folder, const ClockReading& clock, i
 {
     const long long date = clock.year * 10000LL + clock.month * 100 + clock.day;
     const long long time = clock.hour * 10000LL + clock.minute * 100 + clock.second;
-    std::string stem = folder + "/" + std::to_string(date) + "_" + std::to_string(time) + "_" +
-                       std::to_string(pageNumber);
+    std::string stem = folder + "/" + std::to_string(date) + "_" + std::to_string(time) + "_"
+                       + std::to_string(pageNumber);
     // A folder that already ends in "/" (the root, say) gives one separator.
     std::string reduced;
     reduced.reserve(stem.size());
@@ -95,8 +95,8 @@ std::string UnusedPageFileName(const std::string& stem, const std::string& exten
     return name;
 }
 
-RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder,
-                                      Canvas& canvas, const PageFileProgress& progress)
+RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder, Canvas& canvas,
+                                      const PageFileProgress& progress)
 {
     RenderPagesResult result;
     PageFileSurface surface(canvas, job, folder, progress, result);

@@ -16,10 +16,10 @@ namespace quillet {
 struct ClockReading;
 
 struct RenderPagesResult {
-    int pageCount = 0;                      // pages laid out
+    int pageCount = 0; // pages laid out
     bool cancelled = false;
-    std::vector<std::string> writtenFiles;  // in page order
-    std::vector<std::string> failedFiles;   // pages that could not be written
+    std::vector<std::string> writtenFiles; // in page order
+    std::vector<std::string> failedFiles; // pages that could not be written
     bool Succeeded() const { return failedFiles.empty(); }
 };
 
@@ -32,8 +32,8 @@ struct PageFileProgress : PageProgress {
 // The job's pages laid out on the canvas by the page loop, one canvas pixel
 // per 0.1 mm, each written into folder as soon as it is complete; pictures
 // decode ahead at the job's optimisation level.
-RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder,
-                                      Canvas& canvas, const PageFileProgress& progress);
+RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder, Canvas& canvas,
+                                      const PageFileProgress& progress);
 
 // folder + "/" + yyyymmdd + "_" + hmmss + "_" + page, a doubled separator
 // made one; the time without leading zeros.

@@ -61,8 +61,10 @@ QImage RotatedImage(const QImage& image_, double angleDegrees, QRgb fill)
     ExactSinCos(angleDegrees, sine, cosine);
     const int width = image_.width();
     const int height = image_.height();
-    const int newWidth = static_cast<int>(std::lround(std::abs(width * cosine) + std::abs(height * sine)));
-    const int newHeight = static_cast<int>(std::lround(std::abs(width * sine) + std::abs(height * cosine)));
+    const int newWidth =
+        static_cast<int>(std::lround(std::abs(width * cosine) + std::abs(height * sine)));
+    const int newHeight =
+        static_cast<int>(std::lround(std::abs(width * sine) + std::abs(height * cosine)));
     QImage target(std::max(1, newWidth), std::max(1, newHeight), image_.format());
     if (target.isNull())
         return image_;
@@ -86,7 +88,8 @@ QImage RotatedImage(const QImage& image_, double angleDegrees, QRgb fill)
                 out[tx] = fill;
                 continue;
             }
-            out[tx] = reinterpret_cast<const QRgb*>(image_.constScanLine(static_cast<int>(sy)))[static_cast<int>(sx)];
+            out[tx] = reinterpret_cast<const QRgb*>(
+                image_.constScanLine(static_cast<int>(sy)))[static_cast<int>(sx)];
         }
     }
     return target;

@@ -25,7 +25,8 @@ std::uint16_t Read16(ByteSpan b, std::size_t at)
 std::uint32_t Read32(ByteSpan b, std::size_t at)
 {
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8)
-           | (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+           | (static_cast<std::uint32_t>(b[at + 2]) << 16)
+           | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 // One colour channel described by a bit-field mask, widened to 8 bits.
@@ -118,17 +119,15 @@ std::optional<Layout> ReadLayout(ByteSpan b)
         break;
     case 16:
     case 24:
-    case 32:
-        l.paletteCount = 0;
-        break;
-    default:
-        return std::nullopt;
+    case 32: l.paletteCount = 0; break;
+    default: return std::nullopt;
     }
 
     const bool masked = l.compression == kBitFields || l.compression == kAlphaBitFields;
     if (masked && l.bitsPerPixel != 16 && l.bitsPerPixel != 32)
         return std::nullopt;
-    if ((l.compression == kRle8 && l.bitsPerPixel != 8) || (l.compression == kRle4 && l.bitsPerPixel != 4))
+    if ((l.compression == kRle8 && l.bitsPerPixel != 8)
+        || (l.compression == kRle4 && l.bitsPerPixel != 4))
         return std::nullopt;
     if (l.compression != kRgb && l.compression != kRle8 && l.compression != kRle4 && !masked)
         return std::nullopt;
@@ -144,7 +143,8 @@ std::optional<Layout> ReadLayout(ByteSpan b)
     // A palette cut short by the pixel data is taken as far as it goes.
     const std::uint32_t dataOffset = Read32(b, 10);
     const std::size_t paletteEnd = l.paletteOffset + l.paletteCount * l.paletteEntrySize;
-    l.pixelOffset = dataOffset >= l.paletteOffset && dataOffset < b.size() ? dataOffset : paletteEnd;
+    l.pixelOffset =
+        dataOffset >= l.paletteOffset && dataOffset < b.size() ? dataOffset : paletteEnd;
     if (l.pixelOffset < paletteEnd)
         l.paletteCount = (l.pixelOffset - l.paletteOffset) / l.paletteEntrySize;
     if (l.pixelOffset > b.size())
@@ -221,12 +221,12 @@ bool ReadUncompressed(ByteSpan b, const Layout& l, QImage& image, bool& anyAlpha
                 }
                 const int a = l.alpha.Extract(pixel, 255);
                 anyAlpha = anyAlpha || a != 0;
-                out[x] = qRgba(l.red.Extract(pixel, 0), l.green.Extract(pixel, 0), l.blue.Extract(pixel, 0), a);
+                out[x] = qRgba(l.red.Extract(pixel, 0), l.green.Extract(pixel, 0),
+                               l.blue.Extract(pixel, 0), a);
             }
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return true;
@@ -268,7 +268,8 @@ bool ReadRunLength(ByteSpan b, const Layout& l, QImage& image)
             row += b[at + 1];
             at += 2;
         } else {
-            const std::size_t dataBytes = fourBit ? (static_cast<std::size_t>(value) + 1) / 2 : value;
+            const std::size_t dataBytes =
+                fourBit ? (static_cast<std::size_t>(value) + 1) / 2 : value;
             const std::size_t padded = (dataBytes + 1) & ~std::size_t{1};
             if (at + dataBytes > b.size())
                 return false;
@@ -308,12 +309,13 @@ std::optional<BmpPicture> ReadBmp(ByteSpan bytes)
     if (!runLength && !HoldsAllRows(bytes, l))
         return std::nullopt;
     BmpPicture picture;
-    picture.image = QImage(static_cast<int>(l.width), static_cast<int>(l.height), QImage::Format_ARGB32);
+    picture.image =
+        QImage(static_cast<int>(l.width), static_cast<int>(l.height), QImage::Format_ARGB32);
     if (picture.image.isNull())
         return std::nullopt;
     bool anyAlpha = false;
     const bool ok = runLength ? ReadRunLength(bytes, l, picture.image)
-                        : ReadUncompressed(bytes, l, picture.image, anyAlpha);
+                              : ReadUncompressed(bytes, l, picture.image, anyAlpha);
     if (!ok)
         return std::nullopt;
     if (l.alpha.mask && !anyAlpha) {
@@ -333,12 +335,13 @@ std::optional<BmpPicture> ReadBmp(ByteSpan bytes)
     return picture;
 }
 
-ByteArray WriteBmp(const QImage& source, int bitsPerPixel, int horizontalResolution, int verticalResolution)
+ByteArray WriteBmp(const QImage& source, int bitsPerPixel, int horizontalResolution,
+                   int verticalResolution)
 {
     if (source.isNull() || (bitsPerPixel != 24 && bitsPerPixel != 32))
         return {};
     const QImage image = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                        : QImage::Format_RGB32);
+                                                                         : QImage::Format_RGB32);
     const std::size_t width = static_cast<std::size_t>(image.width());
     const std::size_t height = static_cast<std::size_t>(image.height());
     const std::size_t stride = (width * static_cast<std::size_t>(bitsPerPixel) + 31) / 32 * 4;
@@ -368,7 +371,8 @@ ByteArray WriteBmp(const QImage& source, int bitsPerPixel, int horizontalResolut
     std::uint8_t* data = out.data() + offset;
     const bool alpha = image.hasAlphaChannel();
     for (std::size_t row = 0; row < height; ++row) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - row)));
+        const auto* in =
+            reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - row)));
         std::uint8_t* dst = data + row * stride;
         for (std::size_t x = 0; x < width; ++x) {
             const QRgb p = in[x];

@@ -10,8 +10,8 @@
 namespace quillet {
 
 struct BmpPicture {
-    QImage image;                 // Format_RGB32, or Format_ARGB32 with an alpha mask
-    int bitsPerPixel = 0;         // as stored: 1, 4, 8, 16, 24 or 32
+    QImage image; // Format_RGB32, or Format_ARGB32 with an alpha mask
+    int bitsPerPixel = 0; // as stored: 1, 4, 8, 16, 24 or 32
     int horizontalResolution = 0; // pixels per metre, as stored
     int verticalResolution = 0;
 };

@@ -23,8 +23,7 @@ ByteArray ToByteArray(std::string_view text);
 
 // The memory image of a number.
 template <typename Number>
-    requires std::is_arithmetic_v<Number>
-ByteArray ToByteArray(Number value)
+requires std::is_arithmetic_v<Number> ByteArray ToByteArray(Number value)
 {
     ByteArray bytes(sizeof value);
     std::memcpy(bytes.data(), &value, sizeof value);
@@ -58,8 +57,8 @@ struct ProcedureAddress {
 // number minus 1: 1 byte, 2 short, 3 integer, 4 64-bit integer, 5 float,
 // 6 number, 7 boolean (4 bytes, non-zero is true), 8 date-time,
 // 9 procedure address, 10 text (up to the first zero byte).
-using TypedValue = std::variant<std::uint8_t, std::int16_t, std::int32_t, std::int64_t, float, double,
-                                bool, DateTime, ProcedureAddress, std::string>;
+using TypedValue = std::variant<std::uint8_t, std::int16_t, std::int32_t, std::int64_t, float,
+                                double, bool, DateTime, ProcedureAddress, std::string>;
 
 // Reads the value of the given type at the 1-based position.  Bytes that the
 // array does not have read as zero, so a value past the end is zero (or the

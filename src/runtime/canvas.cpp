@@ -91,17 +91,13 @@ void Canvas::RebuildBackground()
         QSize size = picture.size();
         if (size.width() > background_.width() || size.height() > background_.height())
             size = size.scaled(background_.size(), Qt::KeepAspectRatio);
-        const QRect target((background_.width() - size.width()) / 2, (background_.height() - size.height()) / 2,
-                           size.width(), size.height());
+        const QRect target((background_.width() - size.width()) / 2,
+                           (background_.height() - size.height()) / 2, size.width(), size.height());
         painter.drawImage(target, ResampleToSize(picture, size.width(), size.height()));
         break;
     }
-    case kBackgroundStretched:
-        painter.drawImage(background_.rect(), picture);
-        break;
-    default:
-        painter.drawImage(QPoint(0, 0), picture);
-        break;
+    case kBackgroundStretched: painter.drawImage(background_.rect(), picture); break;
+    default: painter.drawImage(QPoint(0, 0), picture); break;
     }
 }
 

@@ -4,9 +4,9 @@
 // shows one paints Image().
 
 #include "runtime/bytes.h"
+#include "runtime/font_spec.h"
 #include "runtime/picture.h"
 #include "runtime/text_surface.h"
-#include "runtime/font_spec.h"
 
 #include <QFont>
 #include <QImage>
@@ -17,9 +17,9 @@ namespace quillet {
 
 // How the background picture is laid behind the drawing.
 enum BackgroundPictureMode : int {
-    kBackgroundTopLeft = 0,  // natural size at the top-left corner
+    kBackgroundTopLeft = 0, // natural size at the top-left corner
     kBackgroundTiled = 1,
-    kBackgroundCentred = 2,  // centred, shrunk in proportion when too large, never enlarged
+    kBackgroundCentred = 2, // centred, shrunk in proportion when too large, never enlarged
     kBackgroundStretched = 3,
 };
 

@@ -11,8 +11,9 @@ namespace {
 
 QClipboard* Clipboard()
 {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
-                                                                         : nullptr;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? QGuiApplication::clipboard()
+               : nullptr;
 }
 
 } // namespace

@@ -11,10 +11,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <iconv.h>
 #include <locale.h>
 #include <memory>
+#include <optional>
 
 namespace quillet {
 namespace {
@@ -117,7 +117,8 @@ std::string Recode(std::string_view bytes, const char* from, const char* to,
     while (inLeft > 0) {
         char* out = chunk.data();
         std::size_t outLeft = chunk.size();
-        const std::size_t status = iconv(static_cast<iconv_t>(converter.get()), &in, &inLeft, &out, &outLeft);
+        const std::size_t status =
+            iconv(static_cast<iconv_t>(converter.get()), &in, &inLeft, &out, &outLeft);
         result.append(chunk.data(), chunk.size() - outLeft);
         if (status != static_cast<std::size_t>(-1))
             break;
@@ -239,7 +240,8 @@ std::string ToUtf8FromOutside(std::string_view bytes)
         bytes.remove_prefix(2);
         // The mark is gone already; a second one would be text.
         QStringDecoder decoder(*utf16, QStringConverter::Flag::ConvertInitialBom);
-        const QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        const QString text =
+            decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         return text.toStdString();
     }
     if (QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()) {

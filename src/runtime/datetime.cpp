@@ -121,7 +121,8 @@ std::string DateTimeToText(DateTime value)
                        + std::to_string(static_cast<unsigned>(fields.date.month())) + "月"
                        + std::to_string(static_cast<unsigned>(fields.date.day())) + "日";
     if (second != 0)
-        text += std::to_string(hour) + "时" + std::to_string(minute) + "分" + std::to_string(second) + "秒";
+        text += std::to_string(hour) + "时" + std::to_string(minute) + "分" + std::to_string(second)
+                + "秒";
     else if (minute != 0)
         text += std::to_string(hour) + "时" + std::to_string(minute) + "分";
     else if (hour != 0)

@@ -18,7 +18,8 @@ DialogProvider*& InstalledProvider()
 std::optional<std::string> AskInput(std::string_view prompt, std::string_view title,
                                     std::string_view initialText, int inputKind)
 {
-    return CurrentDialogProvider().InputBox(prompt, title, initialText, std::clamp(inputKind, 1, 4));
+    return CurrentDialogProvider().InputBox(prompt, title, initialText,
+                                            std::clamp(inputKind, 1, 4));
 }
 
 } // namespace
@@ -33,8 +34,7 @@ DialogProvider& CurrentDialogProvider()
 
 ScopedDialogProvider::ScopedDialogProvider(DialogProvider& provider)
     : previous_(std::exchange(InstalledProvider(), &provider))
-{
-}
+{}
 
 ScopedDialogProvider::~ScopedDialogProvider()
 {
@@ -81,12 +81,14 @@ std::string BrowseForFolder(std::string_view prompt, int flag, std::string_view 
     return CurrentDialogProvider().BrowseForFolder(prompt, flag, initialFolder);
 }
 
-std::string OpenFileDialog(std::string_view title, std::string_view filter, std::string_view initialFolder)
+std::string OpenFileDialog(std::string_view title, std::string_view filter,
+                           std::string_view initialFolder)
 {
     return CurrentDialogProvider().OpenFileDialog(title, filter, initialFolder);
 }
 
-std::string SaveFileDialog(std::string_view title, std::string_view filter, std::string_view proposedPath)
+std::string SaveFileDialog(std::string_view title, std::string_view filter,
+                           std::string_view proposedPath)
 {
     return CurrentDialogProvider().SaveFileDialog(title, filter, proposedPath);
 }

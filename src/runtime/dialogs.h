@@ -3,8 +3,8 @@
 // provider: the real Qt dialogs by default, a scripted one in tests (see
 // scripted_dialogs.h), installed for a scope with ScopedDialogProvider.
 
-#include "runtime/message_box_style.h"
 #include "runtime/font_spec.h"
+#include "runtime/message_box_style.h"
 
 #include <optional>
 #include <string>

@@ -60,7 +60,8 @@ bool WriteAll(int fd, std::initializer_list<std::span<const std::uint8_t>> parts
     return true;
 }
 
-bool WriteInPlace(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts)
+bool WriteInPlace(const std::string& path,
+                  std::initializer_list<std::span<const std::uint8_t>> parts)
 {
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd)
@@ -92,8 +93,8 @@ std::string ResolveLink(const std::string& path)
     return resolved ? std::string(resolved.get()) : path;
 }
 
-constexpr int kFiveAttributes = kAttributeReadOnly | kAttributeHidden | kAttributeSystem
-                                | kAttributeFolder | kAttributeArchive;
+constexpr int kFiveAttributes =
+    kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeFolder | kAttributeArchive;
 
 bool Accepts(int attributes, std::optional<int> mask)
 {
@@ -172,7 +173,8 @@ ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t
 
     ByteArray bytes;
     // The size is only a hint: files under /proc say 0, and a file may grow.
-    bytes.reserve(std::min(count, static_cast<std::size_t>(std::max<off_t>(status.st_size - offset, 0))));
+    bytes.reserve(
+        std::min(count, static_cast<std::size_t>(std::max<off_t>(status.st_size - offset, 0))));
     std::uint8_t buffer[65536];
     while (bytes.size() < count) {
         const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, count - bytes.size()));
@@ -203,7 +205,9 @@ bool WriteFile(const std::string& path, std::initializer_list<std::span<const st
     }
 
     const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : target.substr(0, slash);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temporary = folder + "/." + name + ".XXXXXX";
     UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -290,8 +294,9 @@ bool FileSearch::Open(std::string_view pattern)
     const std::size_t slash = pattern.rfind('/');
     const std::string folder = slash == std::string_view::npos ? "."
                                : slash == 0                    ? "/"
-                                                               : std::string(pattern.substr(0, slash));
-    namePattern_ = std::string(slash == std::string_view::npos ? pattern : pattern.substr(slash + 1));
+                                            : std::string(pattern.substr(0, slash));
+    namePattern_ =
+        std::string(slash == std::string_view::npos ? pattern : pattern.substr(slash + 1));
     if (namePattern_.empty())
         return false;
     folder_.reset(::opendir(folder.c_str()));

@@ -36,11 +36,11 @@ ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t
 bool WriteFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts);
 
 // Attribute bits of a folder entry.
-inline constexpr int kAttributeReadOnly = 1;   // not writable by the user
-inline constexpr int kAttributeHidden = 2;     // the name begins with '.'
-inline constexpr int kAttributeSystem = 4;     // device, socket, pipe, broken link
+inline constexpr int kAttributeReadOnly = 1; // not writable by the user
+inline constexpr int kAttributeHidden = 2; // the name begins with '.'
+inline constexpr int kAttributeSystem = 4; // device, socket, pipe, broken link
 inline constexpr int kAttributeFolder = 16;
-inline constexpr int kAttributeArchive = 32;   // a regular file
+inline constexpr int kAttributeArchive = 32; // a regular file
 // Set besides the others for a symbolic link, so that a walk through the
 // folders can list a link to a folder without following it.
 inline constexpr int kAttributeLink = 0x400;

@@ -8,13 +8,13 @@
 namespace quillet {
 
 struct FontSpec {
-    std::int32_t angle = 0;      // tenths of a degree; nothing changes it
-    std::int32_t bold = 0;       // weight 700 when set
+    std::int32_t angle = 0; // tenths of a degree; nothing changes it
+    std::int32_t bold = 0; // weight 700 when set
     std::int32_t italic = 0;
     std::int32_t strikeout = 0;
     std::int32_t underline = 0;
-    std::int32_t size = 0;       // points
-    std::string name;            // face name
+    std::int32_t size = 0; // points
+    std::string name; // face name
 
     bool operator==(const FontSpec&) const = default;
 };

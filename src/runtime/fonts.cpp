@@ -19,7 +19,8 @@ void InstallFontSubstitutions()
 {
     // insertSubstitutions skips names already in the list, so a second call
     // (tests, a restarted window) leaves the order as it is.
-    for (const QString& name : {QStringLiteral("宋体"), QStringLiteral("楷体"), QStringLiteral("黑体")})
+    for (const QString& name :
+         {QStringLiteral("宋体"), QStringLiteral("楷体"), QStringLiteral("黑体")})
         QFont::insertSubstitutions(name, FontSubstitutesFor(name));
 }
 

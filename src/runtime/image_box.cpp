@@ -23,7 +23,8 @@ const ImageBox::ImageObject* ImageBox::Find(int index) const
     return &objects_[static_cast<std::size_t>(index)];
 }
 
-bool ImageBox::LoadImageData(int index, const ByteArray& encoded, std::optional<QRgb> transparentColour)
+bool ImageBox::LoadImageData(int index, const ByteArray& encoded,
+                             std::optional<QRgb> transparentColour)
 {
     if (!Find(index))
         return false;
@@ -96,7 +97,8 @@ QImage ImageBox::RenderImage(int x, int y, int width, int height, QRgb backgroun
         const ImageObject& object = objects_[static_cast<std::size_t>(i)];
         if (object.image.isNull())
             continue;
-        painter.drawImage(QPoint(0, 0), ResampleToSize(object.image, ScaledWidth(i), ScaledHeight(i)));
+        painter.drawImage(QPoint(0, 0),
+                          ResampleToSize(object.image, ScaledWidth(i), ScaledHeight(i)));
     }
     return target;
 }

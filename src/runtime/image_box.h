@@ -23,7 +23,8 @@ public:
     // Clears the object's image, then decodes the bytes into it; undecodable
     // data leaves it empty.  Pixels of the transparent colour, when given,
     // become see-through.  False for an unknown index or undecodable data.
-    bool LoadImageData(int index, const ByteArray& encoded, std::optional<QRgb> transparentColour = {});
+    bool LoadImageData(int index, const ByteArray& encoded,
+                       std::optional<QRgb> transparentColour = {});
 
     // Scale per mille on each side (1000 = natural size); a value ≤ 0 leaves
     // that side's scale unchanged.  The vertical scale defaults to the
@@ -42,7 +43,8 @@ public:
     // That part of the box, clipped to its area, over the background, as a
     // 32-bit bottom-up BMP file image (54-byte header, 4 bytes per pixel).
     // Empty when nothing of the rectangle lies inside the box.
-    ByteArray RenderRectangle(int x, int y, int width, int height, QRgb background = 0xFFFFFFFFu) const;
+    ByteArray RenderRectangle(int x, int y, int width, int height,
+                              QRgb background = 0xFFFFFFFFu) const;
 
     // The same, as an image rather than BMP bytes.
     QImage RenderImage(int x, int y, int width, int height, QRgb background = 0xFFFFFFFFu) const;

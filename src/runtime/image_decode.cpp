@@ -60,19 +60,15 @@ namespace {
 QImage DecodeOther(ByteSpan bytes)
 {
     switch (SniffPictureFormat(bytes)) {
-    case PictureFormat::Png:
-        return DecodePng(bytes);
-    case PictureFormat::Gif:
-        return DecodeGif(bytes);
+    case PictureFormat::Png: return DecodePng(bytes);
+    case PictureFormat::Gif: return DecodeGif(bytes);
     case PictureFormat::Bmp: {
         std::optional<BmpPicture> bmp = ReadBmp(bytes);
         return bmp ? std::move(bmp->image) : QImage();
     }
     case PictureFormat::Icon:
-    case PictureFormat::Cursor:
-        return DecodeIconOrCursor(bytes, SniffPictureFormat(bytes));
-    default:
-        return {};
+    case PictureFormat::Cursor: return DecodeIconOrCursor(bytes, SniffPictureFormat(bytes));
+    default: return {};
     }
 }
 
@@ -104,7 +100,8 @@ QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille)
     const QImage full = DecodeOther(bytes);
     if (full.isNull())
         return {};
-    return ResampleToSize(full, ScaledSide(full.width(), factorPerMille), ScaledSide(full.height(), factorPerMille));
+    return ResampleToSize(full, ScaledSide(full.width(), factorPerMille),
+                          ScaledSide(full.height(), factorPerMille));
 }
 
 } // namespace quillet

@@ -26,7 +26,8 @@ ExifDataPtr LoadExif(ByteSpan app1Payload)
     // must not repair or drop entries on the way in.
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
-    exif_data_load_data(data.get(), app1Payload.data(), static_cast<unsigned int>(app1Payload.size()));
+    exif_data_load_data(data.get(), app1Payload.data(),
+                        static_cast<unsigned int>(app1Payload.size()));
     return data;
 }
 
@@ -73,22 +74,14 @@ QImage ApplyExifOrientation(const QImage& image, int orientation)
     // column belong: 3 is upside down, 6 needs a quarter turn clockwise, and
     // the even ones add a mirror.
     switch (orientation) {
-    case 2:
-        return image.mirrored(true, false);
-    case 3:
-        return image.mirrored(true, true);
-    case 4:
-        return image.mirrored(false, true);
-    case 5:
-        return image.transformed(QTransform().rotate(90)).mirrored(true, false);
-    case 6:
-        return image.transformed(QTransform().rotate(90));
-    case 7:
-        return image.transformed(QTransform().rotate(-90)).mirrored(true, false);
-    case 8:
-        return image.transformed(QTransform().rotate(-90));
-    default:
-        return image;
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return image.transformed(QTransform().rotate(90)).mirrored(true, false);
+    case 6: return image.transformed(QTransform().rotate(90));
+    case 7: return image.transformed(QTransform().rotate(-90)).mirrored(true, false);
+    case 8: return image.transformed(QTransform().rotate(-90));
+    default: return image;
     }
 }
 

@@ -61,7 +61,9 @@ bool ReadExtension(GifFileType* gif, int& transparentIndex)
 bool ReadFrameRows(GifFileType* gif, int width, int height, std::vector<GifPixelType>& pixels)
 {
     pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    auto row = [&](int y) { return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); };
+    auto row = [&](int y) {
+        return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    };
     if (gif->Image.Interlace) {
         static constexpr int kStart[] = {0, 4, 2, 1};
         static constexpr int kStep[] = {8, 8, 4, 2};
@@ -135,7 +137,8 @@ QImage DecodeGif(ByteSpan bytes)
         if (targetY < 0 || targetY >= screenHeight)
             continue;
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(targetY));
-        const GifPixelType* in = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
+        const GifPixelType* in =
+            pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
         for (int x = 0; x < frame.Width; ++x) {
             const int targetX = frame.Left + x;
             if (targetX < 0 || targetX >= screenWidth)
@@ -153,7 +156,8 @@ QImage DecodeGif(ByteSpan bytes)
             out[targetX] = qRgb(c.Red, c.Green, c.Blue);
         }
     }
-    const bool coversScreen = frame.Left <= 0 && frame.Top <= 0 && frame.Left + frame.Width >= screenWidth
+    const bool coversScreen = frame.Left <= 0 && frame.Top <= 0
+                              && frame.Left + frame.Width >= screenWidth
                               && frame.Top + frame.Height >= screenHeight;
     if (!anyTransparent && coversScreen)
         image.reinterpretAsFormat(QImage::Format_RGB32);

@@ -36,7 +36,8 @@ QImage DecodeIconOrCursor(ByteSpan bytes, PictureFormat format)
     QImage image = reader.read();
     if (image.isNull() || !PictureSizeAllowed(image.width(), image.height()))
         return {};
-    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                         : QImage::Format_RGB32);
 }
 
 } // namespace quillet

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace quillet {
 namespace {
@@ -40,7 +40,8 @@ void JpegEmitMessage(j_common_ptr cinfo, int level)
     }
 }
 
-void JpegOutputMessage(j_common_ptr) {}
+void JpegOutputMessage(j_common_ptr)
+{}
 
 // A progressive file may hold thousands of tiny scans, each of which makes
 // libjpeg pass over the whole coefficient buffer: a few kilobytes can cost
@@ -219,7 +220,8 @@ JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille)
 
 JpegDecoded DecodeJpegCovering(ByteSpan bytes, int minWidth, int minHeight)
 {
-    return Decode(bytes, ScaleGoal{.minWidth = std::max(minWidth, 1), .minHeight = std::max(minHeight, 1)});
+    return Decode(
+        bytes, ScaleGoal{.minWidth = std::max(minWidth, 1), .minHeight = std::max(minHeight, 1)});
 }
 
 std::optional<JpegHeader> ReadJpegHeader(ByteSpan bytes)

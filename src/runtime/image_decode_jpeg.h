@@ -9,11 +9,11 @@
 namespace quillet {
 
 struct JpegDecoded {
-    QImage image;          // as stored (not yet turned upright); null on failure
-    int fullWidth = 0;     // size of the stored picture at full scale
+    QImage image; // as stored (not yet turned upright); null on failure
+    int fullWidth = 0; // size of the stored picture at full scale
     int fullHeight = 0;
-    int orientation = 1;   // EXIF orientation 1..8 (1 when absent or odd)
-    int scaleEighths = 8;  // the image is fullWidth × scaleEighths / 8 (rounded up)
+    int orientation = 1; // EXIF orientation 1..8 (1 when absent or odd)
+    int scaleEighths = 8; // the image is fullWidth × scaleEighths / 8 (rounded up)
 };
 
 // With factorPerMille below 1000 the picture is decoded at the smallest of
@@ -30,9 +30,9 @@ JpegDecoded DecodeJpegCovering(ByteSpan bytes, int minWidth, int minHeight);
 
 // What a JPEG's markers say, without decoding its pixels.
 struct JpegHeader {
-    int width = 0;        // as stored
+    int width = 0; // as stored
     int height = 0;
-    int orientation = 1;  // EXIF orientation 1..8
+    int orientation = 1; // EXIF orientation 1..8
     ByteArray exifThumbnail; // the camera's embedded preview JPEG; empty when none
 };
 

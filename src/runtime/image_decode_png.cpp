@@ -28,7 +28,8 @@ void JumpOnError(png_structp png, png_const_charp)
     png_longjmp(png, 1);
 }
 
-void IgnoreWarning(png_structp, png_const_charp) {}
+void IgnoreWarning(png_structp, png_const_charp)
+{}
 
 struct PngReader {
     png_structp png = nullptr;
@@ -58,7 +59,8 @@ bool RunReader(PngReader& r, MemoryReader& source, QImage& image, std::vector<pn
     if (!PictureSizeAllowed(width, height))
         return false;
     const int colourType = png_get_color_type(r.png, r.info);
-    const bool alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(r.png, r.info, PNG_INFO_tRNS);
+    const bool alpha =
+        (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(r.png, r.info, PNG_INFO_tRNS);
 
     // Everything becomes 8-bit B, G, R, A bytes: QImage's 32-bit pixels.
     // Samples are taken as stored (no gamma conversion), as viewers show them.

@@ -14,7 +14,9 @@ MessageBoxLayout DescribeMessageBox(int style)
     MessageBoxLayout layout;
     switch (style & 0x0F) {
     case kMessageBoxOkCancel: layout.buttons = {kResultOk, kResultCancel}; break;
-    case kMessageBoxAbortRetryIgnore: layout.buttons = {kResultAbort, kResultRetry, kResultIgnore}; break;
+    case kMessageBoxAbortRetryIgnore:
+        layout.buttons = {kResultAbort, kResultRetry, kResultIgnore};
+        break;
     case kMessageBoxYesNoCancel: layout.buttons = {kResultYes, kResultNo, kResultCancel}; break;
     case kMessageBoxYesNo: layout.buttons = {kResultYes, kResultNo}; break;
     case kMessageBoxRetryCancel: layout.buttons = {kResultRetry, kResultCancel}; break;

@@ -43,8 +43,8 @@ int ToSystemResult(int result);
 enum class MessageBoxIcon { None, Stop, Question, Exclamation, Information };
 
 struct MessageBoxLayout {
-    std::vector<int> buttons;        // results, in the order shown
-    int defaultButton = kResultOk;   // a result out of buttons
+    std::vector<int> buttons; // results, in the order shown
+    int defaultButton = kResultOk; // a result out of buttons
     std::optional<int> escapeResult; // what Esc answers; none when Esc does nothing
     MessageBoxIcon icon = MessageBoxIcon::None;
     bool systemModal = false;

@@ -257,14 +257,21 @@ double PrinterUnit::ToDeviceY(int y) const
     return (double(y) + marginTop_) * DevicePixelsPerUnitY();
 }
 
-int PrinterUnit::DeviceDpiX() const { return printer_ ? printer_->logicalDpiX() : 0; }
-int PrinterUnit::DeviceDpiY() const { return printer_ ? printer_->logicalDpiY() : 0; }
+int PrinterUnit::DeviceDpiX() const
+{
+    return printer_ ? printer_->logicalDpiX() : 0;
+}
+int PrinterUnit::DeviceDpiY() const
+{
+    return printer_ ? printer_->logicalDpiY() : 0;
+}
 
 int PrinterUnit::FontCharacterHeight() const
 {
     if (unit_ == kUnitDevicePixel)
         return printer_ ? static_cast<int>(font_.size * double(DeviceDpiY()) / 72) : 0;
-    return static_cast<int>(font_.size * kTenthMillimetresPerPoint / TenthMillimetresPerUnit(unit_));
+    return static_cast<int>(font_.size * kTenthMillimetresPerPoint
+                            / TenthMillimetresPerUnit(unit_));
 }
 
 void PrinterUnit::RebuildDeviceFont()
@@ -295,7 +302,7 @@ void PrinterUnit::WriteTextAt(int x, int y, std::string_view text)
         } else {
             painter_->save();
             painter_->translate(left, top);
-            painter_->rotate(-angle);  // angles count counter-clockwise
+            painter_->rotate(-angle); // angles count counter-clockwise
             painter_->drawText(QPointF(0, metrics.ascent()), shown);
             painter_->restore();
         }
@@ -353,8 +360,9 @@ void PrinterUnit::DrawImage(const QImage& picture, int x, int y, int width, int 
 {
     if (!PrepareToDraw() || picture.isNull())
         return;
-    DrawImageAt(picture, QRectF(ToDeviceX(x), ToDeviceY(y), width * DevicePixelsPerUnitX(),
-                                height * DevicePixelsPerUnitY()),
+    DrawImageAt(picture,
+                QRectF(ToDeviceX(x), ToDeviceY(y), width * DevicePixelsPerUnitX(),
+                       height * DevicePixelsPerUnitY()),
                 1);
 }
 
@@ -394,7 +402,8 @@ void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target, int cop
     if (copyMode == 2)
         drawn.invertPixels();
 
-    const bool rasterOperation = copyMode >= 3 && copyMode <= 5
+    const bool rasterOperation =
+        copyMode >= 3 && copyMode <= 5
         && painter_->paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
     if (rasterOperation)
         painter_->setCompositionMode(RasterOperation(copyMode));

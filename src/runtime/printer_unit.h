@@ -9,9 +9,9 @@
 // leaves no blank trailing page.  Every command is silent: without a running
 // job drawing does nothing and measuring returns the no-job values.
 
+#include "runtime/font_spec.h"
 #include "runtime/picture.h"
 #include "runtime/text_surface.h"
-#include "runtime/font_spec.h"
 
 #include <QFont>
 
@@ -55,13 +55,13 @@ public:
     PrinterUnit& operator=(const PrinterUnit&) = delete;
 
     // Properties; they persist across jobs.
-    void SetCoordinateUnit(int unit);  // clamped to 0..5
+    void SetCoordinateUnit(int unit); // clamped to 0..5
     int CoordinateUnit() const { return unit_; }
     void SetFont(const FontSpec& font);
     const FontSpec& Font() const { return font_; }
     void SetDocumentName(std::string name);
     const std::string& DocumentName() const { return documentName_; }
-    void SetCopies(int copies);  // clamped to -1..65535; <= 0 prints one
+    void SetCopies(int copies); // clamped to -1..65535; <= 0 prints one
     int Copies() const { return copies_; }
     void SetMarginLeft(int margin) { marginLeft_ = margin; }
     void SetMarginTop(int margin) { marginTop_ = margin; }

@@ -33,8 +33,17 @@ void PrintingStatusBox::SetPageNumber(int page)
     page_->setText(QStringLiteral("正在打印第 %1 页").arg(page));
 }
 
-QString PrintingStatusBox::DocumentText() const { return document_->text(); }
-QString PrintingStatusBox::PrinterText() const { return printer_->text(); }
-QString PrintingStatusBox::PageText() const { return page_->text(); }
+QString PrintingStatusBox::DocumentText() const
+{
+    return document_->text();
+}
+QString PrintingStatusBox::PrinterText() const
+{
+    return printer_->text();
+}
+QString PrintingStatusBox::PageText() const
+{
+    return page_->text();
+}
 
 } // namespace quillet

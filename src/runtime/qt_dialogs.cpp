@@ -101,7 +101,8 @@ int QtDialogProvider::TimedMessageBox(std::string_view text, std::string_view ti
     return result ? ToSystemResult(*result) : kTimedOut;
 }
 
-std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt, std::string_view title,
+std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt,
+                                                      std::string_view title,
                                                       std::string_view initialText, int inputKind)
 {
     QInputDialog dialog;
@@ -126,8 +127,10 @@ std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt, s
 std::string QtDialogProvider::BrowseForFolder(std::string_view prompt, int flag,
                                               std::string_view initialFolder)
 {
-    const QFileDialog::Options options = flag != 0 ? QFileDialog::Options() : QFileDialog::ShowDirsOnly;
-    return QFileDialog::getExistingDirectory(nullptr, ToQString(prompt), ToQString(initialFolder), options)
+    const QFileDialog::Options options =
+        flag != 0 ? QFileDialog::Options() : QFileDialog::ShowDirsOnly;
+    return QFileDialog::getExistingDirectory(nullptr, ToQString(prompt), ToQString(initialFolder),
+                                             options)
         .toStdString();
 }
 

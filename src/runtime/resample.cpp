@@ -13,8 +13,8 @@ QImage ResampleToSize(const QImage& image, int width, int height)
     // Qt's smooth scaling averages the box of source pixels under each
     // target pixel when it shrinks (and filters bilinearly when it enlarges).
     // Premultiplied alpha keeps transparent pixels from bleeding colour.
-    const QImage source = image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied
-                                                      : QImage::Format_RGB32);
+    const QImage source =
+        image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     return source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(plain);
 }

@@ -48,8 +48,10 @@ int ScriptedDialogProvider::MessageBox(std::string_view text, int style, std::st
     return Take(messageBoxAnswers_).value_or(DescribeMessageBox(style).defaultButton);
 }
 
-std::optional<std::string> ScriptedDialogProvider::InputBox(std::string_view prompt, std::string_view title,
-                                                            std::string_view initialText, int inputKind)
+std::optional<std::string> ScriptedDialogProvider::InputBox(std::string_view prompt,
+                                                            std::string_view title,
+                                                            std::string_view initialText,
+                                                            int inputKind)
 {
     DialogRequest request = MakeRequest(DialogKind::InputBox, prompt, title);
     request.initialText = std::string(initialText);
@@ -100,8 +102,8 @@ bool ScriptedDialogProvider::FontDialog(FontSpec& font)
     return true;
 }
 
-int ScriptedDialogProvider::TimedMessageBox(std::string_view text, std::string_view title, int style,
-                                            int milliseconds)
+int ScriptedDialogProvider::TimedMessageBox(std::string_view text, std::string_view title,
+                                            int style, int milliseconds)
 {
     DialogRequest request = MakeRequest(DialogKind::TimedMessageBox, text, title);
     request.style = style;

@@ -25,21 +25,24 @@ enum class DialogKind {
 
 struct DialogRequest {
     DialogKind kind = DialogKind::MessageBox;
-    std::string text;           // message text or prompt
+    std::string text; // message text or prompt
     std::string title;
-    int style = 0;              // message box style, or the browse flag
-    std::string initialText;    // input box text, the file dialogs' folder or proposed
-                                // path, or the folder the browser opens at
+    int style = 0; // message box style, or the browse flag
+    std::string initialText; // input box text, the file dialogs' folder or proposed
+                             // path, or the folder the browser opens at
     int inputKind = 0;
     std::string filter;
     int milliseconds = 0;
-    FontSpec font;              // what the font dialog was opened with
+    FontSpec font; // what the font dialog was opened with
 };
 
 class ScriptedDialogProvider final : public DialogProvider {
 public:
     void AnswerMessageBox(int result) { messageBoxAnswers_.push_back(result); }
-    void AnswerInputBox(std::optional<std::string> text) { inputAnswers_.push_back(std::move(text)); }
+    void AnswerInputBox(std::optional<std::string> text)
+    {
+        inputAnswers_.push_back(std::move(text));
+    }
     void AnswerBrowseForFolder(std::string path) { folderAnswers_.push_back(std::move(path)); }
     void AnswerOpenFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
     void AnswerSaveFileDialog(std::string path) { saveAnswers_.push_back(std::move(path)); }
@@ -48,7 +51,10 @@ public:
 
     // Runs when a dialog is asked for, before it is answered: what a user
     // could do while the dialog is open (the request is already recorded).
-    void SetOnRequest(std::function<void(const DialogRequest&)> onRequest) { onRequest_ = std::move(onRequest); }
+    void SetOnRequest(std::function<void(const DialogRequest&)> onRequest)
+    {
+        onRequest_ = std::move(onRequest);
+    }
 
     const std::vector<DialogRequest>& Requests() const { return requests_; }
     int UnansweredCount() const { return unanswered_; }

@@ -32,7 +32,8 @@ std::vector<std::string> StandardPaperFormNames()
 bool StandardPaperFormSize(std::string_view formName, PaperForm& form)
 {
     form = PaperForm{};
-    const QString wanted = QString::fromUtf8(formName.data(), static_cast<qsizetype>(formName.size()));
+    const QString wanted =
+        QString::fromUtf8(formName.data(), static_cast<qsizetype>(formName.size()));
     if (wanted.isEmpty())
         return false;
     for (const QPageSize& size : StandardSizes()) {

@@ -64,7 +64,8 @@ std::string MiddlePart(std::string_view text, int start, int n)
 {
     if (n <= 0 || start < 1 || static_cast<std::size_t>(start) > text.size())
         return {};
-    return std::string(text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
+    return std::string(
+        text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
 }
 
 int FindText(std::string_view text, std::string_view sought, int start, bool ignoreCase)
@@ -154,8 +155,7 @@ std::size_t CharacterLengthAt(std::string_view text, std::size_t index)
 }
 
 std::string ReplaceSubstring(std::string_view text, std::string_view sought,
-                             std::string_view replacement, int start, int count,
-                             bool caseSensitive)
+                             std::string_view replacement, int start, int count, bool caseSensitive)
 {
     const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
     if (text.empty() || sought.empty() || count == 0 || from >= text.size())

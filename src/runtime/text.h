@@ -32,8 +32,8 @@ int FindText(std::string_view text, std::string_view sought, int start = 1,
 // 1-based position of the last occurrence, -1 when none.  With an end
 // position, the occurrence must lie wholly in the bytes before it.  An empty
 // sought text is found at 1 in any non-empty text, as for FindText.
-int FindTextFromEnd(std::string_view text, std::string_view sought,
-                    std::optional<int> end = {}, bool ignoreCase = false);
+int FindTextFromEnd(std::string_view text, std::string_view sought, std::optional<int> end = {},
+                    bool ignoreCase = false);
 
 // ASCII letters only; every other byte is kept.
 std::string ToUpperAscii(std::string_view text);
@@ -47,8 +47,8 @@ std::string TrimBoth(std::string_view text);
 // Without case sensitivity ASCII letters compare without case.  An empty text
 // or an empty sought text comes back unchanged.
 std::string ReplaceSubstring(std::string_view text, std::string_view sought,
-                             std::string_view replacement = "", int start = 1,
-                             int count = -1, bool caseSensitive = true);
+                             std::string_view replacement = "", int start = 1, int count = -1,
+                             bool caseSensitive = true);
 
 // n ASCII spaces; empty when n < 1.
 std::string Spaces(int n);

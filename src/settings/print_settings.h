@@ -12,12 +12,12 @@ namespace quillet {
 
 struct PrintSettings {
     std::string defaultPrinterName;
-    std::string printerName;         // empty until the settings were confirmed once
-    std::int32_t orientation = 0;    // 0 portrait, 1 landscape (paper stays upright)
+    std::string printerName; // empty until the settings were confirmed once
+    std::int32_t orientation = 0; // 0 portrait, 1 landscape (paper stays upright)
     std::int32_t paperWidth = 0;
     std::int32_t paperHeight = 0;
     std::int32_t copies = 0;
-    std::int32_t photoFitMode = 0;   // 0..4
+    std::int32_t photoFitMode = 0; // 0..4
     std::int32_t marginTop = 0;
     std::int32_t marginBottom = 0;
     std::int32_t marginLeft = 0;
@@ -26,7 +26,7 @@ struct PrintSettings {
     std::int32_t footerOffset = 0;
     FontSpec captionFont;
     FontSpec headerFont;
-    std::int32_t headerAlign = 0;    // 0 left, 1 centre, 2 right
+    std::int32_t headerAlign = 0; // 0 left, 1 centre, 2 right
     std::int32_t footerAlign = 0;
     FontSpec footerFont;
     std::int32_t rows = 0;
@@ -36,7 +36,7 @@ struct PrintSettings {
     std::int32_t captionGap = 0;
     std::int32_t confirmed = 0;
     std::int32_t printToImage = 0;
-    std::int32_t imageFormat = 0;    // 1 bmp, 2 jpg, 3 gif, 4 tiff, 5 png
+    std::int32_t imageFormat = 0; // 1 bmp, 2 jpg, 3 gif, 4 tiff, 5 png
     std::int32_t imageOptimization = 0; // 0 none, 1..5 = 50K..250K
 
     bool operator==(const PrintSettings&) const = default;

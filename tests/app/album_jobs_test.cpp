@@ -7,7 +7,8 @@
 namespace quillet {
 namespace {
 
-std::vector<AlbumRow> Rows(std::initializer_list<std::pair<const char*, const char*>> pathAndCategory)
+std::vector<AlbumRow>
+Rows(std::initializer_list<std::pair<const char*, const char*>> pathAndCategory)
 {
     std::vector<AlbumRow> rows;
     for (auto [path, category] : pathAndCategory)
@@ -46,8 +47,8 @@ TEST(AlbumJobs, NoRowsNoJobs)
 
 TEST(AlbumJobs, PageBatchesTakeTheCategoryOfTheirLastRow)
 {
-    const auto rows = Rows({{"1", "A"}, {"2", "A"}, {"3", "B"}, {"4", "C"}, {"5", "C"}, {"6", "D"},
-                            {"7", "E"}});
+    const auto rows =
+        Rows({{"1", "A"}, {"2", "A"}, {"3", "B"}, {"4", "C"}, {"5", "C"}, {"6", "D"}, {"7", "E"}});
     const auto jobs = SplitIntoPageBatches(rows, 4, true);
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].pictures.paths, (std::vector<std::string>{"1", "2", "3", "4"}));

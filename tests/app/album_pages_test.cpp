@@ -68,20 +68,24 @@ TEST(AlbumPages, MatchTheKeptRenderingPixelForPixel)
         const std::vector<std::string> after = ListedPages(fresh + "/" + name);
         ASSERT_EQ(after.size(), before.size()) << name.toStdString();
         for (std::size_t i = 0; i < before.size(); ++i) {
-            const QImage a = QImage(QString::fromStdString(before[i])).convertToFormat(QImage::Format_RGB32);
-            const QImage b = QImage(QString::fromStdString(after[i])).convertToFormat(QImage::Format_RGB32);
+            const QImage a =
+                QImage(QString::fromStdString(before[i])).convertToFormat(QImage::Format_RGB32);
+            const QImage b =
+                QImage(QString::fromStdString(after[i])).convertToFormat(QImage::Format_RGB32);
             ASSERT_FALSE(a.isNull()) << before[i];
             ASSERT_EQ(b.size(), a.size()) << after[i];
             EXPECT_EQ(b.dotsPerMeterX(), a.dotsPerMeterX()) << after[i];
             EXPECT_LE(LargestChannelStep(a, b), 1) << name.toStdString() << " page " << i + 1;
             QFile fa(QString::fromStdString(before[i]));
             QFile fb(QString::fromStdString(after[i]));
-            if (fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) && fa.readAll() == fb.readAll())
+            if (fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly)
+                && fa.readAll() == fb.readAll())
                 ++identicalFiles;
             ++pages;
         }
     }
-    std::cout << pages << " pages compared, " << identicalFiles << " files identical byte for byte\n";
+    std::cout << pages << " pages compared, " << identicalFiles
+              << " files identical byte for byte\n";
 }
 
 } // namespace

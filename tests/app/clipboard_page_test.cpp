@@ -26,8 +26,8 @@ namespace {
 
 using Rows = std::vector<QStringList>;
 
-const QStringList kSearchTitles{QStringLiteral("序号"), QStringLiteral("图片名全称"), QStringLiteral("图片类别"),
-                                QStringLiteral("图片说明")};
+const QStringList kSearchTitles{QStringLiteral("序号"), QStringLiteral("图片名全称"),
+                                QStringLiteral("图片类别"), QStringLiteral("图片说明")};
 
 void PutRawTextOnClipboard(const QByteArray& bytes)
 {
@@ -104,8 +104,9 @@ TEST_F(ClipboardPage, ExportOfASearchComesStraightBack)
     Click(ui().按钮_导出到剪贴板);
     const QString folder = QString::fromStdString(disk.Path("My Photos/"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              kSearchTitles.join('\t') + "\n1\t" + folder + QStringLiteral("a b.jpg\tMy Photos\ta b\n2\t") +
-                  folder + QStringLiteral("海边, 2019.jpg\tMy Photos\t海边, 2019"));
+              kSearchTitles.join('\t') + "\n1\t" + folder
+                  + QStringLiteral("a b.jpg\tMy Photos\ta b\n2\t") + folder
+                  + QStringLiteral("海边, 2019.jpg\tMy Photos\t海边, 2019"));
     ASSERT_EQ(dialogs.Requests().size(), 1u);
     const DialogRequest& notice = dialogs.Requests()[0];
     EXPECT_EQ(notice.kind, DialogKind::TimedMessageBox);
@@ -138,17 +139,21 @@ TEST_F(ClipboardPage, ImportReplacesTheColumnsOfASearchAndLeavesTheClipboard)
     Search("pics/");
     // GBK, CR LF, a third cell beyond the titles, no line end after the last
     // line: 图片名全称 TAB 图片说明 / /p/My Photos/a.jpg TAB 海边, 2019 TAB x / /p/b.jpg TAB 山
-    const QByteArray gbk("\xCD\xBC\xC6\xAC\xC3\xFB\xC8\xAB\xB3\xC6\t\xCD\xBC\xC6\xAC\xCB\xB5\xC3\xF7\r\n"
-                         "/p/My Photos/a.jpg\t\xBA\xA3\xB1\xDF, 2019\tx\r\n"
-                         "/p/b.jpg\t\xC9\xBD");
+    const QByteArray gbk(
+        "\xCD\xBC\xC6\xAC\xC3\xFB\xC8\xAB\xB3\xC6\t\xCD\xBC\xC6\xAC\xCB\xB5\xC3\xF7\r\n"
+        "/p/My Photos/a.jpg\t\xBA\xA3\xB1\xDF, 2019\tx\r\n"
+        "/p/b.jpg\t\xC9\xBD");
     PutRawTextOnClipboard(gbk);
 
     Click(ui().按钮_从剪贴板导入);
 
-    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("图片名全称"), QStringLiteral("图片说明"), ""}));
-    EXPECT_EQ(ListRows(), (Rows{{QStringLiteral("/p/My Photos/a.jpg"), QStringLiteral("海边, 2019"), "x"},
-                                {QStringLiteral("/p/b.jpg"), QStringLiteral("山"), ""}}));
-    EXPECT_EQ(ui().超级列表框_显示->columnWidth(0), 100) << "the search's last column keeps its width";
+    EXPECT_EQ(Titles(),
+              (QStringList{QStringLiteral("图片名全称"), QStringLiteral("图片说明"), ""}));
+    EXPECT_EQ(ListRows(),
+              (Rows{{QStringLiteral("/p/My Photos/a.jpg"), QStringLiteral("海边, 2019"), "x"},
+                    {QStringLiteral("/p/b.jpg"), QStringLiteral("山"), ""}}));
+    EXPECT_EQ(ui().超级列表框_显示->columnWidth(0), 100)
+        << "the search's last column keeps its width";
     EXPECT_EQ(ui().超级列表框_显示->columnWidth(1), 50);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")), gbk);
     EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：3 列，2 行。"));
@@ -184,10 +189,13 @@ INSTANTIATE_TEST_SUITE_P(
     ClipboardPage, ClipboardPageNothingToImport,
     ::testing::Values(
         NothingCase{"EmptyClipboard", [] { QGuiApplication::clipboard()->clear(); }, kNoText},
-        NothingCase{"PictureOnly", [] { QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32)); },
-                    kNoText},
+        NothingCase{
+            "PictureOnly",
+            [] { QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32)); },
+            kNoText},
         NothingCase{"EmptyText", [] { PutRawTextOnClipboard(QByteArray()); }, kNoTable},
-        NothingCase{"OnlyBlanks", [] { QGuiApplication::clipboard()->setText(" \t \r\n\r\n"); }, kNoTable}),
+        NothingCase{"OnlyBlanks", [] { QGuiApplication::clipboard()->setText(" \t \r\n\r\n"); },
+                    kNoTable}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
@@ -195,7 +203,8 @@ TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
     // GBK, CR LF, junk after a zero byte:
     // 序号 图片名全称 图片类别 图片说明 / 1 /v/a b.jpg 旅行 海边, 2019
     constexpr char kList[] =
-        "\xD0\xF2\xBA\xC5\t\xCD\xBC\xC6\xAC\xC3\xFB\xC8\xAB\xB3\xC6\t\xCD\xBC\xC6\xAC\xC0\xE0\xB1\xF0\t"
+        "\xD0\xF2\xBA\xC5\t\xCD\xBC\xC6\xAC\xC3\xFB\xC8\xAB\xB3\xC6\t\xCD\xBC\xC6\xAC\xC0\xE0\xB1"
+        "\xF0\t"
         "\xCD\xBC\xC6\xAC\xCB\xB5\xC3\xF7\r\n"
         "1\t/v/a b.jpg\t\xC2\xC3\xD0\xD0\t\xBA\xA3\xB1\xDF, 2019\0junk\r\n2\tx";
     disk.File("vistrel.txt", std::string(kList, sizeof kList - 1));
@@ -208,7 +217,8 @@ TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
     EXPECT_EQ(dialogs.Requests()[0].title, "打开由《Vistrel》生成的文本列表");
     EXPECT_EQ(dialogs.Requests()[0].filter, "文本文件（*.txt）|*.txt");
     EXPECT_EQ(Titles(), kSearchTitles);
-    EXPECT_EQ(ListRows(), (Rows{{"1", "/v/a b.jpg", QStringLiteral("旅行"), QStringLiteral("海边, 2019")}}));
+    EXPECT_EQ(ListRows(),
+              (Rows{{"1", "/v/a b.jpg", QStringLiteral("旅行"), QStringLiteral("海边, 2019")}}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("用户复制的"));
 
     // Cancelled: nothing changes, nothing is said.  Unreadable: the list stays.
@@ -219,8 +229,9 @@ TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
     dialogs.AnswerOpenFileDialog(disk.Path("gone.txt"));
     Click(ui().按钮_从Vistrel结果中导入);
     EXPECT_EQ(ListRows().size(), 1u);
-    EXPECT_EQ(window->StatusText(), QStringLiteral("无法读取文件 %1，没有导入任何内容，右表保持不变。")
-                                        .arg(QString::fromStdString(disk.Path("gone.txt"))));
+    EXPECT_EQ(window->StatusText(),
+              QStringLiteral("无法读取文件 %1，没有导入任何内容，右表保持不变。")
+                  .arg(QString::fromStdString(disk.Path("gone.txt"))));
 }
 
 // Tables that LibreOffice Calc 7.4 wrote from data/calc_cells.fods as the
@@ -234,7 +245,8 @@ struct CalcCase {
     QStringList spacedRow;
 };
 
-class ClipboardPageFromCalc : public ClipboardPage, public ::testing::WithParamInterface<CalcCase> {};
+class ClipboardPageFromCalc : public ClipboardPage,
+                              public ::testing::WithParamInterface<CalcCase> {};
 
 TEST_P(ClipboardPageFromCalc, EveryCellArrives)
 {
@@ -245,22 +257,26 @@ TEST_P(ClipboardPageFromCalc, EveryCellArrives)
     Click(ui().按钮_从剪贴板导入);
 
     EXPECT_EQ(Titles(), kSearchTitles);
-    EXPECT_EQ(ListRows(),
-              (Rows{{"1", QStringLiteral("/home/anna/My Photos/海边.jpg"), QStringLiteral("旅行"),
-                     QStringLiteral("海边, 2019")},
-                    {"2", QStringLiteral("/home/anna/My Photos/日落.jpg"), QStringLiteral("旅行"),
-                     QStringLiteral("第一行\n第二行")},
-                    {"3", "/home/anna/Pictures/a\tb.jpg", QStringLiteral("家庭"), QStringLiteral("他说\"好\"")},
-                    GetParam().spacedRow,
-                    {"5", "/p/e.jpg", "", QStringLiteral("逗号,与\"引号\"")}}));
+    EXPECT_EQ(ListRows(), (Rows{{"1", QStringLiteral("/home/anna/My Photos/海边.jpg"),
+                                 QStringLiteral("旅行"), QStringLiteral("海边, 2019")},
+                                {"2", QStringLiteral("/home/anna/My Photos/日落.jpg"),
+                                 QStringLiteral("旅行"), QStringLiteral("第一行\n第二行")},
+                                {"3", "/home/anna/Pictures/a\tb.jpg", QStringLiteral("家庭"),
+                                 QStringLiteral("他说\"好\"")},
+                                GetParam().spacedRow,
+                                {"5", "/p/e.jpg", "", QStringLiteral("逗号,与\"引号\"")}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ClipboardPage, ClipboardPageFromCalc,
-    ::testing::Values(CalcCase{"TextCellsQuoted", "calc_text_cells_quoted.txt",
-                               {"4", "  /home/anna/lead.jpg", QStringLiteral("  前后有空格  "), QStringLiteral("中文说明")}},
-                      CalcCase{"QuotedWhereNeeded", "calc_quoted_where_needed.txt",
-                               {"4", "/home/anna/lead.jpg", QStringLiteral("前后有空格"), QStringLiteral("中文说明")}}),
+    ::testing::Values(CalcCase{"TextCellsQuoted",
+                               "calc_text_cells_quoted.txt",
+                               {"4", "  /home/anna/lead.jpg", QStringLiteral("  前后有空格  "),
+                                QStringLiteral("中文说明")}},
+                      CalcCase{"QuotedWhereNeeded",
+                               "calc_quoted_where_needed.txt",
+                               {"4", "/home/anna/lead.jpg", QStringLiteral("前后有空格"),
+                                QStringLiteral("中文说明")}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -47,7 +47,8 @@ protected:
     {
         QTreeWidget* tree = ui().树型框_文件夹;
         tree->scrollToItem(node);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(node).center());
     }
 
     std::unique_ptr<MainWindow> window;
@@ -88,7 +89,8 @@ TEST_F(CollectionWiring, SelectFolderSearchAndSeeRows)
     EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("图片名全称"));
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("1"));
-    EXPECT_EQ(list->topLevelItem(0)->text(1), QString::fromStdString(disk.Path("Desktop/假期/海边.jpg")));
+    EXPECT_EQ(list->topLevelItem(0)->text(1),
+              QString::fromStdString(disk.Path("Desktop/假期/海边.jpg")));
     EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("假期"));
     EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("海边"));
     EXPECT_EQ(list->topLevelItem(1)->text(2), QStringLiteral("山"));

@@ -5,7 +5,10 @@
 namespace quillet {
 namespace {
 
-ParsedCommand Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+ParsedCommand Parse(std::vector<std::string> args)
+{
+    return ParseCommandLine(args);
+}
 
 TEST(CommandOptions, RenderDefaultsAreTheFirstConfirmedSettings)
 {
@@ -36,14 +39,50 @@ TEST(CommandOptions, RenderDefaultsAreTheFirstConfirmedSettings)
 
 TEST(CommandOptions, EveryOptionLandsInItsField)
 {
-    ParsedCommand p = Parse({"print", "--pdf=/tmp/a.pdf", "--paper", "100x150.5", "--landscape",
-                             "--margins", "1,2,3,4.5", "--header-offset", "7", "--footer-offset=8",
-                             "--rows", "2", "--columns", "3", "--row-gap", "11", "--column-gap", "12",
-                             "--caption-gap", "13", "--fit", "4", "--optimize", "0", "--header", "第&p页",
-                             "--footer", "&a", "--header-align", "left", "--footer-align", "right",
-                             "--caption-font", "黑体 12", "--header-font", "AR PL UKai CN 8",
-                             "--copies", "3", "--by-category", "--recursive", "--no-captions", "a.jpg",
-                             "--", "--odd.jpg"});
+    ParsedCommand p = Parse({"print",
+                             "--pdf=/tmp/a.pdf",
+                             "--paper",
+                             "100x150.5",
+                             "--landscape",
+                             "--margins",
+                             "1,2,3,4.5",
+                             "--header-offset",
+                             "7",
+                             "--footer-offset=8",
+                             "--rows",
+                             "2",
+                             "--columns",
+                             "3",
+                             "--row-gap",
+                             "11",
+                             "--column-gap",
+                             "12",
+                             "--caption-gap",
+                             "13",
+                             "--fit",
+                             "4",
+                             "--optimize",
+                             "0",
+                             "--header",
+                             "第&p页",
+                             "--footer",
+                             "&a",
+                             "--header-align",
+                             "left",
+                             "--footer-align",
+                             "right",
+                             "--caption-font",
+                             "黑体 12",
+                             "--header-font",
+                             "AR PL UKai CN 8",
+                             "--copies",
+                             "3",
+                             "--by-category",
+                             "--recursive",
+                             "--no-captions",
+                             "a.jpg",
+                             "--",
+                             "--odd.jpg"});
     ASSERT_TRUE(p.options) << p.error;
     const CommandOptions& o = *p.options;
     const PrintSettings& s = o.settings;
@@ -99,7 +138,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadUsage{"RenderWithoutOut", {"render", "a.jpg"}, "--out"},
         BadUsage{"PrintWithoutTarget", {"print", "a.jpg"}, "--printer"},
-        BadUsage{"PrintWithBothTargets", {"print", "--pdf", "x.pdf", "--printer", "Q", "a.jpg"}, "--pdf"},
+        BadUsage{"PrintWithBothTargets",
+                 {"print", "--pdf", "x.pdf", "--printer", "Q", "a.jpg"},
+                 "--pdf"},
         BadUsage{"NoInputs", {"render", "--out", "o"}, "--table"},
         BadUsage{"UnknownOption", {"render", "--out", "o", "--colour", "a"}, "--colour"},
         BadUsage{"MissingValue", {"render", "a.jpg", "--out"}, "--out"},
@@ -110,8 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage{"ThreeMargins", {"render", "--out", "o", "--margins", "1,2,3", "a"}, "--margins"},
         BadUsage{"FitOutOfRange", {"render", "--out", "o", "--fit", "5", "a"}, "--fit"},
         BadUsage{"UnknownFormat", {"render", "--out", "o", "--format", "webp", "a"}, "--format"},
-        BadUsage{"FontWithoutSize", {"render", "--out", "o", "--caption-font", "宋体", "a"}, "--caption-font"},
-        BadUsage{"BadAlignment", {"render", "--out", "o", "--header-align", "middle", "a"}, "--header-align"},
+        BadUsage{"FontWithoutSize",
+                 {"render", "--out", "o", "--caption-font", "宋体", "a"},
+                 "--caption-font"},
+        BadUsage{"BadAlignment",
+                 {"render", "--out", "o", "--header-align", "middle", "a"},
+                 "--header-align"},
         BadUsage{"TableAndInputs", {"render", "--out", "o", "--table", "t.txt", "a"}, "--table"},
         BadUsage{"UnknownCommand", {"draw", "a"}, "draw"}),
     [](const auto& info) { return std::string(info.param.name); });

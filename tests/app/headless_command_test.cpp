@@ -2,8 +2,8 @@
 // its own, its output files read back.
 #include "app/headless_command.h"
 
-#include "support/test_images.h"
 #include "support/output_lines.h"
+#include "support/test_images.h"
 
 #include <QDir>
 #include <QImage>
@@ -32,10 +32,9 @@ CommandRun Quillet(const QStringList& args)
     process.start(QUILLET_EXECUTABLE, args);
     EXPECT_TRUE(process.waitForFinished(120000));
     return CommandRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-               process.readAllStandardOutput().toStdString(),
-               process.readAllStandardError().toStdString()};
+                      process.readAllStandardOutput().toStdString(),
+                      process.readAllStandardError().toStdString()};
 }
-
 
 class HeadlessCommand : public ::testing::Test {
 protected:
@@ -62,8 +61,8 @@ protected:
 
 TEST_F(HeadlessCommand, RendersAFolderAndPrintsEveryPageItWrote)
 {
-    CommandRun run = Quillet({"render", "--out", out, "--rows", "1", "--columns", "2", "--format", "png",
-                       "--header", "第&p页/共&a页", album});
+    CommandRun run = Quillet({"render", "--out", out, "--rows", "1", "--columns", "2", "--format",
+                              "png", "--header", "第&p页/共&a页", album});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     std::vector<std::string> files = testing::OutputLines(run.out);
@@ -99,7 +98,8 @@ TEST_F(HeadlessCommand, PrintsToPdfFilesNumberedPerJob)
 TEST_F(HeadlessCommand, ReadsATableOfPictures)
 {
     const std::string table = dir.Path("table.txt");
-    const std::string text = "图片说明\t图片名全称\r\n第一张\t" + album.toStdString() + "/a0.jpg\r\n";
+    const std::string text =
+        "图片说明\t图片名全称\r\n第一张\t" + album.toStdString() + "/a0.jpg\r\n";
     ASSERT_TRUE(testing::WriteBytes(table, ByteArray(text.begin(), text.end())));
     CommandRun run = Quillet({"render", "--out", out, "--table", QString::fromStdString(table)});
     ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -2,10 +2,10 @@
 // given as raw bytes on the command line and in tables, and pictures that
 // cannot be loaded named on stderr.
 #include "runtime/convert.h"
+#include "support/output_lines.h"
 #include "support/pdf_tools.h"
 #include "support/raw_files.h"
 #include "support/test_images.h"
-#include "support/output_lines.h"
 
 #include <QImage>
 
@@ -46,8 +46,10 @@ RawRun QuilletRaw(const ScratchDir& dir, std::vector<std::string> args)
     const std::string errFile = dir.Path("stderr.txt");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
 
     args.insert(args.begin(), QUILLET_EXECUTABLE);
     std::vector<char*> argv;
@@ -64,7 +66,8 @@ RawRun QuilletRaw(const ScratchDir& dir, std::vector<std::string> args)
 
     RawRun run;
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, QUILLET_EXECUTABLE, &actions, nullptr, argv.data(), env.data());
+    const int spawned =
+        posix_spawn(&child, QUILLET_EXECUTABLE, &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     EXPECT_EQ(spawned, 0);
     if (spawned != 0)
@@ -76,7 +79,6 @@ RawRun QuilletRaw(const ScratchDir& dir, std::vector<std::string> args)
     run.err = AsText(ReadBytes(errFile));
     return run;
 }
-
 
 ByteArray Photo(QColor colour)
 {
@@ -116,8 +118,8 @@ protected:
 TEST_F(HeadlessNames, GbkFolderOnTheCommandLinePrintsThePictureWithItsChineseCaption)
 {
     const std::string pdf = dir.Path("album.pdf");
-    const RawRun run = QuilletRaw(dir, {"print", "--pdf", pdf, "--rows", "1", "--columns", "1",
-                                        "--header", "&f", folder});
+    const RawRun run = QuilletRaw(
+        dir, {"print", "--pdf", pdf, "--rows", "1", "--columns", "1", "--header", "&f", folder});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(ListPdfImages(pdf).size(), 1u);
@@ -141,7 +143,8 @@ TEST_F(HeadlessNames, TablesInGbkOrUtf8ReachAGbkNamedPicture)
 {
     for (const bool gbkTable : {true, false}) {
         SCOPED_TRACE(gbkTable ? "GBK table" : "UTF-8 table");
-        const std::string text = "图片名全称\t图片说明\r\n" + dir.Path("海边/照片.jpg") + "\t红\r\n";
+        const std::string text =
+            "图片名全称\t图片说明\r\n" + dir.Path("海边/照片.jpg") + "\t红\r\n";
         const std::string table = dir.Path("table.txt");
         ASSERT_TRUE(WriteRawFile(table, [&] {
             const std::string bytes = gbkTable ? ToGb18030FromUtf8(text) : text;
@@ -162,8 +165,9 @@ TEST_F(HeadlessNames, PicturesThatCannotBeLoadedAreNamedOnceEachWithTheReason)
     ASSERT_TRUE(WriteRawFile(folder + "/broken.jpg", ByteArray(500, 'x')));
     const std::string table = dir.Path("table.txt");
     // A UTF-8 table naming the files in the GBK folder by their Chinese names.
-    const std::string text = "图片名全称\r\n" + dir.Path("gone.jpg") + "\r\n" + dir.Path("海边/broken.jpg")
-                             + "\r\n" + dir.Path("海边/照片.jpg") + "\r\n" + dir.Path("gone.jpg") + "\r\n";
+    const std::string text = "图片名全称\r\n" + dir.Path("gone.jpg") + "\r\n"
+                             + dir.Path("海边/broken.jpg") + "\r\n" + dir.Path("海边/照片.jpg")
+                             + "\r\n" + dir.Path("gone.jpg") + "\r\n";
     ASSERT_TRUE(WriteRawFile(table, ByteArray(text.begin(), text.end())));
     const RawRun run = QuilletRaw(dir, {"render", "--out", dir.Path("pages"), "--table", table});
     EXPECT_EQ(run.exitCode, 0) << "every page was written";

@@ -2,8 +2,8 @@
 // are looked at after the window's own handlers asked for a redraw.
 
 #include "app/globals.h"
-#include "app/settings_window.h"
 #include "app/progress_window.h"
+#include "app/settings_window.h"
 #include "runtime/scripted_dialogs.h"
 #include "support/test_images.h"
 #include "ui_settings_window.h"
@@ -86,7 +86,8 @@ protected:
 
     const QImage& Redraw()
     {
-        QTest::mouseClick(ui().单选框_纵向打印->isChecked() ? ui().单选框_纵向打印 : ui().单选框_横向打印,
+        QTest::mouseClick(ui().单选框_纵向打印->isChecked() ? ui().单选框_纵向打印
+                                                            : ui().单选框_横向打印,
                           Qt::LeftButton);
         QCoreApplication::processEvents();
         return window->PreviewPicture();
@@ -119,7 +120,10 @@ struct GridCase {
     int columns;
 };
 
-void PrintTo(const GridCase& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const GridCase& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class PreviewGridTest : public LivePreviewTest, public ::testing::WithParamInterface<GridCase> {};
 
@@ -135,7 +139,8 @@ TEST_P(PreviewGridTest, DrawsTheFirstPageOnlyAndLeavesMissingCellsEmpty)
     ASSERT_EQ(page.size(), QSize(210, 297));
 
     for (int k = 0; k < row.rows * row.columns; ++k) {
-        const QRgb colour = page.pixel(CellCentre(row.rows, row.columns, k / row.columns, k % row.columns));
+        const QRgb colour =
+            page.pixel(CellCentre(row.rows, row.columns, k / row.columns, k % row.columns));
         if (k < row.pictures)
             EXPECT_TRUE(ColoursClose(colour, kRed)) << "cell " << k;
         else
@@ -150,7 +155,9 @@ TEST_P(PreviewGridTest, DrawsTheFirstPageOnlyAndLeavesMissingCellsEmpty)
 INSTANTIATE_TEST_SUITE_P(LivePreview, PreviewGridTest,
                          ::testing::Values(GridCase{"ThreePicturesOnTwoByTwo", 3, 3, 2, 2},
                                            GridCase{"ThirtyPicturesOnFiveByFive", 30, 25, 5, 5}),
-                         [](const ::testing::TestParamInfo<GridCase>& info) { return std::string(info.param.testName); });
+                         [](const ::testing::TestParamInfo<GridCase>& info) {
+                             return std::string(info.param.testName);
+                         });
 
 TEST_F(LivePreviewTest, WithoutCaptionsThePictureFillsTheWholeCellHeight)
 {
@@ -177,9 +184,13 @@ struct PageShape {
     QSize size;
 };
 
-void PrintTo(const PageShape& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const PageShape& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
-class PreviewPageShapeTest : public LivePreviewTest, public ::testing::WithParamInterface<PageShape> {};
+class PreviewPageShapeTest : public LivePreviewTest,
+                             public ::testing::WithParamInterface<PageShape> {};
 
 TEST_P(PreviewPageShapeTest, KeepsTheUprightPaperShape)
 {
@@ -213,12 +224,15 @@ TEST_P(PreviewPageShapeTest, KeepsTheUprightPaperShape)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(LivePreview, PreviewPageShapeTest,
-                         ::testing::Values(PageShape{"Designed", "210", "297", false, {210, 297}},
-                                           PageShape{"ZeroWidthFallsBackToA4", "0", "150", false, {210, 297}},
-                                           PageShape{"CutToWholeMillimetres", "100.9", "150.5", false, {100, 150}},
-                                           PageShape{"LandscapeTurned", "210", "297", true, {210, 297}}),
-                         [](const ::testing::TestParamInfo<PageShape>& info) { return std::string(info.param.testName); });
+INSTANTIATE_TEST_SUITE_P(
+    LivePreview, PreviewPageShapeTest,
+    ::testing::Values(PageShape{"Designed", "210", "297", false, {210, 297}},
+                      PageShape{"ZeroWidthFallsBackToA4", "0", "150", false, {210, 297}},
+                      PageShape{"CutToWholeMillimetres", "100.9", "150.5", false, {100, 150}},
+                      PageShape{"LandscapeTurned", "210", "297", true, {210, 297}}),
+    [](const ::testing::TestParamInfo<PageShape>& info) {
+        return std::string(info.param.testName);
+    });
 
 TEST_F(LivePreviewTest, RowGapsInTenthsAreCutToWholeMillimetres)
 {
@@ -262,7 +276,7 @@ int InkHeight(const QImage& page, int top, int bottom)
 TEST_F(LivePreviewTest, CaptionFontsAreScaledToTheMiniature)
 {
     MakeJob(1, 0, true);
-    App().jobPicturePaths = {""};  // the caption of a missing picture still shows
+    App().jobPicturePaths = {""}; // the caption of a missing picture still shows
     Open();
     Set(ui().编辑框_行数, "1");
     Set(ui().编辑框_列数, "1");

@@ -37,12 +37,15 @@ struct ControlRow {
     const char* kind;
     Container container;
     QRect geometry;
-    const char* caption;    // text, or the group box's title; nullptr: none
+    const char* caption; // text, or the group box's title; nullptr: none
     const char* fontFamily; // the family the control is given
     const char* toolTip;
 };
 
-void PrintTo(const ControlRow& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const ControlRow& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class MainWindowFixture {
 protected:
@@ -79,9 +82,10 @@ TEST_P(DesignedControl, HasItsDesignedKindPlaceCaptionFontAndTip)
     case Container::ClipboardPage: frame = ui.选择夹1; break;
     case Container::PrintGroup: frame = ui.分组框_文件夹打印; break;
     }
-    const QWidget* expectedParent = row.container == Container::FolderPage      ? ui.选择夹1->widget(0)
-                                    : row.container == Container::ClipboardPage ? ui.选择夹1->widget(1)
-                                                                                : frame;
+    const QWidget* expectedParent = row.container == Container::FolderPage ? ui.选择夹1->widget(0)
+                                    : row.container == Container::ClipboardPage
+                                        ? ui.选择夹1->widget(1)
+                                        : frame;
     EXPECT_EQ(control->parentWidget(), expectedParent);
     const QPoint topLeft = control->parentWidget()->mapTo(frame, control->pos());
     EXPECT_EQ(QRect(topLeft, control->size()), row.geometry);
@@ -98,30 +102,161 @@ TEST_P(DesignedControl, HasItsDesignedKindPlaceCaptionFontAndTip)
 
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, DesignedControl,
-    ::testing::Values(
-        ControlRow{"TabControl", "选择夹1", "QTabWidget", Container::Window, {4, 0, 668, 496}, nullptr, "宋体", ""},
-        ControlRow{"FolderTree", "树型框_文件夹", "QTreeWidget", Container::FolderPage, {8, 32, 188, 416}, nullptr, "宋体", ""},
-        ControlRow{"SearchButton", "按钮_文件夹搜索", "QPushButton", Container::FolderPage, {104, 461, 40, 20}, "搜索", "宋体", kSearchTip},
-        ControlRow{"StopSearchButton", "按钮_文件夹停止搜索", "QPushButton", Container::FolderPage, {160, 461, 40, 20}, "停止", "宋体", kSearchTip},
-        ControlRow{"SubfoldersCheckBox", "选择框_包括文件夹", "QCheckBox", Container::FolderPage, {9, 465, 99, 16}, "包括子文件夹", "宋体", ""},
-        ControlRow{"ImportClipboardButton", "按钮_从剪贴板导入", "QPushButton", Container::ClipboardPage, {40, 62, 116, 24}, "从剪贴板导入", "宋体",
-                   "首先在其它表格内“复制”，然后单击它，即可自动创建。"},
-        ControlRow{"ExportClipboardButton", "按钮_导出到剪贴板", "QPushButton", Container::ClipboardPage, {40, 137, 116, 24}, "导出到剪贴板", "宋体",
-                   "把右表的数据导出到剪贴板，然后再在其它软件中“粘贴”"},
-        ControlRow{"ImportVistrelButton", "按钮_从Vistrel结果中导入", "QPushButton", Container::ClipboardPage, {40, 452, 116, 24}, "导入Vistrel文本", "宋体",
-                   "导入由Vistrel生成的列表文本文件。"},
-        ControlRow{"ClipboardHelpLabel", "标签_剪贴板", "QLabel", Container::ClipboardPage, {12, 32, 184, 432}, nullptr, "宋体", ""},
-        ControlRow{"ResultList", "超级列表框_显示", "QTreeWidget", Container::Window, {208, 31, 456, 384}, nullptr, "宋体", ""},
-        ControlRow{"PrintGroup", "分组框_文件夹打印", "QGroupBox", Container::Window, {211, 416, 352, 72}, "打印", "宋体", ""},
-        ControlRow{"ExitButton", "按钮_结束程序", "QPushButton", Container::Window, {597, 466, 60, 20}, "退出程序", "黑体", ""},
-        ControlRow{"ConversionGrid", "高级表格_中间结果", "QTableWidget", Container::Window, {226, 392, 206, 32}, nullptr, "宋体", ""},
-        ControlRow{"HeaderFooterLabel", "标签_页眉页脚", "QLabel", Container::PrintGroup, {3, 14, 38, 40}, "页眉：\r\n\r\n页脚：", "宋体", ""},
-        ControlRow{"HeaderEdit", "编辑框_页眉", "QLineEdit", Container::PrintGroup, {40, 8, 232, 20}, "", "宋体", ""},
-        ControlRow{"FooterEdit", "编辑框_页脚", "QLineEdit", Container::PrintGroup, {39, 29, 232, 20}, "", "宋体", ""},
-        ControlRow{"ByFolderCheckBox", "选择框_按文件夹分类", "QCheckBox", Container::PrintGroup, {39, 52, 168, 18}, "不同文件夹照片要分别打印", "宋体", ""},
-        ControlRow{"PreviewButton", "按钮_打印预览", "QPushButton", Container::PrintGroup, {282, 12, 60, 20}, "预览与设置", "宋体", kSearchTip},
-        ControlRow{"PrintButton", "按钮_文件夹准备打印", "QPushButton", Container::PrintGroup, {281, 36, 60, 20}, "准备打印", "宋体", kSearchTip}),
-    [](const ::testing::TestParamInfo<ControlRow>& info) { return std::string(info.param.testName); });
+    ::testing::Values(ControlRow{"TabControl",
+                                 "选择夹1",
+                                 "QTabWidget",
+                                 Container::Window,
+                                 {4, 0, 668, 496},
+                                 nullptr,
+                                 "宋体",
+                                 ""},
+                      ControlRow{"FolderTree",
+                                 "树型框_文件夹",
+                                 "QTreeWidget",
+                                 Container::FolderPage,
+                                 {8, 32, 188, 416},
+                                 nullptr,
+                                 "宋体",
+                                 ""},
+                      ControlRow{"SearchButton",
+                                 "按钮_文件夹搜索",
+                                 "QPushButton",
+                                 Container::FolderPage,
+                                 {104, 461, 40, 20},
+                                 "搜索",
+                                 "宋体",
+                                 kSearchTip},
+                      ControlRow{"StopSearchButton",
+                                 "按钮_文件夹停止搜索",
+                                 "QPushButton",
+                                 Container::FolderPage,
+                                 {160, 461, 40, 20},
+                                 "停止",
+                                 "宋体",
+                                 kSearchTip},
+                      ControlRow{"SubfoldersCheckBox",
+                                 "选择框_包括文件夹",
+                                 "QCheckBox",
+                                 Container::FolderPage,
+                                 {9, 465, 99, 16},
+                                 "包括子文件夹",
+                                 "宋体",
+                                 ""},
+                      ControlRow{"ImportClipboardButton",
+                                 "按钮_从剪贴板导入",
+                                 "QPushButton",
+                                 Container::ClipboardPage,
+                                 {40, 62, 116, 24},
+                                 "从剪贴板导入",
+                                 "宋体",
+                                 "首先在其它表格内“复制”，然后单击它，即可自动创建。"},
+                      ControlRow{"ExportClipboardButton",
+                                 "按钮_导出到剪贴板",
+                                 "QPushButton",
+                                 Container::ClipboardPage,
+                                 {40, 137, 116, 24},
+                                 "导出到剪贴板",
+                                 "宋体",
+                                 "把右表的数据导出到剪贴板，然后再在其它软件中“粘贴”"},
+                      ControlRow{"ImportVistrelButton",
+                                 "按钮_从Vistrel结果中导入",
+                                 "QPushButton",
+                                 Container::ClipboardPage,
+                                 {40, 452, 116, 24},
+                                 "导入Vistrel文本",
+                                 "宋体",
+                                 "导入由Vistrel生成的列表文本文件。"},
+                      ControlRow{"ClipboardHelpLabel",
+                                 "标签_剪贴板",
+                                 "QLabel",
+                                 Container::ClipboardPage,
+                                 {12, 32, 184, 432},
+                                 nullptr,
+                                 "宋体",
+                                 ""},
+                      ControlRow{"ResultList",
+                                 "超级列表框_显示",
+                                 "QTreeWidget",
+                                 Container::Window,
+                                 {208, 31, 456, 384},
+                                 nullptr,
+                                 "宋体",
+                                 ""},
+                      ControlRow{"PrintGroup",
+                                 "分组框_文件夹打印",
+                                 "QGroupBox",
+                                 Container::Window,
+                                 {211, 416, 352, 72},
+                                 "打印",
+                                 "宋体",
+                                 ""},
+                      ControlRow{"ExitButton",
+                                 "按钮_结束程序",
+                                 "QPushButton",
+                                 Container::Window,
+                                 {597, 466, 60, 20},
+                                 "退出程序",
+                                 "黑体",
+                                 ""},
+                      ControlRow{"ConversionGrid",
+                                 "高级表格_中间结果",
+                                 "QTableWidget",
+                                 Container::Window,
+                                 {226, 392, 206, 32},
+                                 nullptr,
+                                 "宋体",
+                                 ""},
+                      ControlRow{"HeaderFooterLabel",
+                                 "标签_页眉页脚",
+                                 "QLabel",
+                                 Container::PrintGroup,
+                                 {3, 14, 38, 40},
+                                 "页眉：\r\n\r\n页脚：",
+                                 "宋体",
+                                 ""},
+                      ControlRow{"HeaderEdit",
+                                 "编辑框_页眉",
+                                 "QLineEdit",
+                                 Container::PrintGroup,
+                                 {40, 8, 232, 20},
+                                 "",
+                                 "宋体",
+                                 ""},
+                      ControlRow{"FooterEdit",
+                                 "编辑框_页脚",
+                                 "QLineEdit",
+                                 Container::PrintGroup,
+                                 {39, 29, 232, 20},
+                                 "",
+                                 "宋体",
+                                 ""},
+                      ControlRow{"ByFolderCheckBox",
+                                 "选择框_按文件夹分类",
+                                 "QCheckBox",
+                                 Container::PrintGroup,
+                                 {39, 52, 168, 18},
+                                 "不同文件夹照片要分别打印",
+                                 "宋体",
+                                 ""},
+                      ControlRow{"PreviewButton",
+                                 "按钮_打印预览",
+                                 "QPushButton",
+                                 Container::PrintGroup,
+                                 {282, 12, 60, 20},
+                                 "预览与设置",
+                                 "宋体",
+                                 kSearchTip},
+                      ControlRow{"PrintButton",
+                                 "按钮_文件夹准备打印",
+                                 "QPushButton",
+                                 Container::PrintGroup,
+                                 {281, 36, 60, 20},
+                                 "准备打印",
+                                 "宋体",
+                                 kSearchTip}),
+    [](const ::testing::TestParamInfo<ControlRow>& info) {
+        return std::string(info.param.testName);
+    });
 
 class MainWindowLayout : public MainWindowFixture, public ::testing::Test {};
 
@@ -151,7 +286,8 @@ TEST_F(MainWindowLayout, PagesAreNamedAndShowTheirWholeControls)
         tabs->setCurrentIndex(page);
         QApplication::processEvents();
         const QWidget* pageWidget = tabs->widget(page);
-        for (const QWidget* control : pageWidget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        for (const QWidget* control :
+             pageWidget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             EXPECT_TRUE(pageWidget->rect().contains(control->geometry()))
                 << control->objectName().toStdString();
             EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
@@ -165,7 +301,8 @@ TEST_F(MainWindowLayout, ResultListAndPrintAreaStayAcrossPageSwitches)
 {
     Ui::MainWindow& ui = window->ui();
     ui.超级列表框_显示->setColumnCount(2);
-    new QTreeWidgetItem(ui.超级列表框_显示, QStringList{QStringLiteral("1"), QStringLiteral("/照片/a.jpg")});
+    new QTreeWidgetItem(ui.超级列表框_显示,
+                        QStringList{QStringLiteral("1"), QStringLiteral("/照片/a.jpg")});
     ui.编辑框_页眉->setText(QStringLiteral("第&p页"));
 
     ui.选择夹1->setCurrentIndex(1);
@@ -244,21 +381,34 @@ TEST_F(MainWindowLayout, LongStatusTextIsCutNeverWideningTheWindow)
 
 TEST_F(MainWindowLayout, ClipboardPageShowsItsHelpLines)
 {
-    const QStringList lines =
-        window->ui().标签_剪贴板->text().split(QStringLiteral("\r\n"));
+    const QStringList lines = window->ui().标签_剪贴板->text().split(QStringLiteral("\r\n"));
     const QStringList expected{
-        QStringLiteral("1.你可以在其它excel表中把数据复制到剪贴板中，然后“导入”。"), "", "", "",
-        QStringLiteral("2.你可以把右表中的数据导出到剪贴板，然后再在excel中粘贴处理，处理后再“导入”。"), "", "", "", "",
+        QStringLiteral("1.你可以在其它excel表中把数据复制到剪贴板中，然后“导入”。"),
+        "",
+        "",
+        "",
+        QStringLiteral(
+            "2.你可以把右表中的数据导出到剪贴板，然后再在excel中粘贴处理，处理后再“导入”。"),
+        "",
+        "",
+        "",
+        "",
         QStringLiteral("友情提醒："),
-        QStringLiteral("1.你不可从导出到剪贴板后不经处理直接导入。正确的操作方法是导出后，在电子表格内“粘贴”，再处理（或不处理）后“复制”，然后再在此程序中“导入”。"),
+        QStringLiteral("1."
+                       "你不可从导出到剪贴板后不经处理直接导入。正确的操作方法是导出后，在电子表格"
+                       "内“粘贴”，再处理（或不处理）后“复制”，然后再在此程序中“导入”。"),
         "",
         QStringLiteral("2.导入数据时，会把第一行数据作为标题的。"),
         "",
         QStringLiteral("3.你可以调整列宽。系统默认第2列为照片位置，第3列为分类，第4列为图片说明。"),
         "",
-        QStringLiteral("4.默认第2列是照片的位置（含路径），第3列是文件的分类（每个类别单独打印），要事先排序好。第4列是各照片的说明文字。"),
+        QStringLiteral("4."
+                       "默认第2列是照片的位置（含路径），第3列是文件的分类（每个类别单独打印），要"
+                       "事先排序好。第4列是各照片的说明文字。"),
         "",
-        QStringLiteral("5.《Vistrel》导出的文本文件可以打开后全选复制，在此再“从剪贴板导入”。也可以复制粘贴到excel中处理后再导入此处。")};
+        QStringLiteral("5."
+                       "《Vistrel》导出的文本文件可以打开后全选复制，在此再“从剪贴板导入”。也可以复"
+                       "制粘贴到excel中处理后再导入此处。")};
     EXPECT_EQ(lines, expected);
     // No bare LF: the breaks are CR LF pairs throughout.
     EXPECT_EQ(window->ui().标签_剪贴板->text().count(QLatin1Char('\n')), expected.size() - 1);

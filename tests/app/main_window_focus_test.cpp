@@ -22,7 +22,10 @@ struct FocusRow {
     const char* helpText;
 };
 
-void PrintTo(const FocusRow& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const FocusRow& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class FocusHelp : public ::testing::TestWithParam<FocusRow> {
 protected:
@@ -67,12 +70,15 @@ TEST_P(FocusHelp, TextStaysUntilTheNextStatusTextReplacesIt)
 
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, FocusHelp,
-    ::testing::Values(
-        FocusRow{"HeaderEdit", [](Ui::MainWindow& ui) { return ui.编辑框_页眉; },
-                 "显示在每个页眉上，可用&a表示总页数， &p表示当前页， &f表示分类。字体及对齐方式从‘打印设置’中设置。"},
-        FocusRow{"FooterEdit", [](Ui::MainWindow& ui) { return ui.编辑框_页脚; },
-                 "显示在每个页脚上，可用&a表示总页数， &p表示当前页， &f表示分类。字体及对齐方式从‘打印设置’中设置。"}),
-    [](const ::testing::TestParamInfo<FocusRow>& info) { return std::string(info.param.testName); });
+    ::testing::Values(FocusRow{"HeaderEdit", [](Ui::MainWindow& ui) { return ui.编辑框_页眉; },
+                               "显示在每个页眉上，可用&a表示总页数， &p表示当前页， "
+                               "&f表示分类。字体及对齐方式从‘打印设置’中设置。"},
+                      FocusRow{"FooterEdit", [](Ui::MainWindow& ui) { return ui.编辑框_页脚; },
+                               "显示在每个页脚上，可用&a表示总页数， &p表示当前页， "
+                               "&f表示分类。字体及对齐方式从‘打印设置’中设置。"}),
+    [](const ::testing::TestParamInfo<FocusRow>& info) {
+        return std::string(info.param.testName);
+    });
 
 TEST(FocusHelpSwitch, MovingFromHeaderToFooterSwitchesTheText)
 {

@@ -45,8 +45,9 @@ protected:
         std::vector<std::pair<std::string, std::string>> rows;
         for (std::size_t i = 0; i < categories.size(); ++i) {
             const QString name = QString("p%1.jpg").arg(i + 1);
-            rows.emplace_back(testing::WriteTestJpeg(QString::fromStdString(Path(name.toStdString())), Qt::black),
-                              categories[i]);
+            rows.emplace_back(
+                testing::WriteTestJpeg(QString::fromStdString(Path(name.toStdString())), Qt::black),
+                categories[i]);
         }
         FillPictures(rows);
     }
@@ -58,7 +59,7 @@ TEST_F(PrintDrivers, CategoriesAreRunsOfRowsEachAJobAfterItsTimedQuestion)
     SetTemplates("&F 第&p页/共&a页", "&f");
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(kTimedOut);  // left alone: goes on like OK
+    dialogs.AnswerTimedMessageBox(kTimedOut); // left alone: goes on like OK
     dialogs.AnswerTimedMessageBox(1);
     dialogs.AnswerTimedMessageBox(kTimedOut);
     const std::string pdf = Path("相册.pdf");
@@ -181,7 +182,7 @@ TEST_F(PrintDrivers, PreviewHandsTheSettingsWindowAHundredEntries)
     SetTemplates("&F页眉", "&f");
     dialogs.AnswerInputBox(std::nullopt);
     dialogs.AnswerInputBox(std::nullopt);
-    App().SearchFinished = false;  // the preview needs no finished search
+    App().SearchFinished = false; // the preview needs no finished search
     ClickPreview();
 
     const auto prompts = Asked(DialogKind::InputBox);
@@ -208,12 +209,15 @@ struct ColumnCase {
     const char* name;
     std::vector<std::string> titles;
     bool byCategory;
-    std::vector<std::optional<std::string>> typed;  // path, category, caption
-    std::vector<std::string> proposed;              // the input boxes' texts
+    std::vector<std::optional<std::string>> typed; // path, category, caption
+    std::vector<std::string> proposed; // the input boxes' texts
     const char* check;
 };
 
-void PrintTo(const ColumnCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ColumnCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ColumnSetUp : public PrintDrivers, public ::testing::WithParamInterface<ColumnCase> {};
 
@@ -246,18 +250,28 @@ INSTANTIATE_TEST_SUITE_P(
     PrintDrivers, ColumnSetUp,
     ::testing::Values(
         ColumnCase{"FolderSearchTitles",
-                   {"序号", "图片名全称", "图片类别", "图片说明"}, true, {{}, {}, {}}, {"2", "3", "4"},
+                   {"序号", "图片名全称", "图片类别", "图片说明"},
+                   true,
+                   {{}, {}, {}},
+                   {"2", "3", "4"},
                    "要打印的‘图片的位置’在第 2 列，‘图片说明’在第 4 列，‘图片的分类’在第 3 列。"},
         ColumnCase{"OtherTitlesProposeTwoThreeFour",
-                   {"甲", "乙", "丙", "丁", "戊"}, false, {{}, {}, {}}, {"2", "3", "4"},
+                   {"甲", "乙", "丙", "丁", "戊"},
+                   false,
+                   {{}, {}, {}},
+                   {"2", "3", "4"},
                    "要打印的‘图片的位置’在第 2 列，‘图片说明’在第 4 列，‘图片的分类’在第 3 列。"},
         ColumnCase{"WholeTitlesOnlyAndTheLastMatchWins",
-                   {"图片说明", "图片名全称 ", "图片类别", "图片名全称", "图片说明"}, true,
-                   {{}, {}, {}}, {"4", "3", "5"},
+                   {"图片说明", "图片名全称 ", "图片类别", "图片名全称", "图片说明"},
+                   true,
+                   {{}, {}, {}},
+                   {"4", "3", "5"},
                    "要打印的‘图片的位置’在第 4 列，‘图片说明’在第 5 列，‘图片的分类’在第 3 列。"},
         ColumnCase{"TypedTextIsReadLikeAtoi",
-                   {"序号", "图片名全称", "图片类别", "图片说明"}, false,
-                   {"7列", "abc", std::nullopt}, {"2", "3", "4"},
+                   {"序号", "图片名全称", "图片类别", "图片说明"},
+                   false,
+                   {"7列", "abc", std::nullopt},
+                   {"2", "3", "4"},
                    "要打印的‘图片的位置’在第 7 列，‘图片说明’在第 4 列，‘图片的分类’在第 0 列。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -267,7 +281,7 @@ TEST_F(PrintDrivers, ThePromptsAreWordedByDriver)
     for (bool byCategory : {true, false}) {
         SetByCategory(byCategory);
         dialogs.AnswerMessageBox(kResultCancel);
-        ClickPrint();  // unanswered input boxes keep their proposals
+        ClickPrint(); // unanswered input boxes keep their proposals
     }
     const auto inputs = Asked(DialogKind::InputBox);
     ASSERT_EQ(inputs.size(), 6u);
@@ -338,7 +352,7 @@ TEST_F(PrintDrivers, CancellingTheSaveDialogPrintsNothingForTheRun)
     AnswerColumnsAsProposed();
     dialogs.AnswerTimedMessageBox(1);
     dialogs.AnswerTimedMessageBox(1);
-    ClickPrint();  // the save dialog unanswered: cancelled
+    ClickPrint(); // the save dialog unanswered: cancelled
     EXPECT_EQ(Asked(DialogKind::TimedMessageBox).size(), 1u);
     EXPECT_EQ(Status(), "用户中断打印。");
     EXPECT_EQ(App().printSettings.confirmed, 0);
@@ -410,7 +424,10 @@ struct FailureCase {
     const char* firstMessage;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class FailingJobs : public PrintDrivers, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -440,14 +457,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"NoSuchPrinter",
                     [](PrintRunFixture& f) {
-                        f.storeOnOk = [](PrintSettings& s) { testing::StoreAlbumSettings(s, "QUILLET_NO_SUCH_QUEUE"); };
+                        f.storeOnOk = [](PrintSettings& s) {
+                            testing::StoreAlbumSettings(s, "QUILLET_NO_SUCH_QUEUE");
+                        };
                     },
                     "分类“山”的打印作业没有完成：找不到打印机“QUILLET_NO_SUCH_QUEUE”。\r\n"
                     "没有打印的页：第1页至第2页。"},
-        FailureCase{"PdfFileCannotBeWritten",
-                    [](PrintRunFixture& f) { f.dialogs.AnswerSaveFileDialog("/nonexistent-quillet/相册.pdf"); },
-                    "分类“山”的打印作业没有完成：无法写入PDF文件“/nonexistent-quillet/相册.pdf”。\r\n"
-                    "没有打印的页：第1页至第2页。"},
+        FailureCase{
+            "PdfFileCannotBeWritten",
+            [](PrintRunFixture& f) {
+                f.dialogs.AnswerSaveFileDialog("/nonexistent-quillet/相册.pdf");
+            },
+            "分类“山”的打印作业没有完成：无法写入PDF文件“/nonexistent-quillet/相册.pdf”。\r\n"
+            "没有打印的页：第1页至第2页。"},
         FailureCase{"PageFilesCannotBeWritten",
                     [](PrintRunFixture& f) {
                         f.storeOnOk = [](PrintSettings& s) {
@@ -477,7 +499,7 @@ TEST_F(PrintDrivers, PageImagesOfARunOpenTheFolderBrowserWhereItLastWas)
     for (int i = 0; i < 3; ++i)
         dialogs.AnswerTimedMessageBox(1);
     dialogs.AnswerBrowseForFolder(folder);
-    dialogs.AnswerBrowseForFolder("");  // cancelled: that job is skipped, silently
+    dialogs.AnswerBrowseForFolder(""); // cancelled: that job is skipped, silently
     dialogs.AnswerBrowseForFolder(folder);
     ClickPrint();
 

@@ -3,10 +3,10 @@
 #include "app/collection_wiring.h"
 #include "app/globals.h"
 #include "app/print_job.h"
+#include "app/progress_window.h"
 #include "app/settings_window.h"
 #include "app/startup.h"
 #include "collect/report_list.h"
-#include "app/progress_window.h"
 #include "runtime/printer_queries.h"
 #include "runtime/window.h"
 #include "support/print_test_helpers.h"
@@ -64,7 +64,8 @@ PrintRunFixture::PrintRunFixture(bool withCollection)
     storeOnOk = [](PrintSettings& s) { StoreAlbumSettings(s, kPdfFilePrinterItem); };
     realSettingsWindow_ = std::exchange(SettingsWindowForJob(), [this] {
         const Globals& app = App();
-        openings.push_back({app.jobPicturePaths, app.jobCaptions, app.jobHeaderText, app.jobFooterText});
+        openings.push_back(
+            {app.jobPicturePaths, app.jobCaptions, app.jobHeaderText, app.jobFooterText});
         PrintSettings& s = App().printSettings;
         // Filling the window unconfirms; only OK confirms again.
         s.confirmed = 0;
@@ -112,7 +113,8 @@ void PrintRunFixture::FillList(const std::vector<std::string>& titles,
     }
 }
 
-void PrintRunFixture::FillPictures(const std::vector<std::pair<std::string, std::string>>& pathAndCategory)
+void PrintRunFixture::FillPictures(
+    const std::vector<std::pair<std::string, std::string>>& pathAndCategory)
 {
     std::vector<std::vector<std::string>> rows;
     for (const auto& [path, category] : pathAndCategory) {

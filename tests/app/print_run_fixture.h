@@ -57,10 +57,13 @@ public:
 
     std::vector<DialogRequest> Asked(DialogKind kind) const;
     std::string Status() const { return window_->StatusText().toStdString(); }
-    std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const
+    {
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
+    }
 
     ScriptedDialogProvider dialogs;
-    std::deque<SettingsAnswer> settingsAnswers;  // none left: OK
+    std::deque<SettingsAnswer> settingsAnswers; // none left: OK
     std::function<void(PrintSettings&)> storeOnOk;
     std::vector<SettingsOpening> openings;
 

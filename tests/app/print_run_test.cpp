@@ -30,10 +30,9 @@
 
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
-#include <map>
 #include <cstdlib>
+#include <map>
 
 namespace quillet {
 namespace {
@@ -41,10 +40,9 @@ namespace {
 using testing::FileQueueOutput;
 using testing::FindPdfWords;
 using testing::kFileQueue;
+using testing::PrintRunFixture;
 using testing::QueueLock;
 using testing::WaitUntilQueueEmpty;
-using testing::PrintRunFixture;
-
 
 enum class Output { CupsFileQueue, SaveAsPdf, PngPages };
 
@@ -142,7 +140,8 @@ TEST_P(PrintRun, EveryCategoryOfASearchedFolderTreeComesOutAsItsOwnJob)
         StartRun();
         pdfs = {Path("我的相册.pdf"), Path("我的相册-2.pdf")};
         ASSERT_EQ(Asked(DialogKind::SaveFileDialog).size(), 1u);
-        EXPECT_EQ(Asked(DialogKind::SaveFileDialog)[0].initialText, Path(categoryOrder[0] + ".pdf"));
+        EXPECT_EQ(Asked(DialogKind::SaveFileDialog)[0].initialText,
+                  Path(categoryOrder[0] + ".pdf"));
         break;
     case Output::PngPages:
         storeOnOk = [](PrintSettings& s) {
@@ -191,7 +190,8 @@ TEST_P(PrintRun, EveryCategoryOfASearchedFolderTreeComesOutAsItsOwnJob)
 }
 
 INSTANTIATE_TEST_SUITE_P(PrintRun, PrintRun,
-                         ::testing::Values(Output::CupsFileQueue, Output::SaveAsPdf, Output::PngPages),
+                         ::testing::Values(Output::CupsFileQueue, Output::SaveAsPdf,
+                                           Output::PngPages),
                          [](const auto& info) {
                              switch (info.param) {
                              case Output::CupsFileQueue: return "CupsFileQueue";
@@ -215,7 +215,8 @@ public:
     {
         return scripted_.InputBox(prompt, title, initialText, inputKind);
     }
-    std::string BrowseForFolder(std::string_view prompt, int flag, std::string_view initialFolder) override
+    std::string BrowseForFolder(std::string_view prompt, int flag,
+                                std::string_view initialFolder) override
     {
         return scripted_.BrowseForFolder(prompt, flag, initialFolder);
     }
@@ -230,7 +231,8 @@ public:
         return scripted_.SaveFileDialog(title, filter, proposedPath);
     }
     bool FontDialog(FontSpec& font) override { return scripted_.FontDialog(font); }
-    int TimedMessageBox(std::string_view text, std::string_view title, int style, int milliseconds) override
+    int TimedMessageBox(std::string_view text, std::string_view title, int style,
+                        int milliseconds) override
     {
         if (realShown_++ == 0)
             return real_.TimedMessageBox(text, title, style, milliseconds);

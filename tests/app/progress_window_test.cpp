@@ -62,7 +62,7 @@ TEST_F(ProgressWindowTest, LoadingAgainGivesTheSameWindowAndClosingMakesAFreshOn
     EXPECT_EQ(LoadedProgressWindow(), window_);
     CloseProgressWindow();
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
-    CloseProgressWindow();  // harmless when not loaded
+    CloseProgressWindow(); // harmless when not loaded
     window_ = &LoadProgressWindow();
     EXPECT_EQ(window_->动画框1().ImageObjectCount(), 1);
 }

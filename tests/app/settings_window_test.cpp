@@ -2,8 +2,8 @@
 // platform; message and font dialogs are answered through the dialog seam.
 
 #include "app/globals.h"
-#include "app/settings_window.h"
 #include "app/progress_window.h"
+#include "app/settings_window.h"
 #include "runtime/printer_queries.h"
 #include "runtime/scripted_dialogs.h"
 #include "ui_settings_window.h"
@@ -68,7 +68,8 @@ protected:
     {
         box->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
-        QWidget* other = box == ui().编辑框_打印份数 ? static_cast<QWidget*>(ui().按钮_取消) : ui().编辑框_打印份数;
+        QWidget* other = box == ui().编辑框_打印份数 ? static_cast<QWidget*>(ui().按钮_取消)
+                                                     : ui().编辑框_打印份数;
         other->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
     }
@@ -167,9 +168,13 @@ struct TypedValue {
     int stored;
 };
 
-void PrintTo(const TypedValue& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const TypedValue& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
-class TypedValueTest : public SettingsWindowTest, public ::testing::WithParamInterface<TypedValue> {};
+class TypedValueTest : public SettingsWindowTest,
+                       public ::testing::WithParamInterface<TypedValue> {};
 
 TEST_P(TypedValueTest, IsStoredAsTheRuntimeReadsIt)
 {
@@ -188,13 +193,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TypedValue{"MarginCutToTenths", "编辑框_上边距", "20.57", &PrintSettings::marginTop, 205},
         TypedValue{"FullWidthDigits", "编辑框_宽度", "２１０.５", &PrintSettings::paperWidth, 2105},
-        TypedValue{"NegativeMarginStaysNegative", "编辑框_左边距", "-5", &PrintSettings::marginLeft, -50},
-        TypedValue{"TextAfterTheNumberIgnored", "编辑框_页脚距底端", "12毫米", &PrintSettings::footerOffset, 120},
+        TypedValue{"NegativeMarginStaysNegative", "编辑框_左边距", "-5", &PrintSettings::marginLeft,
+                   -50},
+        TypedValue{"TextAfterTheNumberIgnored", "编辑框_页脚距底端", "12毫米",
+                   &PrintSettings::footerOffset, 120},
         TypedValue{"NonNumericBecomesZero", "编辑框_右边距", "abc", &PrintSettings::marginRight, 0},
         TypedValue{"RowsCutToWhole", "编辑框_行数", "7.9", &PrintSettings::rows, 7},
         TypedValue{"GapInTenthsAsTyped", "编辑框_行间距", "15", &PrintSettings::rowGap, 15},
         TypedValue{"CopiesReadLikeAtoi", "编辑框_打印份数", "3.7份", &PrintSettings::copies, 3}),
-    [](const ::testing::TestParamInfo<TypedValue>& info) { return std::string(info.param.testName); });
+    [](const ::testing::TestParamInfo<TypedValue>& info) {
+        return std::string(info.param.testName);
+    });
 
 struct MarginMessage {
     const char* testName;
@@ -203,9 +212,13 @@ struct MarginMessage {
     const char* title;
 };
 
-void PrintTo(const MarginMessage& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const MarginMessage& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
-class MarginMessageTest : public SettingsWindowTest, public ::testing::WithParamInterface<MarginMessage> {};
+class MarginMessageTest : public SettingsWindowTest,
+                          public ::testing::WithParamInterface<MarginMessage> {};
 
 TEST_P(MarginMessageTest, ComesOnEveryFocusLossWhateverTheValue)
 {
@@ -226,16 +239,21 @@ TEST_P(MarginMessageTest, ComesOnEveryFocusLossWhateverTheValue)
 
 INSTANTIATE_TEST_SUITE_P(
     SettingsWindow, MarginMessageTest,
-    ::testing::Values(MarginMessage{"LeftMargin", "编辑框_左边距", "部分打印机偏离左端约9毫米左右，因此要减小一下左边距",
+    ::testing::Values(MarginMessage{"LeftMargin", "编辑框_左边距",
+                                    "部分打印机偏离左端约9毫米左右，因此要减小一下左边距",
                                     "修正左边距"},
-                      MarginMessage{"TopMargin", "编辑框_上边距", "部分打印机偏离上端约3毫米左右，因此要减小一下上边距",
+                      MarginMessage{"TopMargin", "编辑框_上边距",
+                                    "部分打印机偏离上端约3毫米左右，因此要减小一下上边距",
                                     "修正上边距"}),
-    [](const ::testing::TestParamInfo<MarginMessage>& info) { return std::string(info.param.testName); });
+    [](const ::testing::TestParamInfo<MarginMessage>& info) {
+        return std::string(info.param.testName);
+    });
 
 TEST_F(SettingsWindowTest, OtherBoxesLoseTheFocusWithoutAMessage)
 {
     Open();
-    for (QLineEdit* box : {ui().编辑框_下边距, ui().编辑框_右边距, ui().编辑框_宽度, ui().编辑框_行间距})
+    for (QLineEdit* box :
+         {ui().编辑框_下边距, ui().编辑框_右边距, ui().编辑框_宽度, ui().编辑框_行间距})
         LeaveFocus(box);
     EXPECT_TRUE(dialogs.Requests().empty());
 }
@@ -309,7 +327,10 @@ struct BadPaper {
     const char* height;
 };
 
-void PrintTo(const BadPaper& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const BadPaper& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class BadPaperTest : public SettingsWindowTest, public ::testing::WithParamInterface<BadPaper> {};
 
@@ -342,10 +363,14 @@ TEST_P(BadPaperTest, OkWarnsAndKeepsTheWindowOpenWithNothingStored)
 }
 
 INSTANTIATE_TEST_SUITE_P(SettingsWindow, BadPaperTest,
-                         ::testing::Values(BadPaper{"EmptyWidth", "", "297"}, BadPaper{"EmptyHeight", "210", ""},
-                                           BadPaper{"ZeroWidth", "0", "297"}, BadPaper{"NegativeHeight", "210", "-297"},
+                         ::testing::Values(BadPaper{"EmptyWidth", "", "297"},
+                                           BadPaper{"EmptyHeight", "210", ""},
+                                           BadPaper{"ZeroWidth", "0", "297"},
+                                           BadPaper{"NegativeHeight", "210", "-297"},
                                            BadPaper{"BelowATenth", "0.05", "297"}),
-                         [](const ::testing::TestParamInfo<BadPaper>& info) { return std::string(info.param.testName); });
+                         [](const ::testing::TestParamInfo<BadPaper>& info) {
+                             return std::string(info.param.testName);
+                         });
 
 TEST_F(SettingsWindowTest, FontDialogsCopyTheChoiceAndCancelChangesNothing)
 {
@@ -354,7 +379,7 @@ TEST_F(SettingsWindowTest, FontDialogsCopyTheChoiceAndCancelChangesNothing)
     FontSpec chosen;
     chosen.bold = 1;
     chosen.underline = 1;
-    chosen.angle = 900;  // the dialog has no angle; it must not be taken
+    chosen.angle = 900; // the dialog has no angle; it must not be taken
     chosen.size = 12;
     chosen.name = "黑体";
     dialogs.AnswerFontDialog(chosen);

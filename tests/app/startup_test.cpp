@@ -49,12 +49,12 @@ void MessUpGlobals()
 bool GlobalsReleased()
 {
     const Globals& g = App();
-    return g.jobHeaderText.capacity() <= std::string().capacity() && g.jobFooterText.empty() &&
-           g.printSettings.printerName.empty() && g.printSettings.defaultPrinterName.empty() &&
-           g.printSettings.captionFont.name.empty() && g.printSettings.headerFont.name.empty() &&
-           g.printSettings.footerFont.name.empty() && g.jobPicturePaths.capacity() == 0 &&
-           g.jobAspectRatios.capacity() == 0 && g.jobCaptions.capacity() == 0 &&
-           g.SelectedFolderPath.empty() && g.DesktopPath.empty() && g.DocumentsPath.empty();
+    return g.jobHeaderText.capacity() <= std::string().capacity() && g.jobFooterText.empty()
+           && g.printSettings.printerName.empty() && g.printSettings.defaultPrinterName.empty()
+           && g.printSettings.captionFont.name.empty() && g.printSettings.headerFont.name.empty()
+           && g.printSettings.footerFont.name.empty() && g.jobPicturePaths.capacity() == 0
+           && g.jobAspectRatios.capacity() == 0 && g.jobCaptions.capacity() == 0
+           && g.SelectedFolderPath.empty() && g.DesktopPath.empty() && g.DocumentsPath.empty();
 }
 
 class Startup : public ::testing::Test {
@@ -74,8 +74,8 @@ TEST_F(Startup, FreshStartForgetsWhatAnEarlierRunLeft)
 
     const Globals& g = App();
     EXPECT_EQ(g.printSettings, StartupPrintSettings());
-    for (const FontSpec* font : {&g.printSettings.captionFont, &g.printSettings.headerFont,
-                                 &g.printSettings.footerFont}) {
+    for (const FontSpec* font :
+         {&g.printSettings.captionFont, &g.printSettings.headerFont, &g.printSettings.footerFont}) {
         EXPECT_EQ(font->size, 9);
         EXPECT_EQ(font->name, "宋体");
         EXPECT_EQ(font->bold + font->italic + font->underline + font->strikeout + font->angle, 0);

@@ -34,15 +34,17 @@ protected:
         includeSubfolders = new QCheckBox(QStringLiteral("包括子文件夹"));
         searchButton = new QPushButton(QStringLiteral("搜索"));
         stopButton = new QPushButton(QStringLiteral("停止"));
-        for (QWidget* widget : std::initializer_list<QWidget*>{list, includeSubfolders, searchButton, stopButton})
+        for (QWidget* widget :
+             std::initializer_list<QWidget*>{list, includeSubfolders, searchButton, stopButton})
             layout->addWidget(widget);
-        controller = new FolderSearchController({list, includeSubfolders, searchButton, stopButton, &window,
-                                                 [this](const QString& text) {
-                                                     statusTexts.push_back(text);
-                                                     if (onStatus)
-                                                         onStatus(text);
-                                                 },
-                                                 &state});
+        controller =
+            new FolderSearchController({list, includeSubfolders, searchButton, stopButton, &window,
+                                        [this](const QString& text) {
+                                            statusTexts.push_back(text);
+                                            if (onStatus)
+                                                onStatus(text);
+                                        },
+                                        &state});
         window.resize(600, 400);
         window.show();
     }
@@ -100,10 +102,12 @@ TEST_F(FolderSearchTest, FillsTheFourColumnsInWalkOrder)
     for (int column = 0; column < 4; ++column) {
         EXPECT_EQ(view.ColumnTitle(column), titles[column]);
         EXPECT_EQ(view.ColumnWidth(column), widths[column]);
-        EXPECT_EQ(view.Alignment(column), column == 0 ? ColumnAlignment::Right : ColumnAlignment::Left);
+        EXPECT_EQ(view.Alignment(column),
+                  column == 0 ? ColumnAlignment::Right : ColumnAlignment::Left);
     }
     EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(Column(1), (std::vector<std::string>{disk.Path("相册/a.jpg"), disk.Path("相册/旅行/b.GIF")}));
+    EXPECT_EQ(Column(1),
+              (std::vector<std::string>{disk.Path("相册/a.jpg"), disk.Path("相册/旅行/b.GIF")}));
     EXPECT_EQ(Column(2), (std::vector<std::string>{"相册", "旅行"}));
     EXPECT_EQ(Column(3), (std::vector<std::string>{"a", "b"}));
 
@@ -188,7 +192,7 @@ TEST_F(FolderSearchTest, SearchIsMarkedUnfinishedWhileItRuns)
     };
     Search(disk.Path("s"), true);
     ASSERT_GE(finishedWhileRunning.size(), 3u);
-    finishedWhileRunning.pop_back();  // the completion text
+    finishedWhileRunning.pop_back(); // the completion text
     waitCursorWhileRunning.pop_back();
     for (bool finished : finishedWhileRunning)
         EXPECT_FALSE(finished);
@@ -212,7 +216,9 @@ TEST_F(FolderSearchTest, SecondClickDuringASearchIsIgnored)
     Search(disk.Path("s"), true);
     EXPECT_TRUE(clicked);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
-    EXPECT_EQ(std::count(statusTexts.begin(), statusTexts.end(), QStringLiteral("正在搜索，请稍候....")), 1);
+    EXPECT_EQ(
+        std::count(statusTexts.begin(), statusTexts.end(), QStringLiteral("正在搜索，请稍候....")),
+        1);
 }
 
 // --- the picture window ---------------------------------------------------
@@ -299,7 +305,7 @@ TEST_F(PictureWindowTest, DoubleClickOnTheEmptyListWithNoRowSelectedClearsThePic
 
 TEST_F(PictureWindowTest, LargePictureIsShownShrunkAndCentred)
 {
-    SavePicture("p/wide.bmp", {972, 200});  // a band across the middle
+    SavePicture("p/wide.bmp", {972, 200}); // a band across the middle
     Search(disk.Path("p"), false);
     DoubleClickRow(0);
     PictureViewWindow* shown = controller->PictureWindow();
@@ -329,9 +335,10 @@ TEST_F(PictureWindowTest, GbkNamedPictureIsListedReadablyAndOpens)
     EXPECT_EQ(row->text(2), QStringLiteral("海边"));
     EXPECT_EQ(row->text(3), QStringLiteral("照片"));
     EXPECT_EQ(Column(1), std::vector<std::string>{file});
-    EXPECT_TRUE(std::find(statusTexts.begin(), statusTexts.end(),
-                          QStringLiteral("搜索中：") + QString::fromStdString(disk.Path("海边/照片.bmp")))
-                != statusTexts.end());
+    EXPECT_TRUE(
+        std::find(statusTexts.begin(), statusTexts.end(),
+                  QStringLiteral("搜索中：") + QString::fromStdString(disk.Path("海边/照片.bmp")))
+        != statusTexts.end());
 
     DoubleClickRow(0);
     ASSERT_NE(controller->PictureWindow(), nullptr);
@@ -366,16 +373,18 @@ class PictureFitTest : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(PictureFitTest, FitsInProportionNeverEnlarged)
 {
-    EXPECT_EQ(PictureViewWindow::PictureRectangle(GetParam().picture, GetParam().client), GetParam().expected);
+    EXPECT_EQ(PictureViewWindow::PictureRectangle(GetParam().picture, GetParam().client),
+              GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, PictureFitTest,
-    ::testing::Values(FitCase{"SmallStaysItsSizeCentred", {100, 50}, {486, 371}, {193, 160, 100, 50}},
-                      FitCase{"WideShrinksToWidth", {972, 371}, {486, 371}, {0, 93, 486, 185}},
-                      FitCase{"TallShrinksToHeight", {200, 742}, {486, 371}, {193, 0, 100, 371}},
-                      FitCase{"ExactFit", {486, 371}, {486, 371}, {0, 0, 486, 371}},
-                      FitCase{"NoPicture", {0, 0}, {486, 371}, {}}),
+    ::testing::Values(
+        FitCase{"SmallStaysItsSizeCentred", {100, 50}, {486, 371}, {193, 160, 100, 50}},
+        FitCase{"WideShrinksToWidth", {972, 371}, {486, 371}, {0, 93, 486, 185}},
+        FitCase{"TallShrinksToHeight", {200, 742}, {486, 371}, {193, 0, 100, 371}},
+        FitCase{"ExactFit", {486, 371}, {486, 371}, {0, 0, 486, 371}},
+        FitCase{"NoPicture", {0, 0}, {486, 371}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -81,8 +81,9 @@ TEST_F(FolderTreeTest, RootVolumeIsListedAndOpensAtTheRoot)
         QTreeWidgetItem* node = tree.topLevelItem(i);
         EXPECT_EQ(NodeData(node), volumeNodeData);
         const int image = NodeImageIndex(node);
-        EXPECT_TRUE(image == kRemovableDriveImage || image == kFixedDiskImage || image == kCdRomImage
-                    || image == kNetworkDriveImage || image == kOtherDriveImage)
+        EXPECT_TRUE(image == kRemovableDriveImage || image == kFixedDiskImage
+                    || image == kCdRomImage || image == kNetworkDriveImage
+                    || image == kOtherDriveImage)
             << image;
         EXPECT_FALSE(node->text(0).startsWith(QStringLiteral("(/proc")));
         EXPECT_FALSE(node->text(0).startsWith(QStringLiteral("(/sys")));
@@ -142,7 +143,8 @@ TEST_F(FolderTreeTest, ChildrenComeInNameOrderAndGbkNamesReadAsChinese)
     for (const char* folder : {"Trip10", "trip2", "照片", "Trip1"})
         disk.Folder(folder);
     ASSERT_TRUE(testing::MakeRawFolder(disk.Path(testing::kGbkSeaside)));
-    ASSERT_TRUE(testing::MakeRawFolder(disk.Path(testing::kGbkSeaside + "/" + testing::kGbkPhotos)));
+    ASSERT_TRUE(
+        testing::MakeRawFolder(disk.Path(testing::kGbkSeaside + "/" + testing::kGbkPhotos)));
     QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
     tree.setCurrentItem(volume);
     std::vector<std::string> shown;
@@ -248,13 +250,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         VolumeCase{"RootDisk", "ext4", "/dev/vda", "/", false, VolumeKind::Fixed, 3},
         VolumeCase{"UsbStickFlag", "vfat", "/dev/sdb1", "/mnt/usb", true, VolumeKind::Removable, 2},
-        VolumeCase{"MediaFolder", "exfat", "/dev/sdc1", "/media/anna/CARD", false, VolumeKind::Removable, 2},
-        VolumeCase{"RunMedia", "vfat", "/dev/sdc1", "/run/media/anna/CARD", false, VolumeKind::Removable, 2},
+        VolumeCase{"MediaFolder", "exfat", "/dev/sdc1", "/media/anna/CARD", false,
+                   VolumeKind::Removable, 2},
+        VolumeCase{"RunMedia", "vfat", "/dev/sdc1", "/run/media/anna/CARD", false,
+                   VolumeKind::Removable, 2},
         VolumeCase{"Dvd", "iso9660", "/dev/sr0", "/media/anna/DVD", true, VolumeKind::CdRom, 4},
         VolumeCase{"BluRay", "udf", "/dev/sr0", "/mnt/disc", true, VolumeKind::CdRom, 4},
         VolumeCase{"Nfs", "nfs4", "server:/export", "/mnt/nfs", false, VolumeKind::Network, 6},
         VolumeCase{"Samba", "cifs", "//server/share", "/mnt/share", false, VolumeKind::Network, 6},
-        VolumeCase{"Sshfs", "fuse.sshfs", "anna@host:", "/home/anna/remote", false, VolumeKind::Network, 6},
+        VolumeCase{"Sshfs", "fuse.sshfs", "anna@host:", "/home/anna/remote", false,
+                   VolumeKind::Network, 6},
         VolumeCase{"RamDisk", "tmpfs", "tmpfs", "/tmp", false, VolumeKind::RamDisk, 7},
         VolumeCase{"Other", "fuse.foo", "foo", "/mnt/foo", false, VolumeKind::Other, 7}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -280,7 +285,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ListedCase{"Proc", "proc", "/proc", false},
                       ListedCase{"ControlGroups", "cgroup", "/sys/fs/cgroup/cpu", false},
                       ListedCase{"RunTmpfs", "tmpfs", "/run/lock", false},
-                      ListedCase{"OverlayLayer", "overlay", "/var/lib/docker/overlay2/x/merged", false},
+                      ListedCase{"OverlayLayer", "overlay", "/var/lib/docker/overlay2/x/merged",
+                                 false},
                       ListedCase{"SnapImage", "squashfs", "/snap/core/1", false},
                       ListedCase{"BoundResolvConf", "ext4", "/etc/resolv.conf", false},
                       ListedCase{"UsbStick", "vfat", "/media/anna/CARD", true},
@@ -307,7 +313,8 @@ TEST(TreeIcons, EightDistinctPictures)
         const QIcon icon = TreeIcon(index);
         ASSERT_FALSE(icon.isNull()) << index;
         const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
-        seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
+        seen.insert(
+            QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
     }
     EXPECT_EQ(seen.size(), std::size_t(treeImageCount));
     EXPECT_TRUE(TreeIcon(treeImageCount).isNull());

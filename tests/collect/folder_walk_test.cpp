@@ -118,19 +118,16 @@ TEST_P(PictureNameTest, IsListedWithItsCaption)
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PictureNameTest,
-    ::testing::Values(NameCase{"UpperJpg", "Photo.JPG", true, "Photo"},
-                      NameCase{"MixedJpeg", "a.Jpeg", true, "a"},
-                      NameCase{"UpperGif", "b.GIF", true, "b"},
-                      NameCase{"Bmp", "scan.bmp", true, "scan"},
-                      NameCase{"Png", "c.png", false, ""},
-                      NameCase{"Tif", "d.tif", false, ""},
-                      NameCase{"Jpe", "e.jpe", false, ""},
-                      NameCase{"JpgInside", "f.jpg.txt", false, ""},
-                      NameCase{"DotsInCaption", "trip.2009.jpg", true, "trip.2009"},
-                      NameCase{"NoDotAtAll", "gif", true, ""},
-                      NameCase{"HiddenFile", ".jpg", true, ""},
-                      NameCase{"ChineseName", "长城 日出.jpg", true, "长城 日出"},
-                      NameCase{"FullWidthExtension", "g.ＪＰＧ", false, ""}),
+    ::testing::Values(
+        NameCase{"UpperJpg", "Photo.JPG", true, "Photo"},
+        NameCase{"MixedJpeg", "a.Jpeg", true, "a"}, NameCase{"UpperGif", "b.GIF", true, "b"},
+        NameCase{"Bmp", "scan.bmp", true, "scan"}, NameCase{"Png", "c.png", false, ""},
+        NameCase{"Tif", "d.tif", false, ""}, NameCase{"Jpe", "e.jpe", false, ""},
+        NameCase{"JpgInside", "f.jpg.txt", false, ""},
+        NameCase{"DotsInCaption", "trip.2009.jpg", true, "trip.2009"},
+        NameCase{"NoDotAtAll", "gif", true, ""}, NameCase{"HiddenFile", ".jpg", true, ""},
+        NameCase{"ChineseName", "长城 日出.jpg", true, "长城 日出"},
+        NameCase{"FullWidthExtension", "g.ＪＰＧ", false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureName, FolderNamedLikeAPictureIsNoPicture)
@@ -155,8 +152,9 @@ TEST(FolderWalk, SubFoldersOnlyWhenAsked)
     tree.File("top/below/deeper.gif");
     EXPECT_EQ(Paths(WalkChosen(tree.Path("top/"), false)),
               std::vector<std::string>{tree.Path("top/own.jpg")});
-    EXPECT_EQ(Paths(WalkChosen(tree.Path("top"), true)),
-              (std::vector<std::string>{tree.Path("top/own.jpg"), tree.Path("top/below/deeper.gif")}));
+    EXPECT_EQ(
+        Paths(WalkChosen(tree.Path("top"), true)),
+        (std::vector<std::string>{tree.Path("top/own.jpg"), tree.Path("top/below/deeper.gif")}));
 }
 
 TEST(FolderWalk, FilesInTheRootOfADriveHaveNoCategory)
@@ -218,8 +216,8 @@ TEST(FolderWalk, NestedTreeIsWalkedDepthFirstFilesFirstInNameOrder)
 TEST(FolderWalk, PicturesAndFoldersComeInNameOrderWhateverTheDiskOrder)
 {
     TempTree tree;
-    const std::vector<std::string> files = {"IMG_10.jpg", "b.jpg", "照片002.jpg", "IMG_2.jpg",
-                                            "Photo.jpg", "photo.jpg", "照片001.jpg", "IMG_1.jpg"};
+    const std::vector<std::string> files = {"IMG_10.jpg", "b.jpg",     "照片002.jpg", "IMG_2.jpg",
+                                            "Photo.jpg",  "photo.jpg", "照片001.jpg", "IMG_1.jpg"};
     for (const std::string& file : files)
         tree.File("album/" + file);
     for (const char* folder : {"day10", "Day2", "day1"})
@@ -228,10 +226,10 @@ TEST(FolderWalk, PicturesAndFoldersComeInNameOrderWhateverTheDiskOrder)
     std::vector<std::string> captions;
     for (const FoundPicture& picture : WalkChosen(tree.Path("album"), true))
         captions.push_back(picture.category + "/" + picture.caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"album/b", "album/IMG_1", "album/IMG_2",
-                                                  "album/IMG_10", "album/Photo", "album/photo",
-                                                  "album/照片001", "album/照片002", "day1/p",
-                                                  "Day2/p", "day10/p"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"album/b", "album/IMG_1", "album/IMG_2", "album/IMG_10",
+                                        "album/Photo", "album/photo", "album/照片001",
+                                        "album/照片002", "day1/p", "Day2/p", "day10/p"}));
 }
 
 TEST(FolderWalk, GbkNamesKeepTheirBytesInThePathAndReadAsChinese)
@@ -323,8 +321,8 @@ TEST(FolderWalk, LinkLoopEndsAndIsNotFollowed)
     TempTree tree;
     tree.File("loop/p.jpg");
     tree.File("loop/inner/q.jpg");
-    tree.Link("loop/inner/back", "..");           // points above itself
-    tree.Link("loop/self", tree.Path("loop"));    // absolute link to itself
+    tree.Link("loop/inner/back", ".."); // points above itself
+    tree.Link("loop/self", tree.Path("loop")); // absolute link to itself
     const auto found = WalkChosen(tree.Path("loop"), true);
     EXPECT_EQ(found.size(), 2u);
     EXPECT_NE(FindByPath(found, tree.Path("loop/p.jpg")), nullptr);

@@ -37,12 +37,14 @@ TEST_P(MountLineTest, GivesTypeAndMountPoint)
 INSTANTIATE_TEST_SUITE_P(
     Lines, MountLineTest,
     ::testing::Values(
-        LineCase{"Proc", "proc /proc proc rw,nosuid,nodev,noexec,relatime 0 0", true, "proc", "/proc"},
-        LineCase{"UsbStick", "/dev/sdb1 /run/media/anna/CARD vfat rw,nosuid,nodev,uid=1000 0 0", true,
-                 "vfat", "/run/media/anna/CARD"},
-        LineCase{"SpaceInLabel", "/dev/sdc1 /run/media/anna/MY\\040CARD exfat rw 0 0", true, "exfat",
-                 "/run/media/anna/MY CARD"},
-        LineCase{"BackslashInName", "/dev/sdc1 /mnt/a\\134b ext4 rw 0 0", true, "ext4", "/mnt/a\\b"},
+        LineCase{"Proc", "proc /proc proc rw,nosuid,nodev,noexec,relatime 0 0", true, "proc",
+                 "/proc"},
+        LineCase{"UsbStick", "/dev/sdb1 /run/media/anna/CARD vfat rw,nosuid,nodev,uid=1000 0 0",
+                 true, "vfat", "/run/media/anna/CARD"},
+        LineCase{"SpaceInLabel", "/dev/sdc1 /run/media/anna/MY\\040CARD exfat rw 0 0", true,
+                 "exfat", "/run/media/anna/MY CARD"},
+        LineCase{"BackslashInName", "/dev/sdc1 /mnt/a\\134b ext4 rw 0 0", true, "ext4",
+                 "/mnt/a\\b"},
         LineCase{"ChineseLabel", "/dev/sdd1 /media/anna/照片 vfat rw 0 0", true, "vfat",
                  "/media/anna/照片"},
         LineCase{"Tabs", "tmpfs\t/run/user/1000\ttmpfs\trw 0 0", true, "tmpfs", "/run/user/1000"},
@@ -82,7 +84,8 @@ class WalkBoundariesTest : public ::testing::TestWithParam<AccessCase> {};
 TEST_P(WalkBoundariesTest, TreatsTheFolderAsExpected)
 {
     const WalkBoundaries boundaries(ParseMountTable(desktopMounts));
-    EXPECT_EQ(boundaries.SubfolderAccess(GetParam().folder, GetParam().parent), GetParam().expected);
+    EXPECT_EQ(boundaries.SubfolderAccess(GetParam().folder, GetParam().parent),
+              GetParam().expected);
 }
 
 constexpr FolderAccess walk = FolderAccess::Walk;
@@ -145,7 +148,8 @@ TEST(WalkBoundaries, WalkReachesAVolumeBelowAPseudoFileSystemAndNothingElseThere
     // The folder the user chose is walked even when it is such a mount.
     found.clear();
     const SearchStart kernel = SplitSearchStart(tree.Path("kernel"));
-    SearchFolderWithin(kernel.parentPath, kernel.folderName, true, callbacks, WalkBoundaries(mounts));
+    SearchFolderWithin(kernel.parentPath, kernel.folderName, true, callbacks,
+                       WalkBoundaries(mounts));
     EXPECT_EQ(found, std::vector<std::string>{tree.Path("kernel/k.jpg")});
 }
 
@@ -175,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{"RunTmpfs", "tmpfs", "/run", true},
                       TypeCase{"UserRunTmpfs", "tmpfs", "/run/user/1000", true},
                       TypeCase{"SharedMemory", "tmpfs", "/dev/shm", true},
-                      TypeCase{"ContainerLayerUnderRun", "overlay", "/run/containerd/x/rootfs", true},
+                      TypeCase{"ContainerLayerUnderRun", "overlay", "/run/containerd/x/rootfs",
+                               true},
                       TypeCase{"Automount", "autofs", "/mnt/archive", false},
                       TypeCase{"TmpTmpfs", "tmpfs", "/tmp", false},
                       TypeCase{"RunnerLookalike", "tmpfs", "/runner", false},

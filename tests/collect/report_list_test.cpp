@@ -23,7 +23,8 @@ protected:
         for (int row = 0; row < rows; ++row) {
             const int index = list.AppendRow();
             for (int column = 0; column < 3; ++column)
-                list.SetCellText(index, column, std::string(1, char('a' + column)) + std::to_string(row));
+                list.SetCellText(index, column,
+                                 std::string(1, char('a' + column)) + std::to_string(row));
         }
     }
 
@@ -150,7 +151,7 @@ TEST_F(ReportListTest, SelectedRowIsTheFirstInListOrder)
 TEST_F(ReportListTest, CellsThatAreNotUtf8ShowDecodedAndGiveTheirBytesBack)
 {
     Fill(2);
-    const std::string gbkPath = "/home/安娜/\xD5\xD5\xC6\xAC.jpg";  // 照片.jpg in GBK
+    const std::string gbkPath = "/home/安娜/\xD5\xD5\xC6\xAC.jpg"; // 照片.jpg in GBK
     list.SetCellText(0, 1, gbkPath);
     list.AppendRows({{"x", gbkPath, "c"}});
     for (const int row : {0, 2}) {

@@ -25,7 +25,10 @@ public:
 
     // The tree's root folder, without a trailing "/".
     const std::string& Root() const { return root_; }
-    std::string Path(std::string_view relative) const { return root_ + "/" + std::string(relative); }
+    std::string Path(std::string_view relative) const
+    {
+        return root_ + "/" + std::string(relative);
+    }
 
     // Creates an (empty unless given) file, with its folders.
     void File(std::string_view relative, std::string_view content = "") const
@@ -35,7 +38,10 @@ public:
         std::ofstream(path, std::ios::binary) << content;
     }
 
-    void Folder(std::string_view relative) const { std::filesystem::create_directories(Path(relative)); }
+    void Folder(std::string_view relative) const
+    {
+        std::filesystem::create_directories(Path(relative));
+    }
 
     void Link(std::string_view relative, std::string_view target) const
     {

@@ -83,7 +83,7 @@ struct FormatCase {
     int format;
     const char* extension;
     ByteArray magic;
-    double tolerance;    // mean per-channel difference allowed
+    double tolerance; // mean per-channel difference allowed
     bool keepsResolution;
 };
 
@@ -95,7 +95,8 @@ TEST_P(PageFormats, WriteAFileOtherReadersOpenAsThePage)
     const FormatCase& c = GetParam();
     const QImage page = SmallPage();
     const std::string path = dir.Path(std::string("第1页.") + c.extension);
-    ASSERT_TRUE(EncodeImageFile(WriteBmp(page, 24, kPageResolution, kPageResolution), path, c.format));
+    ASSERT_TRUE(
+        EncodeImageFile(WriteBmp(page, 24, kPageResolution, kPageResolution), path, c.format));
 
     const ByteArray file = ReadBytes(path);
     ASSERT_GE(file.size(), c.magic.size());
@@ -108,7 +109,8 @@ TEST_P(PageFormats, WriteAFileOtherReadersOpenAsThePage)
         EXPECT_NEAR(back.dpiY, 300, 0.5);
     }
     // Only the page itself is left in the folder: no temporary files.
-    EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files | QDir::Hidden).size(),
+              1);
 }
 
 // A rendered page handed over as an image writes the very bytes its BMP
@@ -120,7 +122,8 @@ TEST_P(PageFormats, APageImageWritesTheSameFileAsItsBmpBytes)
     const QImage page = SmallPage();
     const std::string viaBmp = dir.Path(std::string("bmp.") + c.extension);
     const std::string direct = dir.Path(std::string("direct.") + c.extension);
-    ASSERT_TRUE(EncodeImageFile(WriteBmp(page, 24, kPageResolution, kPageResolution), viaBmp, c.format));
+    ASSERT_TRUE(
+        EncodeImageFile(WriteBmp(page, 24, kPageResolution, kPageResolution), viaBmp, c.format));
     ASSERT_TRUE(EncodePageImage(page, kPageResolution, direct, c.format));
     EXPECT_EQ(ReadBytes(direct), ReadBytes(viaBmp));
 }
@@ -137,7 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EncodePageImage, NoPageOrAnUnknownFormatWritesNothing)
 {
     ScratchDir dir;
-    EXPECT_FALSE(EncodePageImage(QImage(), kPageResolution, dir.Path("empty.png"), kImageFormatPng));
+    EXPECT_FALSE(
+        EncodePageImage(QImage(), kPageResolution, dir.Path("empty.png"), kImageFormatPng));
     EXPECT_FALSE(EncodePageImage(SmallPage(), kPageResolution, dir.Path("page.x"), 6));
     EXPECT_TRUE(QDir(QString::fromStdString(dir.Root())).isEmpty());
 }
@@ -149,7 +153,8 @@ TEST(EncodeImageFile, UnknownFormatsWriteNothing)
     for (int format : {0, 6, -1, 100}) {
         EXPECT_FALSE(EncodeImageFile(bmp, dir.Path("page.x"), format)) << format;
     }
-    EXPECT_TRUE(QDir(QString::fromStdString(dir.Root())).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(QDir(QString::fromStdString(dir.Root()))
+                    .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 TEST(EncodeImageFile, BadPageBytesWriteNothingAndKeepAnOlderFile)
@@ -164,7 +169,8 @@ TEST(EncodeImageFile, BadPageBytesWriteNothingAndKeepAnOlderFile)
     EXPECT_FALSE(EncodeImageFile({}, path, kImageFormatPng));
     EXPECT_FALSE(EncodeImageFile(MakeJpeg(SmallPage()), path, kImageFormatPng));
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files | QDir::Hidden).size(),
+              1);
 }
 
 TEST(EncodeImageFile, AFolderThatCannotTakeTheFileGivesFalseAndLeavesNothing)
@@ -176,7 +182,8 @@ TEST(EncodeImageFile, AFolderThatCannotTakeTheFileGivesFalseAndLeavesNothing)
     EXPECT_FALSE(EncodeImageFile(bmp, dir.Path("plain file/page.jpg"), kImageFormatJpeg));
     EXPECT_FALSE(EncodeImageFile(bmp, "", kImageFormatJpeg));
     EXPECT_FALSE(EncodeImageFile(bmp, dir.Root(), kImageFormatJpeg)) << "a folder is not a file";
-    const QStringList left = QDir(QString::fromStdString(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList left = QDir(QString::fromStdString(dir.Root()))
+                                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(left, QStringList{"plain file"});
 }
 

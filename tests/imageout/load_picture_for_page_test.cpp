@@ -21,7 +21,8 @@ class ShrinkFactor : public ::testing::TestWithParam<FactorCase> {};
 
 TEST_P(ShrinkFactor, FollowsTheFileSizeRule)
 {
-    EXPECT_EQ(ShrinkFactorPerMille(GetParam().path, GetParam().fileSize, GetParam().level), GetParam().factor);
+    EXPECT_EQ(ShrinkFactorPerMille(GetParam().path, GetParam().fileSize, GetParam().level),
+              GetParam().factor);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,8 +61,9 @@ class PagePictureLoading : public ::testing::TestWithParam<LoadCase> {};
 
 ByteArray FileFor(const std::string& name)
 {
-    if (name.size() > 4 && (name.substr(name.size() - 4) == ".bmp" || name.substr(name.size() - 4) == ".BMP"
-                            || name.substr(name.size() - 4) == ".Bmp"))
+    if (name.size() > 4
+        && (name.substr(name.size() - 4) == ".bmp" || name.substr(name.size() - 4) == ".BMP"
+            || name.substr(name.size() - 4) == ".Bmp"))
         return MakeBmp(QuadrantPicture(1300, 1300), BmpKind::Rgb24);
     if (name.size() > 4 && name.substr(name.size() - 4) == ".png")
         return MakePng(QuadrantPicture(800, 600), PngKind::Rgb8);
@@ -85,7 +87,8 @@ TEST_P(PagePictureLoading, ReturnsThePictureAtTheSizeTheFactorGives)
     EXPECT_TRUE(ColoursClose(QuadrantColour(*image, true, true), kQuadrantBottomRight));
     FreePicture(picture);
     EXPECT_EQ(HeldPictureCount(), held);
-    EXPECT_EQ(ReadBytes(path).size(), c.fileSize ? c.fileSize : file.size()) << "the file is never changed";
+    EXPECT_EQ(ReadBytes(path).size(), c.fileSize ? c.fileSize : file.size())
+        << "the file is never changed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -123,12 +126,14 @@ TEST(PagePictureLoadingEdges, CameraOrientationIsHonouredWhenShrinking)
 {
     ScratchDir dir;
     const std::string path = dir.Path("upright.jpg");
-    ASSERT_TRUE(WriteBytes(path, PaddedTo(MakeJpeg(QuadrantPicture(800, 600), {.exifOrientation = 6}), 614400)));
+    ASSERT_TRUE(WriteBytes(
+        path, PaddedTo(MakeJpeg(QuadrantPicture(800, 600), {.exifOrientation = 6}), 614400)));
     const PictureHandle picture = LoadPictureForPage(path, 3);
     ASSERT_NE(picture, 0);
     EXPECT_EQ(PictureWidth(picture), 400);
     EXPECT_EQ(PictureHeight(picture), 300);
-    EXPECT_TRUE(ColoursClose(QuadrantColour(*PictureImage(picture), true, false), kQuadrantTopRight));
+    EXPECT_TRUE(
+        ColoursClose(QuadrantColour(*PictureImage(picture), true, false), kQuadrantTopRight));
     FreePicture(picture);
 }
 
@@ -150,14 +155,16 @@ TEST(PagePictureLoadingEdges, ShrunkPhotoLooksLikeTheWholePhotoShrunk)
 {
     ScratchDir dir;
     const std::string path = dir.Path("noisy.jpg");
-    ASSERT_TRUE(WriteBytes(path, PaddedTo(MakeJpeg(NoisyPhoto(1200, 900, 3), {.quality = 95}), 614400 * 2)));
+    ASSERT_TRUE(WriteBytes(
+        path, PaddedTo(MakeJpeg(NoisyPhoto(1200, 900, 3), {.quality = 95}), 614400 * 2)));
     const PictureHandle shrunk = LoadPictureForPage(path, 2); // ratio 12: factor 288
     const PictureHandle whole = LoadPictureForPage(path, 0);
     ASSERT_NE(shrunk, 0);
     ASSERT_NE(whole, 0);
     const QImage& small = *PictureImage(shrunk);
     EXPECT_EQ(small.size(), QSize(345, 259));
-    const QImage reference = PictureImage(whole)->scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage reference =
+        PictureImage(whole)->scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_LT(MeanChannelDifference(small, reference), 6.0);
     FreePicture(shrunk);
     FreePicture(whole);

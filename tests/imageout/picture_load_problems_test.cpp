@@ -29,7 +29,8 @@ void AppendChunk(ByteArray& png, const char* type, const ByteArray& data)
     ByteArray typed(type, type + 4);
     typed.insert(typed.end(), data.begin(), data.end());
     png.insert(png.end(), typed.begin(), typed.end());
-    AppendBigEndian(png, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+    AppendBigEndian(
+        png, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
 }
 
 // A well-formed PNG header that declares a picture of the given size.
@@ -39,9 +40,9 @@ ByteArray PngDeclaring(std::uint32_t width, std::uint32_t height)
     ByteArray header;
     AppendBigEndian(header, width);
     AppendBigEndian(header, height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8-bit RGB
     AppendChunk(png, "IHDR", header);
-    AppendChunk(png, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});  // no rows
+    AppendChunk(png, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}); // no rows
     AppendChunk(png, "IEND", {});
     return png;
 }
@@ -80,42 +81,43 @@ TEST_P(PictureLoadProblemTest, IsReportedWithItsReason)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PictureLoadProblemTest,
-    ::testing::Values(
-        ProblemCase{"Missing", [](const ScratchDir& d) { return d.Path("gone.jpg"); },
-                    PictureLoadProblem::Missing},
-        ProblemCase{"MissingFolder", [](const ScratchDir& d) { return d.Path("no/such/a.jpg"); },
-                    PictureLoadProblem::Missing},
-        ProblemCase{"Folder",
-                    [](const ScratchDir& d) {
-                        MakeRawFolder(d.Path("album.jpg"));
-                        return d.Path("album.jpg");
-                    },
-                    PictureLoadProblem::NotAFile},
-        ProblemCase{"NotAPicture",
-                    [](const ScratchDir& d) {
-                        WriteRawFile(d.Path("notes.jpg"), ByteArray(300, 'x'));
-                        return d.Path("notes.jpg");
-                    },
-                    PictureLoadProblem::Damaged},
-        ProblemCase{"EmptyFile",
-                    [](const ScratchDir& d) {
-                        WriteRawFile(d.Path("empty.gif"), {});
-                        return d.Path("empty.gif");
-                    },
-                    PictureLoadProblem::Damaged},
-        ProblemCase{"CutOffJpeg",
-                    [](const ScratchDir& d) {
-                        const ByteArray photo = MakeJpeg(NoisyPhoto(200, 150));
-                        WriteRawFile(d.Path("cut.jpg"), ByteArray(photo.begin(), photo.begin() + 200));
-                        return d.Path("cut.jpg");
-                    },
-                    PictureLoadProblem::Damaged},
-        ProblemCase{"AbsurdDeclaredSize",
-                    [](const ScratchDir& d) {
-                        WriteRawFile(d.Path("huge.png"), PngDeclaring(40000, 40000));
-                        return d.Path("huge.png");
-                    },
-                    PictureLoadProblem::TooLarge}),
+    ::testing::Values(ProblemCase{"Missing", [](const ScratchDir& d) { return d.Path("gone.jpg"); },
+                                  PictureLoadProblem::Missing},
+                      ProblemCase{"MissingFolder",
+                                  [](const ScratchDir& d) { return d.Path("no/such/a.jpg"); },
+                                  PictureLoadProblem::Missing},
+                      ProblemCase{"Folder",
+                                  [](const ScratchDir& d) {
+                                      MakeRawFolder(d.Path("album.jpg"));
+                                      return d.Path("album.jpg");
+                                  },
+                                  PictureLoadProblem::NotAFile},
+                      ProblemCase{"NotAPicture",
+                                  [](const ScratchDir& d) {
+                                      WriteRawFile(d.Path("notes.jpg"), ByteArray(300, 'x'));
+                                      return d.Path("notes.jpg");
+                                  },
+                                  PictureLoadProblem::Damaged},
+                      ProblemCase{"EmptyFile",
+                                  [](const ScratchDir& d) {
+                                      WriteRawFile(d.Path("empty.gif"), {});
+                                      return d.Path("empty.gif");
+                                  },
+                                  PictureLoadProblem::Damaged},
+                      ProblemCase{"CutOffJpeg",
+                                  [](const ScratchDir& d) {
+                                      const ByteArray photo = MakeJpeg(NoisyPhoto(200, 150));
+                                      WriteRawFile(d.Path("cut.jpg"),
+                                                   ByteArray(photo.begin(), photo.begin() + 200));
+                                      return d.Path("cut.jpg");
+                                  },
+                                  PictureLoadProblem::Damaged},
+                      ProblemCase{"AbsurdDeclaredSize",
+                                  [](const ScratchDir& d) {
+                                      WriteRawFile(d.Path("huge.png"), PngDeclaring(40000, 40000));
+                                      return d.Path("huge.png");
+                                  },
+                                  PictureLoadProblem::TooLarge}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureLoadProblem, UnreadableFileIsSaidToBeUnreadable)
@@ -127,7 +129,8 @@ TEST(PictureLoadProblem, UnreadableFileIsSaidToBeUnreadable)
     ASSERT_TRUE(WriteRawFile(path, MakeJpeg(NoisyPhoto(20, 20))));
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     std::optional<PictureLoadProblem> heard;
-    PictureLoadProblemWatch watch([&](const std::string&, PictureLoadProblem problem) { heard = problem; });
+    PictureLoadProblemWatch watch(
+        [&](const std::string&, PictureLoadProblem problem) { heard = problem; });
     EXPECT_TRUE(DecodePictureForPage(path, 0).isNull());
     EXPECT_EQ(heard, PictureLoadProblem::Unreadable);
 }
@@ -139,7 +142,8 @@ TEST(PictureLoadProblem, GbkNamedPictureLoadsByItsBytes)
     const std::string path = dir.Path(kGbkSeaside + "/" + kGbkPhotos + ".jpg");
     ASSERT_TRUE(WriteRawFile(path, MakeJpeg(QuadrantPicture(80, 60))));
     bool complained = false;
-    PictureLoadProblemWatch watch([&](const std::string&, PictureLoadProblem) { complained = true; });
+    PictureLoadProblemWatch watch(
+        [&](const std::string&, PictureLoadProblem) { complained = true; });
     const QImage picture = DecodePictureForPage(path, 0);
     ASSERT_EQ(picture.size(), QSize(80, 60));
     EXPECT_TRUE(ColoursClose(QuadrantColour(picture, false, false), kQuadrantTopLeft));

@@ -35,7 +35,8 @@ TEST_F(PicturePrefetchTest, GivesInOrderWhatTheLoaderGives)
         for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
             const QImage expected = DecodePictureForPage(paths[i], 1);
             const QImage got = prefetcher.Take(i);
-            EXPECT_EQ(got.size(), expected.size()) << "picture " << i << ", " << workers << " workers";
+            EXPECT_EQ(got.size(), expected.size())
+                << "picture " << i << ", " << workers << " workers";
             EXPECT_EQ(got, expected) << "picture " << i;
         }
     }
@@ -67,7 +68,9 @@ TEST_F(PicturePrefetchTest, StoppingEarlyEndsTheWorkers)
         PicturePrefetcher prefetcher(paths, 1, 3);
         EXPECT_FALSE(prefetcher.Take(0).isNull());
     }
-    { PicturePrefetcher untouched(paths, 1, 2); }
+    {
+        PicturePrefetcher untouched(paths, 1, 2);
+    }
 }
 
 TEST_F(PicturePrefetchTest, AnEmptyJobStartsNoWorkers)

@@ -3,13 +3,13 @@
 // QUILLET_PDF (cups-pdf, texts as outlines, checked by rasterising).
 // Skipped when no CUPS daemon answers or the queues are missing.
 #include "print/print_picture_pages.h"
-#include "support/print_test_helpers.h"
 #include "runtime/datetime.h"
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
 #include "runtime/printer_unit.h"
 #include "support/cups_queues.h"
 #include "support/pdf_tools.h"
+#include "support/print_test_helpers.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,7 +22,6 @@
 
 #include <cstdlib>
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -34,11 +33,10 @@ using testing::FileQueueOutput;
 using testing::FindPdfWords;
 using testing::kCupsPdfQueue;
 using testing::kFileQueue;
+using testing::PointsFromMillimetres;
 using testing::QueueLock;
 using testing::RunTool;
 using testing::WaitUntilQueueEmpty;
-using testing::PointsFromMillimetres;
-
 
 class CupsPrintingTest : public ::testing::Test {
 protected:
@@ -88,8 +86,9 @@ protected:
         job.settings.captionGap = 0;
         job.settings.photoFitMode = 1;
         job.settings.headerOffset = 80;
-        job.settings.footerOffset = 300;  // clear of the queue's unprintable strip
-        job.pictures.paths.assign(pictures, testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
+        job.settings.footerOffset = 300; // clear of the queue's unprintable strip
+        job.pictures.paths.assign(pictures,
+                                  testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
         for (int i = 0; i < pictures; ++i)
             job.pictures.captions.push_back("Photo" + std::to_string(i + 1));
         job.headerTemplate = "Album&p";
@@ -144,7 +143,7 @@ TEST_F(CupsPrintingTest, PaperFormsComeFromTheUnitsPrinterInTenthsOfAMillimetre)
     }
     if (std::find(names.begin(), names.end(), "Letter") != names.end()) {
         ASSERT_TRUE(PaperFormSize(unit, "Letter", form));
-        EXPECT_EQ(form.width, 2159);  // 215.9 mm
+        EXPECT_EQ(form.width, 2159); // 215.9 mm
         EXPECT_EQ(form.height, 2794);
     }
 
@@ -213,7 +212,8 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughCupsPdf)
     ASSERT_TRUE(WaitUntilQueueEmpty(kCupsPdfQueue));
 
     QFileInfo newest;
-    for (const QFileInfo& file : QDir(outputDir).entryInfoList({"*.pdf"}, QDir::Files, QDir::Time)) {
+    for (const QFileInfo& file :
+         QDir(outputDir).entryInfoList({"*.pdf"}, QDir::Files, QDir::Time)) {
         if (file.lastModified() >= started) {
             newest = file;
             break;

@@ -66,13 +66,11 @@ TEST_P(HeaderFooterLeftTest, PlacesTheLineByAlignment)
 
 INSTANTIATE_TEST_SUITE_P(
     Alignments, HeaderFooterLeftTest,
-    ::testing::Values(LeftCase{"Left", 0, 300, 100},
-                      LeftCase{"Right", 2, 300, 650},
+    ::testing::Values(LeftCase{"Left", 0, 300, 100}, LeftCase{"Right", 2, 300, 650},
                       LeftCase{"Centre", 1, 300, 100 + 275},
                       LeftCase{"CentreOddCutDown", 1, 301, 100 + 274},
                       LeftCase{"UnknownAlignmentCentres", 7, 300, 375},
-                      LeftCase{"EmptyLeft", 0, 0, 100},
-                      LeftCase{"EmptyCentre", 1, 0, 100 + 425},
+                      LeftCase{"EmptyLeft", 0, 0, 100}, LeftCase{"EmptyCentre", 1, 0, 100 + 425},
                       LeftCase{"EmptyRight", 2, 0, 950},
                       LeftCase{"RightOverflowLeftOfEdge", 2, 900, 50},
                       LeftCase{"RightOverflowNegative", 2, 1200, -250},

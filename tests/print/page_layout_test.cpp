@@ -41,17 +41,16 @@ TEST_P(NormaliseGridTest, GridsWithoutCellsBecomeFiveByFive)
     EXPECT_EQ(NormaliseGrid(c.rows, c.columns), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grids, NormaliseGridTest,
-    ::testing::Values(GridCase{"TwoByThreeKept", 2, 3, {2, 3}},
-                      GridCase{"OneByOneKept", 1, 1, {1, 1}},
-                      GridCase{"ZeroRows", 0, 3, {5, 5}},
-                      GridCase{"ZeroColumns", 4, 0, {5, 5}},
-                      // Two negatives would multiply to a positive cell count
-                      // whose loops never run: the job would never end.
-                      GridCase{"BothNegative", -1, -1, {5, 5}},
-                      GridCase{"NegativeColumns", 3, -2, {5, 5}}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Grids, NormaliseGridTest,
+                         ::testing::Values(GridCase{"TwoByThreeKept", 2, 3, {2, 3}},
+                                           GridCase{"OneByOneKept", 1, 1, {1, 1}},
+                                           GridCase{"ZeroRows", 0, 3, {5, 5}},
+                                           GridCase{"ZeroColumns", 4, 0, {5, 5}},
+                                           // Two negatives would multiply to a positive cell count
+                                           // whose loops never run: the job would never end.
+                                           GridCase{"BothNegative", -1, -1, {5, 5}},
+                                           GridCase{"NegativeColumns", 3, -2, {5, 5}}),
+                         [](const auto& info) { return info.param.name; });
 
 struct PageCountCase {
     std::string name;
@@ -94,16 +93,15 @@ TEST_P(CaptionGapTest, KeepsOnlyGapsBelowHalfALine)
     EXPECT_EQ(CaptionGapInForce(c.gap, c.lineHeight), c.kept);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Gaps, CaptionGapTest,
-    ::testing::Values(CaptionGapCase{"NineteenAgainstForty", 19, 40, 19},
-                      CaptionGapCase{"TwentyAgainstForty", 20, 40, 0},
-                      CaptionGapCase{"TwentyAgainstThirty", 20, 30, 0},
-                      CaptionGapCase{"TenAgainstThirty", 10, 30, 10},
-                      CaptionGapCase{"NotGiven", std::nullopt, 40, 0},
-                      CaptionGapCase{"NegativeKept", -5, 40, -5},
-                      CaptionGapCase{"NoCaptionLine", 3, 0, 0}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Gaps, CaptionGapTest,
+                         ::testing::Values(CaptionGapCase{"NineteenAgainstForty", 19, 40, 19},
+                                           CaptionGapCase{"TwentyAgainstForty", 20, 40, 0},
+                                           CaptionGapCase{"TwentyAgainstThirty", 20, 30, 0},
+                                           CaptionGapCase{"TenAgainstThirty", 10, 30, 10},
+                                           CaptionGapCase{"NotGiven", std::nullopt, 40, 0},
+                                           CaptionGapCase{"NegativeKept", -5, 40, -5},
+                                           CaptionGapCase{"NoCaptionLine", 3, 0, 0}),
+                         [](const auto& info) { return info.param.name; });
 
 PageGridSpec PrinterA4Spec()
 {
@@ -129,8 +127,8 @@ TEST(PageGridTest, PrinterGridUsesWholeCellsFromTheMarginCorner)
     const PageGrid grid(PrinterA4Spec());
     EXPECT_EQ(grid.PrintableWidth(), 1900);
     EXPECT_EQ(grid.PrintableHeight(), 2770);
-    EXPECT_EQ(grid.CellWidth(), 940);   // (1900 - 20) / 2
-    EXPECT_EQ(grid.CellHeight(), 903);  // (2770 - 60) / 3 = 903.3
+    EXPECT_EQ(grid.CellWidth(), 940); // (1900 - 20) / 2
+    EXPECT_EQ(grid.CellHeight(), 903); // (2770 - 60) / 3 = 903.3
     EXPECT_EQ(grid.PictureBox(0, 0), (Rect{0, 0, 940, 863}));
     EXPECT_EQ(grid.PictureBox(2, 1), (Rect{960, 1866, 940, 863}));
     // Bottom of the picture box plus the gap.
@@ -152,14 +150,13 @@ TEST_P(CaptionLeftTest, CentresNarrowCaptionsAndAlignsWideOnesLeft)
     EXPECT_EQ(grid.CaptionLeft(1, GetParam().textWidth), GetParam().left);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Captions, CaptionLeftTest,
-    ::testing::Values(CaptionLeftCase{"Narrow", 100, 960 + 420},
-                      CaptionLeftCase{"OddRemainderCutDown", 101, 960 + 419},
-                      CaptionLeftCase{"OneNarrowerThanCell", 939, 960},
-                      CaptionLeftCase{"AsWideAsCell", 940, 960},
-                      CaptionLeftCase{"WiderThanCell", 2000, 960}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Captions, CaptionLeftTest,
+                         ::testing::Values(CaptionLeftCase{"Narrow", 100, 960 + 420},
+                                           CaptionLeftCase{"OddRemainderCutDown", 101, 960 + 419},
+                                           CaptionLeftCase{"OneNarrowerThanCell", 939, 960},
+                                           CaptionLeftCase{"AsWideAsCell", 940, 960},
+                                           CaptionLeftCase{"WiderThanCell", 2000, 960}),
+                         [](const auto& info) { return info.param.name; });
 
 PageGridSpec ThirdsSpec(CellPrecision precision, CellOrigin origin)
 {
@@ -184,14 +181,14 @@ TEST(PageGridTest, SinglePrecisionCellsKeepTheirFractions)
     EXPECT_EQ(whole.CellWidth(), 33);
     EXPECT_FLOAT_EQ(single.CellWidth(), 100.0f / 3);
     EXPECT_EQ(whole.PictureBox(0, 2).x, 66);
-    EXPECT_EQ(single.PictureBox(0, 2).x, 66);  // 66.67 cut
+    EXPECT_EQ(single.PictureBox(0, 2).x, 66); // 66.67 cut
     EXPECT_EQ(single.PictureBox(0, 2).width, 33);
     // A caption 10 wide in column 2: 66 + 11.5 against 66.67 + 11.67.
     EXPECT_EQ(whole.CaptionLeft(2, 10), 77);
     EXPECT_EQ(single.CaptionLeft(2, 10), 78);
     // A 33-wide caption is narrower than 33.33 but as wide as 33.
     EXPECT_EQ(whole.CaptionLeft(0, 33), 0);
-    EXPECT_EQ(single.CaptionLeft(0, 33), 0);  // 0 + 0.17 cut
+    EXPECT_EQ(single.CaptionLeft(0, 33), 0); // 0 + 0.17 cut
     EXPECT_EQ(single.CaptionLeft(1, 33), 33); // 33.33 + 0.17 cut
 }
 
@@ -324,7 +321,5 @@ TEST(PicturePlacementTest, ExtremelyWideShapeLeavesAFlatStrip)
 } // namespace quillet
 
 namespace quillet {
-namespace {
-
-} // namespace
+namespace {} // namespace
 } // namespace quillet

@@ -60,11 +60,14 @@ struct MiniatureCase {
     int columns;
     double paperWidth;
     bool landscape;
-    QSize laidOut;   // the canvas as the page is drawn
+    QSize laidOut; // the canvas as the page is drawn
     int picturesAsked;
 };
 
-void PrintTo(const MiniatureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MiniatureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class MiniaturePageTest : public ::testing::TestWithParam<MiniatureCase> {
 protected:
@@ -117,7 +120,8 @@ TEST_P(MiniaturePageTest, DrawsThePageOneOfOneFilledToAFullPage)
 INSTANTIATE_TEST_SUITE_P(
     Cases, MiniaturePageTest,
     ::testing::Values(MiniatureCase{"ThreePicturesOnTwoByTwo", 3, 2, 2, 210, false, {210, 297}, 3},
-                      MiniatureCase{"OnlyTheFirstPageOfThirty", 30, 5, 5, 210, false, {210, 297}, 25},
+                      MiniatureCase{
+                          "OnlyTheFirstPageOfThirty", 30, 5, 5, 210, false, {210, 297}, 25},
                       MiniatureCase{"NoPicturesStillAPage", 0, 2, 3, 210, false, {210, 297}, 0},
                       MiniatureCase{"WidthZeroIsA4", 1, 1, 1, 0, false, {210, 297}, 1},
                       MiniatureCase{"LandscapeLaidOutWide", 4, 2, 2, 210, true, {297, 210}, 4}),
@@ -129,12 +133,12 @@ TEST(MiniaturePage, NaturalSizeIsPixelsDividedByElevenPointEight)
     TypedLayoutValues typed = FirstTypedValues();
     typed.rows = 1;
     typed.columns = 1;
-    typed.fitMode = 4;  // natural size, top-left
+    typed.fitMode = 4; // natural size, top-left
     PageJob job;
     job.settings = MiniatureSettings(FirstConfirmedPrintSettings(), typed);
     job.pictures.paths = {"tall.png"};
     const PictureSource pictures = [](int, QSize) {
-        QImage small(12, 24, QImage::Format_RGB32);  // what a cache of small pictures holds
+        QImage small(12, 24, QImage::Format_RGB32); // what a cache of small pictures holds
         small.fill(kBlue);
         return SourcePicture{small, QSize(118, 236)};
     };
@@ -154,7 +158,10 @@ struct FontCase {
     int drawn;
 };
 
-void PrintTo(const FontCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FontCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ScaledFontTest : public ::testing::TestWithParam<FontCase> {};
 

@@ -35,7 +35,8 @@ public:
             const QImage photo = i % 2 ? QuadrantPicture(400, 300) : NoisyPhoto(1600, 1200, i + 1);
             JpegOptions options;
             if (i % 4 < 2)
-                options.exifThumbnail = photo.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                options.exifThumbnail =
+                    photo.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             if (i == 5)
                 options.exifOrientation = 6;
             const std::string path = dir_.Path("photo-" + std::to_string(i) + ".jpg");
@@ -75,7 +76,7 @@ PageJob DesignedJob(int fitMode, int landscape)
     s.columns = 5;
     s.rowGap = 1;
     s.columnGap = 1;
-    s.captionFont.size = 20;  // 5 pt on the miniature: a caption line to see
+    s.captionFont.size = 20; // 5 pt on the miniature: a caption line to see
     s.headerAlign = 1;
     s.footerAlign = 2;
     s.photoFitMode = fitMode;
@@ -96,7 +97,10 @@ struct AgreementCase {
     int landscape;
 };
 
-void PrintTo(const AgreementCase& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const AgreementCase& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class MiniatureAgreement : public ::testing::TestWithParam<AgreementCase> {};
 
@@ -116,12 +120,15 @@ TEST_P(MiniatureAgreement, CachedMiniaturesDrawTheSamePageAsLevelOnePictures)
     const double cellW = (pageW - 5 - 15 - 4) / 5, cellH = (pageH - 20 - 18 - 4) / 5;
     // Turned clockwise, a point (x, y) of the wide page lands at (pageH - 1 - y, x).
     auto upright = [&](QRect r) {
-        return wide ? QRect(static_cast<int>(pageH) - r.bottom() - 1, r.left(), r.height(), r.width()) : r;
+        return wide ? QRect(static_cast<int>(pageH) - r.bottom() - 1, r.left(), r.height(),
+                            r.width())
+                    : r;
     };
     for (int k = 0; k < 25; ++k) {
         const int r = k / 5, c = k % 5;
-        const QRect cell(static_cast<int>(5 + c * (cellW + 1)), static_cast<int>(20 + r * (cellH + 1)),
-                         static_cast<int>(cellW), static_cast<int>(cellH));
+        const QRect cell(static_cast<int>(5 + c * (cellW + 1)),
+                         static_cast<int>(20 + r * (cellH + 1)), static_cast<int>(cellW),
+                         static_cast<int>(cellH));
         EXPECT_LE(MeanChannelDifference(exact.copy(upright(cell)), cached.copy(upright(cell))), 6.0)
             << "cell " << k;
         // The last rows of a cell hold its caption line only.
@@ -141,7 +148,8 @@ TEST_P(MiniatureAgreement, CachedMiniaturesDrawTheSamePageAsLevelOnePictures)
 }
 
 INSTANTIATE_TEST_SUITE_P(Preview, MiniatureAgreement,
-                         ::testing::Values(AgreementCase{"ScaledCentred", 0, 0}, AgreementCase{"FillCell", 1, 0},
+                         ::testing::Values(AgreementCase{"ScaledCentred", 0, 0},
+                                           AgreementCase{"FillCell", 1, 0},
                                            AgreementCase{"NaturalSizeCentred", 2, 0},
                                            AgreementCase{"ScaledNotCentred", 3, 0},
                                            AgreementCase{"LandscapeScaledCentred", 0, 1}),

@@ -2,12 +2,12 @@
 // printer unit, then read back with poppler.
 #include "print/page_layout.h"
 #include "print/print_picture_pages.h"
-#include "support/print_test_helpers.h"
 #include "runtime/datetime.h"
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
 #include "runtime/printer_unit.h"
 #include "support/pdf_tools.h"
+#include "support/print_test_helpers.h"
 
 #include <QTimer>
 
@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-
 namespace quillet {
 namespace {
 
@@ -27,7 +26,10 @@ using testing::PdfWord;
 using testing::PointsFromMillimetres;
 
 // Tenths of a millimetre to PDF points.
-double Points(double tenths) { return PointsFromMillimetres(tenths / 10.0); }
+double Points(double tenths)
+{
+    return PointsFromMillimetres(tenths / 10.0);
+}
 
 class PrintPicturePagesTest : public ::testing::Test {
 protected:
@@ -44,10 +46,7 @@ protected:
         SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
     }
 
-    void TearDown() override
-    {
-        SetClockForTesting(std::nullopt);
-    }
+    void TearDown() override { SetClockForTesting(std::nullopt); }
 
     std::string PdfPath() const { return dir_.filePath("album.pdf").toStdString(); }
 
@@ -128,7 +127,6 @@ TEST_F(PrintPicturePagesTest, SevenPicturesOnTwoByTwoGiveTwoPagesCountedInTheHea
     EXPECT_EQ(FindPdfWords(words, 2, "第2页/共2页").size(), 1u);
     EXPECT_EQ(FindPdfWords(words, 2, "2010-3-5").size(), 1u);
     EXPECT_EQ(FindPdfWords(words, 2, "9:5:3").size(), 1u);
-
 }
 
 TEST_F(PrintPicturePagesTest, HeaderAndFooterSitAtTheirOffsetsCentredBetweenTheMargins)
@@ -138,7 +136,7 @@ TEST_F(PrintPicturePagesTest, HeaderAndFooterSitAtTheirOffsetsCentredBetweenTheM
     job.settings.footerOffset = 250;
     job.headerTemplate = "Header&p";
     job.footerTemplate = "Footer&a";
-    job.settings.marginLeft = 300;  // printable 1700 wide from 300
+    job.settings.marginLeft = 300; // printable 1700 wide from 300
     ASSERT_EQ(Print(job), 1);
 
     const auto words = testing::ReadPdfWords(PdfPath());
@@ -191,7 +189,7 @@ TEST_F(PrintPicturePagesTest, NarrowCaptionsAreCentredAndWideOnesStartAtTheCellE
     // Cells are (1900 - 20) / 2 = 940 wide: column 0 from 100, column 1 from 1060.
     EXPECT_NEAR((narrow[0].xMin + narrow[0].xMax) / 2, Points(100 + 960 + 470), 0.6);
     EXPECT_NEAR(wide[0].xMin, Points(100), 0.6);
-    EXPECT_GT(wide[0].xMax, Points(100 + 940 + 20));  // runs on into the next cell, unclipped
+    EXPECT_GT(wide[0].xMax, Points(100 + 940 + 20)); // runs on into the next cell, unclipped
 }
 
 TEST_F(PrintPicturePagesTest, CaptionGapBelowHalfALineMovesTheCaptionDown)
@@ -207,8 +205,8 @@ TEST_F(PrintPicturePagesTest, CaptionGapBelowHalfALineMovesTheCaptionDown)
         return found.size() == 1 ? found[0].yMin : -1.0;
     };
     const double none = captionTop(0);
-    const int kept = (line - 1) / 2;        // below half a line
-    const int dropped = (line + 1) / 2;     // half a line or more
+    const int kept = (line - 1) / 2; // below half a line
+    const int dropped = (line + 1) / 2; // half a line or more
     EXPECT_NEAR(captionTop(kept) - none, Points(kept), 0.1);
     EXPECT_NEAR(captionTop(dropped), none, 0.01);
     // Directly under the picture box: row 0 ends at cell height - line.
@@ -255,7 +253,8 @@ TEST_F(PrintPicturePagesTest, CancelDuringTheFirstPictureFinishesOnlyThatPage)
 
 TEST_F(PrintPicturePagesTest, AJobThatCannotStartReturnsZeroAndLoadsNoPicture)
 {
-    const testing::ScopedPdfDestination destination(dir_.filePath("no/such/folder/album.pdf").toStdString());
+    const testing::ScopedPdfDestination destination(
+        dir_.filePath("no/such/folder/album.pdf").toStdString());
     PrinterUnit printer;
     int started = 0;
     PageProgress progress;
@@ -286,7 +285,10 @@ struct GridCase {
     int pages;
 };
 
-void PrintTo(const GridCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const GridCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PrintGridTest : public PrintPicturePagesTest,
                       public ::testing::WithParamInterface<GridCase> {};
@@ -298,13 +300,12 @@ TEST_P(PrintGridTest, GridsWithoutCellsPrintFiveByFiveAndEnd)
     EXPECT_EQ(Pages(), c.pages);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grids, PrintGridTest,
-    ::testing::Values(GridCase{"ZeroRows", 0, 3, 26, 2},
-                      GridCase{"ZeroColumns", 2, 0, 25, 1},
-                      GridCase{"NegativeBoth", -1, -1, 30, 2},
-                      GridCase{"OneByOne", 1, 1, 3, 3}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Grids, PrintGridTest,
+                         ::testing::Values(GridCase{"ZeroRows", 0, 3, 26, 2},
+                                           GridCase{"ZeroColumns", 2, 0, 25, 1},
+                                           GridCase{"NegativeBoth", -1, -1, 30, 2},
+                                           GridCase{"OneByOne", 1, 1, 3, 3}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(PrintPicturePagesTest, AMissingPictureLeavesItsCellEmptyButKeepsItsCaption)
 {
@@ -329,7 +330,10 @@ struct FitCase {
     float ratio;
 };
 
-void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FitCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class FitModePrintTest : public PrintPicturePagesTest,
                          public ::testing::WithParamInterface<FitCase> {};
@@ -360,12 +364,9 @@ TEST_P(FitModePrintTest, PrintsThePictureIntoTheComputedRectangle)
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, FitModePrintTest,
-    ::testing::Values(FitCase{"ProportionalCentred", 0, 0.0f},
-                      FitCase{"FillBox", 1, 0.0f},
-                      FitCase{"NaturalCentred", 2, 0.0f},
-                      FitCase{"ProportionalTopLeft", 3, 0.0f},
-                      FitCase{"NaturalTopLeft", 4, 0.0f},
-                      FitCase{"GivenSquareRatio", 3, 1.0f},
+    ::testing::Values(FitCase{"ProportionalCentred", 0, 0.0f}, FitCase{"FillBox", 1, 0.0f},
+                      FitCase{"NaturalCentred", 2, 0.0f}, FitCase{"ProportionalTopLeft", 3, 0.0f},
+                      FitCase{"NaturalTopLeft", 4, 0.0f}, FitCase{"GivenSquareRatio", 3, 1.0f},
                       FitCase{"RatioBelowLimitKeepsOwnShape", 3, 0.0005f}),
     [](const auto& info) { return info.param.name; });
 

@@ -6,9 +6,9 @@
 #include "runtime/datetime.h"
 #include "support/test_images.h"
 
+#include <QDir>
 #include <QImage>
 #include <QImageReader>
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -73,8 +73,8 @@ protected:
     {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(kPalette[index % 10]);
-        const std::string path = dir.Path("p" + std::to_string(index) + "_" + std::to_string(width) +
-                                          "x" + std::to_string(height) + ".png");
+        const std::string path = dir.Path("p" + std::to_string(index) + "_" + std::to_string(width)
+                                          + "x" + std::to_string(height) + ".png");
         image.save(QString::fromStdString(path), "PNG");
         return path;
     }
@@ -110,8 +110,10 @@ protected:
 // The centre of a picture box on an A4 portrait page with the default margins.
 QPoint BoxCentre(const Album& in, int row, int column, double captionLine = 0)
 {
-    const double cellW = (2100.0 - in.marginLeft - in.marginRight - (in.columns - 1) * in.columnGap) / in.columns;
-    const double cellH = (2970.0 - in.marginTop - in.marginBottom - (in.rows - 1) * in.rowGap) / in.rows;
+    const double cellW =
+        (2100.0 - in.marginLeft - in.marginRight - (in.columns - 1) * in.columnGap) / in.columns;
+    const double cellH =
+        (2970.0 - in.marginTop - in.marginBottom - (in.rows - 1) * in.rowGap) / in.rows;
     return QPoint(int(in.marginLeft + column * (cellW + in.columnGap) + cellW / 2),
                   int(in.marginTop + row * (cellH + in.rowGap) + (cellH - captionLine) / 2));
 }
@@ -126,7 +128,8 @@ TEST_F(RenderPagesTest, NinePicturesOnTwoByTwoGiveThreeNamedPagesInOrder)
     EXPECT_EQ(r.pageCount, 3);
     ASSERT_EQ(r.writtenFiles.size(), 3u);
     for (int page = 1; page <= 3; ++page)
-        EXPECT_EQ(r.writtenFiles[page - 1], out + "/20260305_90503_" + std::to_string(page) + ".png");
+        EXPECT_EQ(r.writtenFiles[page - 1],
+                  out + "/20260305_90503_" + std::to_string(page) + ".png");
 
     // Row by row, column by column: picture i sits in cell i % 4 of page i / 4.
     for (int i = 0; i < 9; ++i) {

@@ -93,17 +93,32 @@ TEST_P(BitmapRightAngles, MapEveryPixelExactly)
     ASSERT_EQ(QSize(turned.Width(), turned.Height()), GetParam().size);
     for (int y = 0; y < turned.Height(); ++y)
         for (int x = 0; x < turned.Width(); ++x)
-            ASSERT_EQ(turned.Image().pixel(x, y), source.pixel(GetParam().from(x, y, 7, 4))) << x << "," << y;
+            ASSERT_EQ(turned.Image().pixel(x, y), source.pixel(GetParam().from(x, y, 7, 4)))
+                << x << "," << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Bitmap, BitmapRightAngles,
-    ::testing::Values(TurnCase{"None", 0, {7, 4}, [](int x, int y, int, int) { return QPoint(x, y); }},
-                      TurnCase{"Clockwise", 90, {4, 7}, [](int x, int y, int, int h) { return QPoint(y, h - 1 - x); }},
-                      TurnCase{"HalfTurn", 180, {7, 4}, [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }},
-                      TurnCase{"AntiClockwise", -90, {4, 7}, [](int x, int y, int w, int) { return QPoint(w - 1 - y, x); }},
-                      TurnCase{"ThreeQuarters", 270, {4, 7}, [](int x, int y, int w, int) { return QPoint(w - 1 - y, x); }},
-                      TurnCase{"FullTurnPlusOne", 450, {4, 7}, [](int x, int y, int, int h) { return QPoint(y, h - 1 - x); }}),
+    ::testing::Values(
+        TurnCase{"None", 0, {7, 4}, [](int x, int y, int, int) { return QPoint(x, y); }},
+        TurnCase{
+            "Clockwise", 90, {4, 7}, [](int x, int y, int, int h) { return QPoint(y, h - 1 - x); }},
+        TurnCase{"HalfTurn",
+                 180,
+                 {7, 4},
+                 [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }},
+        TurnCase{"AntiClockwise",
+                 -90,
+                 {4, 7},
+                 [](int x, int y, int w, int) { return QPoint(w - 1 - y, x); }},
+        TurnCase{"ThreeQuarters",
+                 270,
+                 {4, 7},
+                 [](int x, int y, int w, int) { return QPoint(w - 1 - y, x); }},
+        TurnCase{"FullTurnPlusOne",
+                 450,
+                 {4, 7},
+                 [](int x, int y, int, int h) { return QPoint(y, h - 1 - x); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BitmapRotate, OddAnglesGrowToTheBoundingBoxAndFillTheCorners)

@@ -54,27 +54,30 @@ TEST_P(FindBytesTest, FindsFirstOccurrence)
     EXPECT_EQ(FindBytes(c.bytes, c.sought, c.start), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(ByteArrays, FindBytesTest, ::testing::Values(
-    FindBytesCase{"First", {1, 2, 3, 2, 3}, {2, 3}, 1, 2},
-    FindBytesCase{"FromStart", {1, 2, 3, 2, 3}, {2, 3}, 3, 4},
-    FindBytesCase{"StartPastEnd", {1, 2, 3}, {3}, 4, -1},
-    FindBytesCase{"None", {1, 2, 3}, {4}, 1, -1},
-    FindBytesCase{"ZeroBytesCount", {0, 0, 7}, {7}, 1, 3},
-    FindBytesCase{"EmptySought", {1}, {}, 1, 1},
-    FindBytesCase{"EmptyBytes", {}, {1}, 1, -1},
-    FindBytesCase{"PartialAtEnd", {1, 2}, {2, 3}, 1, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ByteArrays, FindBytesTest,
+                         ::testing::Values(FindBytesCase{"First", {1, 2, 3, 2, 3}, {2, 3}, 1, 2},
+                                           FindBytesCase{
+                                               "FromStart", {1, 2, 3, 2, 3}, {2, 3}, 3, 4},
+                                           FindBytesCase{"StartPastEnd", {1, 2, 3}, {3}, 4, -1},
+                                           FindBytesCase{"None", {1, 2, 3}, {4}, 1, -1},
+                                           FindBytesCase{"ZeroBytesCount", {0, 0, 7}, {7}, 1, 3},
+                                           FindBytesCase{"EmptySought", {1}, {}, 1, 1},
+                                           FindBytesCase{"EmptyBytes", {}, {1}, 1, -1},
+                                           FindBytesCase{"PartialAtEnd", {1, 2}, {2, 3}, 1, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Little-endian layout as the values are written by the program.
 ByteArray SampleRecord()
 {
-    ByteArray bytes{0xFF, 0x34, 0x12};                              // 1: byte, 2: short at 2
-    const auto append = [&bytes](const ByteArray& more) { bytes.insert(bytes.end(), more.begin(), more.end()); };
-    append(ToByteArray(std::int32_t{-5}));                          // 4
-    append(ToByteArray(std::int64_t{1} << 40));                     // 8
-    append(ToByteArray(1.5f));                                      // 16
-    append(ToByteArray(0.25));                                      // 20
-    append(ToByteArray("名字"));                                     // 28
+    ByteArray bytes{0xFF, 0x34, 0x12}; // 1: byte, 2: short at 2
+    const auto append = [&bytes](const ByteArray& more) {
+        bytes.insert(bytes.end(), more.begin(), more.end());
+    };
+    append(ToByteArray(std::int32_t{-5})); // 4
+    append(ToByteArray(std::int64_t{1} << 40)); // 8
+    append(ToByteArray(1.5f)); // 16
+    append(ToByteArray(0.25)); // 20
+    append(ToByteArray("名字")); // 28
     bytes.push_back(0);
     return bytes;
 }

@@ -130,7 +130,7 @@ TEST_F(CanvasTest, ClearFillsOnlyItsRectangleWithTheBackground)
 struct BackgroundCase {
     const char* name;
     int mode;
-    QPoint redAt;   // a pixel that must show the picture's top-left colour
+    QPoint redAt; // a pixel that must show the picture's top-left colour
     QPoint plainAt; // a pixel that must show the background colour
 };
 

@@ -28,16 +28,16 @@ TEST_P(NumberToTextTest, UsesThirteenSignificantDigits)
     EXPECT_EQ(ToText(GetParam().value), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversions, NumberToTextTest, ::testing::Values(
-    NumberTextCase{"WholeNumber", 4507.0, "4507"},
-    NumberTextCase{"Twenty", 20.0, "20"},
-    NumberTextCase{"Half", 0.5, "0.5"},
-    NumberTextCase{"Third", 1.0 / 3.0, "0.3333333333333"},
-    NumberTextCase{"RoundingNoiseHidden", 0.1 + 0.2, "0.3"},
-    NumberTextCase{"Negative", -0.25, "-0.25"},
-    NumberTextCase{"LargeUsesExponent", 123456789012345.0, "1.234567890123e+14"},
-    NumberTextCase{"Huge", 1e20, "1e+20"},
-    NumberTextCase{"Tiny", 2.5e-7, "2.5e-07"}),
+INSTANTIATE_TEST_SUITE_P(
+    Conversions, NumberToTextTest,
+    ::testing::Values(NumberTextCase{"WholeNumber", 4507.0, "4507"},
+                      NumberTextCase{"Twenty", 20.0, "20"}, NumberTextCase{"Half", 0.5, "0.5"},
+                      NumberTextCase{"Third", 1.0 / 3.0, "0.3333333333333"},
+                      NumberTextCase{"RoundingNoiseHidden", 0.1 + 0.2, "0.3"},
+                      NumberTextCase{"Negative", -0.25, "-0.25"},
+                      NumberTextCase{"LargeUsesExponent", 123456789012345.0, "1.234567890123e+14"},
+                      NumberTextCase{"Huge", 1e20, "1e+20"},
+                      NumberTextCase{"Tiny", 2.5e-7, "2.5e-07"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ToTextOthers, IntegersFloatsAndBooleans)
@@ -68,25 +68,23 @@ TEST_P(ReadNumberTest, ReadsLeadingNumber)
     EXPECT_EQ(ToInteger(c.text), c.integer);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversions, ReadNumberTest, ::testing::Values(
-    ReadNumberCase{"Plain", "3.5", 3.5, 3},
-    ReadNumberCase{"TrailingText", "12.5mm", 12.5, 12},
-    ReadNumberCase{"LeadingWhiteSpace", " \t 7", 7.0, 7},
-    ReadNumberCase{"PlusSign", "+7", 7.0, 7},
-    ReadNumberCase{"NegativeWithExponent", "-2.5e2x", -250.0, -2},
-    ReadNumberCase{"ExponentWithoutDigits", "1e", 1.0, 1},
-    ReadNumberCase{"LeadingPoint", ".5", 0.5, 0},
-    ReadNumberCase{"NegativeLeadingPoint", "-.5", -0.5, 0},
-    ReadNumberCase{"PointAlone", ".", 0.0, 0},
-    ReadNumberCase{"Empty", "", 0.0, 0},
-    ReadNumberCase{"Letters", "abc", 0.0, 0},
-    ReadNumberCase{"NoInfinity", "inf", 0.0, 0},
-    ReadNumberCase{"NoHex", "0x10", 0.0, 0},
-    ReadNumberCase{"CommaIsNotAPoint", "1,5", 1.0, 1},
-    ReadNumberCase{"FullWidthDigits", "１２．５", 12.5, 12},
-    ReadNumberCase{"FullWidthMinus", "－３", -3.0, -3},
-    ReadNumberCase{"IdeographicSpaceFirst", "\u3000４２", 42.0, 42},
-    ReadNumberCase{"ChineseAfterNumber", "3列", 3.0, 3}),
+INSTANTIATE_TEST_SUITE_P(
+    Conversions, ReadNumberTest,
+    ::testing::Values(
+        ReadNumberCase{"Plain", "3.5", 3.5, 3}, ReadNumberCase{"TrailingText", "12.5mm", 12.5, 12},
+        ReadNumberCase{"LeadingWhiteSpace", " \t 7", 7.0, 7},
+        ReadNumberCase{"PlusSign", "+7", 7.0, 7},
+        ReadNumberCase{"NegativeWithExponent", "-2.5e2x", -250.0, -2},
+        ReadNumberCase{"ExponentWithoutDigits", "1e", 1.0, 1},
+        ReadNumberCase{"LeadingPoint", ".5", 0.5, 0},
+        ReadNumberCase{"NegativeLeadingPoint", "-.5", -0.5, 0},
+        ReadNumberCase{"PointAlone", ".", 0.0, 0}, ReadNumberCase{"Empty", "", 0.0, 0},
+        ReadNumberCase{"Letters", "abc", 0.0, 0}, ReadNumberCase{"NoInfinity", "inf", 0.0, 0},
+        ReadNumberCase{"NoHex", "0x10", 0.0, 0}, ReadNumberCase{"CommaIsNotAPoint", "1,5", 1.0, 1},
+        ReadNumberCase{"FullWidthDigits", "１２．５", 12.5, 12},
+        ReadNumberCase{"FullWidthMinus", "－３", -3.0, -3},
+        ReadNumberCase{"IdeographicSpaceFirst", "\u3000４２", 42.0, 42},
+        ReadNumberCase{"ChineseAfterNumber", "3列", 3.0, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ToInteger, StopsAtTheIntegerRange)
@@ -127,15 +125,16 @@ TEST_P(FullWidthToAsciiTest, TurnsFullWidthFormsIntoAscii)
     EXPECT_EQ(FullWidthToAscii(GetParam().text), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversions, FullWidthToAsciiTest, ::testing::Values(
-    FullWidthCase{"LettersAndDigits", "ＡＢｃ１２３", "ABc123"},
-    FullWidthCase{"FirstAndLastOfRange", "！～", "!~"},
-    FullWidthCase{"IdeographicSpace", "a\u3000b", "a b"},
-    FullWidthCase{"Stars", "★☆", "**"},
-    FullWidthCase{"YuanAndMacron", "￥￣", "$~"},
-    FullWidthCase{"ChineseStays", "第３页", "第3页"},
-    FullWidthCase{"CutOffSequenceStays", "\xEF\xBC", "\xEF\xBC"},
-    FullWidthCase{"AsciiStays", "a+b=c", "a+b=c"}),
+INSTANTIATE_TEST_SUITE_P(
+    Conversions, FullWidthToAsciiTest,
+    ::testing::Values(FullWidthCase{"LettersAndDigits", "ＡＢｃ１２３", "ABc123"},
+                      FullWidthCase{"FirstAndLastOfRange", "！～", "!~"},
+                      FullWidthCase{"IdeographicSpace", "a\u3000b", "a b"},
+                      FullWidthCase{"Stars", "★☆", "**"},
+                      FullWidthCase{"YuanAndMacron", "￥￣", "$~"},
+                      FullWidthCase{"ChineseStays", "第３页", "第3页"},
+                      FullWidthCase{"CutOffSequenceStays", "\xEF\xBC", "\xEF\xBC"},
+                      FullWidthCase{"AsciiStays", "a+b=c", "a+b=c"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct OutsideTextCase {
@@ -151,19 +150,33 @@ TEST_P(OutsideTextTest, DecodesToUtf8)
     EXPECT_EQ(ToUtf8FromOutside(GetParam().bytes), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversions, OutsideTextTest, ::testing::Values(
-    OutsideTextCase{"Ascii", "a\tb\r\n", "a\tb\r\n"},
-    OutsideTextCase{"Utf8", "图片名全称\t图片类别", "图片名全称\t图片类别"},
-    OutsideTextCase{"Utf8ByteOrderMarkRemoved", "\xEF\xBB\xBF图片", "图片"},
-    OutsideTextCase{"Gbk", "\xD6\xD0\xCE\xC4", "中文"},
-    OutsideTextCase{"GbkWithAscii", "\xB5\xDA" "1" "\xD2\xB3\r\n", "第1页\r\n"},
-    OutsideTextCase{"GbkBackslashTrailByte", "C:\\\x81\\\\", "C:\\乗\\"},
-    OutsideTextCase{"Gb18030FourBytes", "\x81\x30\x81\x30", "\u0080"},
-    OutsideTextCase{"InvalidByteMarked", "a\xFF" "b", "a\uFFFD" "b"},
-    OutsideTextCase{"CutOffAtEnd", "a\xD6", "a\uFFFD"},
-    OutsideTextCase{"Utf16LittleEndian", std::string("\xFF\xFE\x2D\x4E" "a\0\t\0", 8), "中a\t"},
-    OutsideTextCase{"Utf16BigEndian", std::string("\xFE\xFF\x4E\x2D\0a", 6), "中a"},
-    OutsideTextCase{"Empty", "", ""}),
+INSTANTIATE_TEST_SUITE_P(
+    Conversions, OutsideTextTest,
+    ::testing::Values(OutsideTextCase{"Ascii", "a\tb\r\n", "a\tb\r\n"},
+                      OutsideTextCase{"Utf8", "图片名全称\t图片类别", "图片名全称\t图片类别"},
+                      OutsideTextCase{"Utf8ByteOrderMarkRemoved", "\xEF\xBB\xBF图片", "图片"},
+                      OutsideTextCase{"Gbk", "\xD6\xD0\xCE\xC4", "中文"},
+                      OutsideTextCase{"GbkWithAscii",
+                                      "\xB5\xDA"
+                                      "1"
+                                      "\xD2\xB3\r\n",
+                                      "第1页\r\n"},
+                      OutsideTextCase{"GbkBackslashTrailByte", "C:\\\x81\\\\", "C:\\乗\\"},
+                      OutsideTextCase{"Gb18030FourBytes", "\x81\x30\x81\x30", "\u0080"},
+                      OutsideTextCase{"InvalidByteMarked",
+                                      "a\xFF"
+                                      "b",
+                                      "a\uFFFD"
+                                      "b"},
+                      OutsideTextCase{"CutOffAtEnd", "a\xD6", "a\uFFFD"},
+                      OutsideTextCase{"Utf16LittleEndian",
+                                      std::string("\xFF\xFE\x2D\x4E"
+                                                  "a\0\t\0",
+                                                  8),
+                                      "中a\t"},
+                      OutsideTextCase{"Utf16BigEndian", std::string("\xFE\xFF\x4E\x2D\0a", 6),
+                                      "中a"},
+                      OutsideTextCase{"Empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Texts from files and the clipboard end at their first zero character.
@@ -174,13 +187,18 @@ TEST_P(OutsideTextEndTest, EndsAtTheFirstZeroCharacter)
     EXPECT_EQ(TextFromOutside(GetParam().bytes), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversions, OutsideTextEndTest, ::testing::Values(
-    OutsideTextCase{"NoZero", "\xD6\xD0\xCE\xC4", "中文"},
-    // The junk after the end must not turn valid UTF-8 into GB18030.
-    OutsideTextCase{"Utf8ThenJunk", std::string("中\0\xFF", 5), "中"},
-    OutsideTextCase{"GbkThenZero", std::string("\xD6\xD0\0\xCE\xC4", 5), "中"},
-    // Every ASCII character of UTF-16 holds a zero byte.
-    OutsideTextCase{"Utf16ZeroCharacter", std::string("\xFF\xFE" "a\0b\0\0\0c\0", 10), "ab"}),
+INSTANTIATE_TEST_SUITE_P(
+    Conversions, OutsideTextEndTest,
+    ::testing::Values(OutsideTextCase{"NoZero", "\xD6\xD0\xCE\xC4", "中文"},
+                      // The junk after the end must not turn valid UTF-8 into GB18030.
+                      OutsideTextCase{"Utf8ThenJunk", std::string("中\0\xFF", 5), "中"},
+                      OutsideTextCase{"GbkThenZero", std::string("\xD6\xD0\0\xCE\xC4", 5), "中"},
+                      // Every ASCII character of UTF-16 holds a zero byte.
+                      OutsideTextCase{"Utf16ZeroCharacter",
+                                      std::string("\xFF\xFE"
+                                                  "a\0b\0\0\0c\0",
+                                                  10),
+                                      "ab"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Builds a German locale (decimal comma) into a private folder, so the test

@@ -61,10 +61,13 @@ TEST_P(BmpVariants, ReadBackTheirPixels)
 
 INSTANTIATE_TEST_SUITE_P(
     Bmp, BmpVariants,
-    ::testing::Values(BmpCase{"Palette1", BmpKind::Palette1, 1, 0}, BmpCase{"Palette4", BmpKind::Palette4, 4, 0},
-                      BmpCase{"Palette8", BmpKind::Palette8, 8, 0}, BmpCase{"Rle4", BmpKind::Rle4, 4, 0},
-                      BmpCase{"Rle8", BmpKind::Rle8, 8, 0}, BmpCase{"Rgb555", BmpKind::Rgb555, 16, 4},
-                      BmpCase{"BitFields565", BmpKind::BitFields565, 16, 4}, BmpCase{"Rgb24", BmpKind::Rgb24, 24, 0},
+    ::testing::Values(BmpCase{"Palette1", BmpKind::Palette1, 1, 0},
+                      BmpCase{"Palette4", BmpKind::Palette4, 4, 0},
+                      BmpCase{"Palette8", BmpKind::Palette8, 8, 0},
+                      BmpCase{"Rle4", BmpKind::Rle4, 4, 0}, BmpCase{"Rle8", BmpKind::Rle8, 8, 0},
+                      BmpCase{"Rgb555", BmpKind::Rgb555, 16, 4},
+                      BmpCase{"BitFields565", BmpKind::BitFields565, 16, 4},
+                      BmpCase{"Rgb24", BmpKind::Rgb24, 24, 0},
                       BmpCase{"Rgb32FourthByteIsNotAlpha", BmpKind::Rgb32, 32, 0},
                       BmpCase{"BitFieldsArgb32", BmpKind::BitFieldsArgb32, 32, 0},
                       BmpCase{"TopDown24", BmpKind::TopDown24, 24, 0},
@@ -74,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BmpDamage, TruncatedFilesGiveNothing)
 {
-    for (BmpKind kind : {BmpKind::Rgb24, BmpKind::Palette8, BmpKind::Rle8, BmpKind::Rle4, BmpKind::BitFieldsArgb32}) {
+    for (BmpKind kind : {BmpKind::Rgb24, BmpKind::Palette8, BmpKind::Rle8, BmpKind::Rle4,
+                         BmpKind::BitFieldsArgb32}) {
         const ByteArray file = MakeBmp(FewColours(), kind);
         for (std::size_t keep = 0; keep < file.size(); keep += 5) {
             const ByteArray cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(keep));
@@ -121,7 +125,8 @@ TEST(BmpLimits, AbsurdDeclaredSizesAreRefused)
 
 QImage ReadWithQt(const ByteArray& bytes)
 {
-    QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                    static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     return QImageReader(&buffer, "bmp").read();

@@ -56,7 +56,8 @@ TEST_P(ExifOrientations, PhotoComesOutUpright)
     const QImage upright = QuadrantPicture(120, 80);
     const ByteArray file = MakeJpeg(upright, {.exifOrientation = GetParam()});
     for (int factor : {1000, 500}) {
-        const QImage decoded = factor == 1000 ? DecodePicture(file) : DecodePictureScaled(file, factor);
+        const QImage decoded =
+            factor == 1000 ? DecodePicture(file) : DecodePictureScaled(file, factor);
         ASSERT_FALSE(decoded.isNull());
         EXPECT_EQ(decoded.width(), 120 * factor / 1000);
         EXPECT_EQ(decoded.height(), 80 * factor / 1000);
@@ -67,13 +68,15 @@ TEST_P(ExifOrientations, PhotoComesOutUpright)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, ExifOrientations, ::testing::Range(1, 9),
-                         [](const auto& info) { return "Orientation" + std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Jpeg, ExifOrientations, ::testing::Range(1, 9), [](const auto& info) {
+    return "Orientation" + std::to_string(info.param);
+});
 
 TEST(ExifOrientation, FoundBehindAnXmpSegment)
 {
     const QImage upright = QuadrantPicture(120, 80);
-    const QImage decoded = DecodePicture(MakeJpeg(upright, {.exifOrientation = 6, .xmpBeforeExif = true}));
+    const QImage decoded =
+        DecodePicture(MakeJpeg(upright, {.exifOrientation = 6, .xmpBeforeExif = true}));
     ASSERT_FALSE(decoded.isNull());
     EXPECT_EQ(decoded.size(), QSize(120, 80));
     EXPECT_TRUE(ColoursClose(QuadrantColour(decoded, false, false), kQuadrantTopLeft));
@@ -101,11 +104,12 @@ TEST_P(JpegReducedDecoding, PicksTheSmallestScaleThatCoversTheTarget)
     EXPECT_EQ(exact.height(), 600 * GetParam().factor / 1000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, JpegReducedDecoding,
-                         ::testing::Values(ScaleCase{"Half", 500, 400}, ScaleCase{"JustOverHalf", 510, 500},
-                                           ScaleCase{"Eighth", 125, 100}, ScaleCase{"BelowEighth", 60, 100},
-                                           ScaleCase{"Factor912", 912, 800}, ScaleCase{"Whole", 1000, 800}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Jpeg, JpegReducedDecoding,
+    ::testing::Values(ScaleCase{"Half", 500, 400}, ScaleCase{"JustOverHalf", 510, 500},
+                      ScaleCase{"Eighth", 125, 100}, ScaleCase{"BelowEighth", 60, 100},
+                      ScaleCase{"Factor912", 912, 800}, ScaleCase{"Whole", 1000, 800}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct CoverScaleCase {
     const char* name;
@@ -118,15 +122,18 @@ class JpegCoveringDecode : public ::testing::TestWithParam<CoverScaleCase> {};
 TEST_P(JpegCoveringDecode, PicksTheSmallestScaleWhoseOutputCoversTheSize)
 {
     const ByteArray file = MakeJpeg(NoisyPhoto(800, 600));
-    const JpegDecoded decoded = DecodeJpegCovering(file, GetParam().atLeast.width(), GetParam().atLeast.height());
+    const JpegDecoded decoded =
+        DecodeJpegCovering(file, GetParam().atLeast.width(), GetParam().atLeast.height());
     ASSERT_FALSE(decoded.image.isNull());
     EXPECT_EQ(decoded.scaleEighths, GetParam().eighths);
-    EXPECT_EQ(decoded.image.size(), QSize(800 * GetParam().eighths / 8, 600 * GetParam().eighths / 8));
+    EXPECT_EQ(decoded.image.size(),
+              QSize(800 * GetParam().eighths / 8, 600 * GetParam().eighths / 8));
     EXPECT_EQ(QSize(decoded.fullWidth, decoded.fullHeight), QSize(800, 600));
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegCoveringDecode,
-                         ::testing::Values(CoverScaleCase{"Tiny", {1, 1}, 1}, CoverScaleCase{"ExactlyAnEighth", {100, 75}, 1},
+                         ::testing::Values(CoverScaleCase{"Tiny", {1, 1}, 1},
+                                           CoverScaleCase{"ExactlyAnEighth", {100, 75}, 1},
                                            CoverScaleCase{"OnePixelWider", {101, 75}, 2},
                                            CoverScaleCase{"OnePixelTaller", {100, 76}, 2},
                                            CoverScaleCase{"HeightDecides", {10, 300}, 4},
@@ -137,9 +144,11 @@ INSTANTIATE_TEST_SUITE_P(Jpeg, JpegCoveringDecode,
 TEST(JpegHeader, ReadFromTheStartOfAFileAlone)
 {
     const QImage thumbnail = QuadrantPicture(160, 120);
-    const ByteArray file = MakeJpeg(NoisyPhoto(640, 480), {.exifOrientation = 6, .exifThumbnail = thumbnail});
+    const ByteArray file =
+        MakeJpeg(NoisyPhoto(640, 480), {.exifOrientation = 6, .exifThumbnail = thumbnail});
     // The picture data starts after the markers; the header needs none of it.
-    const ByteArray start(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 4));
+    const ByteArray start(file.begin(),
+                          file.begin() + static_cast<std::ptrdiff_t>(file.size() / 4));
     for (const ByteArray* bytes : {&file, &start}) {
         const std::optional<JpegHeader> header = ReadJpegHeader(*bytes);
         ASSERT_TRUE(header.has_value());
@@ -159,7 +168,8 @@ TEST(JpegReducedDecodingQuality, MatchesAFullDecodeShrunkByArea)
     const ByteArray file = MakeJpeg(NoisyPhoto(1200, 900, 7), {.quality = 95});
     const QImage fast = DecodePictureScaled(file, 300);
     const QImage full = DecodePicture(file);
-    const QImage reference = full.scaled(fast.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage reference =
+        full.scaled(fast.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     ASSERT_EQ(fast.size(), QSize(360, 270));
     EXPECT_LT(MeanChannelDifference(fast, reference), 6.0);
 }

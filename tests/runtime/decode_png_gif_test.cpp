@@ -56,10 +56,13 @@ class PngVariants : public ::testing::TestWithParam<PngCase> {};
 TEST_P(PngVariants, DecodeToTheirPixels)
 {
     const PngKind kind = GetParam().kind;
-    const bool alpha = kind == PngKind::GreyAlpha8 || kind == PngKind::Rgba8 || kind == PngKind::Rgba16;
-    const bool grey = kind == PngKind::Grey8 || kind == PngKind::Grey16 || kind == PngKind::GreyAlpha8;
-    QImage source = alpha ? TranslucentPicture()
-                          : (kind == PngKind::Palette1 ? TwoColourPicture() : QuadrantPicture(37, 23));
+    const bool alpha =
+        kind == PngKind::GreyAlpha8 || kind == PngKind::Rgba8 || kind == PngKind::Rgba16;
+    const bool grey =
+        kind == PngKind::Grey8 || kind == PngKind::Grey16 || kind == PngKind::GreyAlpha8;
+    QImage source =
+        alpha ? TranslucentPicture()
+              : (kind == PngKind::Palette1 ? TwoColourPicture() : QuadrantPicture(37, 23));
     const QImage decoded = DecodePng(MakePng(source, kind, GetParam().interlaced));
     ASSERT_FALSE(decoded.isNull());
     EXPECT_EQ(decoded.format(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -68,22 +71,27 @@ TEST_P(PngVariants, DecodeToTheirPixels)
     EXPECT_LT(MeanChannelDifference(decoded, expected), 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Png, PngVariants,
-    ::testing::Values(PngCase{"Palette1", PngKind::Palette1, false}, PngCase{"Palette4", PngKind::Palette4, false},
-                      PngCase{"Palette8", PngKind::Palette8, false}, PngCase{"Grey8", PngKind::Grey8, false},
-                      PngCase{"Grey16", PngKind::Grey16, false}, PngCase{"GreyAlpha8", PngKind::GreyAlpha8, false},
-                      PngCase{"Rgb8", PngKind::Rgb8, false}, PngCase{"Rgb16", PngKind::Rgb16, false},
-                      PngCase{"Rgba8", PngKind::Rgba8, false}, PngCase{"Rgba16", PngKind::Rgba16, false},
-                      PngCase{"InterlacedRgb8", PngKind::Rgb8, true},
-                      PngCase{"InterlacedPalette4", PngKind::Palette4, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Png, PngVariants,
+                         ::testing::Values(PngCase{"Palette1", PngKind::Palette1, false},
+                                           PngCase{"Palette4", PngKind::Palette4, false},
+                                           PngCase{"Palette8", PngKind::Palette8, false},
+                                           PngCase{"Grey8", PngKind::Grey8, false},
+                                           PngCase{"Grey16", PngKind::Grey16, false},
+                                           PngCase{"GreyAlpha8", PngKind::GreyAlpha8, false},
+                                           PngCase{"Rgb8", PngKind::Rgb8, false},
+                                           PngCase{"Rgb16", PngKind::Rgb16, false},
+                                           PngCase{"Rgba8", PngKind::Rgba8, false},
+                                           PngCase{"Rgba16", PngKind::Rgba16, false},
+                                           PngCase{"InterlacedRgb8", PngKind::Rgb8, true},
+                                           PngCase{"InterlacedPalette4", PngKind::Palette4, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PngDamage, TruncatedAndCorruptedFilesGiveNoPictureOrAWholeOne)
 {
     const ByteArray file = MakePng(NoisyPhoto(64, 48), PngKind::Rgb8);
     for (double kept : {0.0, 0.1, 0.5, 0.9}) {
-        const ByteArray cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() * kept));
+        const ByteArray cut(file.begin(),
+                            file.begin() + static_cast<std::ptrdiff_t>(file.size() * kept));
         EXPECT_TRUE(DecodePicture(cut).isNull()) << "kept " << kept;
     }
     for (std::size_t at = 8; at < file.size(); at += 41) {
@@ -153,7 +161,9 @@ INSTANTIATE_TEST_SUITE_P(
     Gif, GifVariants,
     ::testing::Values(GifCase{"Plain", {}}, GifCase{"Interlaced", {.interlaced = true}},
                       GifCase{"TransparentColour", {.transparentIndex = 0}},
-                      GifCase{"FrameInsideALargerScreen", {.screenWidth = 50, .screenHeight = 40, .frameLeft = 7, .frameTop = 11}}),
+                      GifCase{
+                          "FrameInsideALargerScreen",
+                          {.screenWidth = 50, .screenHeight = 40, .frameLeft = 7, .frameTop = 11}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GifDamage, TruncatedFilesGiveNoPicture)

@@ -36,12 +36,20 @@ std::vector<Seed> Seeds()
     seeds.push_back({"png", "rgba8-interlaced.png", MakePng(photo, PngKind::Rgba8, true)});
     seeds.push_back({"png", "rgb16.png", MakePng(photo, PngKind::Rgb16)});
     seeds.push_back({"gif", "plain.gif", MakeGif(quadrants)});
-    seeds.push_back({"gif", "interlaced-transparent.gif", MakeGif(quadrants, {.interlaced = true, .transparentIndex = 1})});
-    seeds.push_back({"gif", "offset-frame.gif", MakeGif(quadrants, {.screenWidth = 60, .screenHeight = 40, .frameLeft = 5, .frameTop = 3})});
-    for (auto [kind, name] : {std::pair{BmpKind::Palette1, "palette1.bmp"}, {BmpKind::Palette4, "palette4.bmp"},
-                              {BmpKind::Rle4, "rle4.bmp"}, {BmpKind::Rle8, "rle8.bmp"},
-                              {BmpKind::BitFields565, "565.bmp"}, {BmpKind::BitFieldsArgb32, "argb-v5.bmp"},
-                              {BmpKind::TopDown24, "top-down.bmp"}, {BmpKind::CoreHeader24, "core.bmp"}}) {
+    seeds.push_back({"gif", "interlaced-transparent.gif",
+                     MakeGif(quadrants, {.interlaced = true, .transparentIndex = 1})});
+    seeds.push_back(
+        {"gif", "offset-frame.gif",
+         MakeGif(quadrants,
+                 {.screenWidth = 60, .screenHeight = 40, .frameLeft = 5, .frameTop = 3})});
+    for (auto [kind, name] : {std::pair{BmpKind::Palette1, "palette1.bmp"},
+                              {BmpKind::Palette4, "palette4.bmp"},
+                              {BmpKind::Rle4, "rle4.bmp"},
+                              {BmpKind::Rle8, "rle8.bmp"},
+                              {BmpKind::BitFields565, "565.bmp"},
+                              {BmpKind::BitFieldsArgb32, "argb-v5.bmp"},
+                              {BmpKind::TopDown24, "top-down.bmp"},
+                              {BmpKind::CoreHeader24, "core.bmp"}}) {
         const QImage& source = kind == BmpKind::Palette1 ? QuadrantPicture(2, 1) : quadrants;
         seeds.push_back({"bmp", name, MakeBmp(source, kind)});
     }
@@ -55,12 +63,15 @@ TEST(DecoderSeeds, EveryVariantIsSniffedAndDecoded)
         const QImage image = DecodePicture(seed.bytes);
         EXPECT_FALSE(image.isNull()) << seed.name;
         if (seedDir) {
-            const QString folder = QString::fromUtf8(seedDir) + "/" + QString::fromStdString(seed.target);
+            const QString folder =
+                QString::fromUtf8(seedDir) + "/" + QString::fromStdString(seed.target);
             QDir().mkpath(folder);
-            ASSERT_TRUE(WriteBytes((folder + "/" + QString::fromStdString(seed.name)).toStdString(), seed.bytes));
+            ASSERT_TRUE(WriteBytes((folder + "/" + QString::fromStdString(seed.name)).toStdString(),
+                                   seed.bytes));
             const QString any = QString::fromUtf8(seedDir) + "/any";
             QDir().mkpath(any);
-            ASSERT_TRUE(WriteBytes((any + "/" + QString::fromStdString(seed.name)).toStdString(), seed.bytes));
+            ASSERT_TRUE(WriteBytes((any + "/" + QString::fromStdString(seed.name)).toStdString(),
+                                   seed.bytes));
         }
     }
 }
@@ -69,7 +80,8 @@ TEST(DecoderSeeds, UnknownDataIsNotTakenForAPicture)
 {
     EXPECT_EQ(SniffPictureFormat(ByteArray{'B'}), PictureFormat::Unknown);
     EXPECT_EQ(SniffPictureFormat(ByteArray{0xFF, 0xD8}), PictureFormat::Unknown);
-    EXPECT_EQ(SniffPictureFormat(ByteArray{0, 0, 1, 0, 0, 0}), PictureFormat::Unknown); // icon with no entries
+    EXPECT_EQ(SniffPictureFormat(ByteArray{0, 0, 1, 0, 0, 0}),
+              PictureFormat::Unknown); // icon with no entries
     EXPECT_EQ(SniffPictureFormat(ByteArray{0, 0, 2, 0, 1, 0}), PictureFormat::Cursor);
     EXPECT_TRUE(DecodePicture(ByteArray{'G', 'I', 'F', '8', '9', 'a'}).isNull());
     EXPECT_TRUE(DecodePicture(ByteArray{0, 0, 1, 0, 1, 0, 0, 0}).isNull());

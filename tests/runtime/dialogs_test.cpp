@@ -36,21 +36,56 @@ TEST_P(MessageBoxLayoutTest, FollowsStyleBits)
     EXPECT_EQ(layout.icon, c.icon);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, MessageBoxLayoutTest, ::testing::Values(
-    LayoutCase{"OkOnly", 0, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::None},
-    LayoutCase{"OkCancelQuestion", 33, {kResultOk, kResultCancel}, kResultOk, kResultCancel, MessageBoxIcon::Question},
-    LayoutCase{"AbortRetryIgnoreHasNoEscape", 2, {kResultAbort, kResultRetry, kResultIgnore}, kResultAbort,
-               std::nullopt, MessageBoxIcon::None},
-    LayoutCase{"YesNoCancelThirdDefault", 0x203, {kResultYes, kResultNo, kResultCancel}, kResultCancel,
-               kResultCancel, MessageBoxIcon::None},
-    LayoutCase{"YesNoSecondDefault", 0x104, {kResultYes, kResultNo}, kResultNo, std::nullopt, MessageBoxIcon::None},
-    LayoutCase{"DefaultBeyondButtonsFallsBack", 0x201, {kResultOk, kResultCancel}, kResultOk, kResultCancel,
-               MessageBoxIcon::None},
-    LayoutCase{"RetryCancelStop", 0x15, {kResultRetry, kResultCancel}, kResultRetry, kResultCancel,
-               MessageBoxIcon::Stop},
-    LayoutCase{"InformationSystemModal", 0x1040, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::Information},
-    LayoutCase{"Exclamation", 0x30, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::Exclamation},
-    LayoutCase{"UnknownGroupShowsOk", 7, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::None}),
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, MessageBoxLayoutTest,
+    ::testing::Values(
+        LayoutCase{"OkOnly", 0, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::None},
+        LayoutCase{"OkCancelQuestion",
+                   33,
+                   {kResultOk, kResultCancel},
+                   kResultOk,
+                   kResultCancel,
+                   MessageBoxIcon::Question},
+        LayoutCase{"AbortRetryIgnoreHasNoEscape",
+                   2,
+                   {kResultAbort, kResultRetry, kResultIgnore},
+                   kResultAbort,
+                   std::nullopt,
+                   MessageBoxIcon::None},
+        LayoutCase{"YesNoCancelThirdDefault",
+                   0x203,
+                   {kResultYes, kResultNo, kResultCancel},
+                   kResultCancel,
+                   kResultCancel,
+                   MessageBoxIcon::None},
+        LayoutCase{"YesNoSecondDefault",
+                   0x104,
+                   {kResultYes, kResultNo},
+                   kResultNo,
+                   std::nullopt,
+                   MessageBoxIcon::None},
+        LayoutCase{"DefaultBeyondButtonsFallsBack",
+                   0x201,
+                   {kResultOk, kResultCancel},
+                   kResultOk,
+                   kResultCancel,
+                   MessageBoxIcon::None},
+        LayoutCase{"RetryCancelStop",
+                   0x15,
+                   {kResultRetry, kResultCancel},
+                   kResultRetry,
+                   kResultCancel,
+                   MessageBoxIcon::Stop},
+        LayoutCase{"InformationSystemModal",
+                   0x1040,
+                   {kResultOk},
+                   kResultOk,
+                   kResultOk,
+                   MessageBoxIcon::Information},
+        LayoutCase{
+            "Exclamation", 0x30, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::Exclamation},
+        LayoutCase{
+            "UnknownGroupShowsOk", 7, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::None}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MessageBoxLayout, SystemModalBit)
@@ -79,7 +114,9 @@ TEST(ScriptedDialogs, RecordsWhatWasAskedAndAnswersInOrder)
 
     EXPECT_EQ(MessageBox("第一个", 1), kResultCancel);
     EXPECT_EQ(MessageBox("第二个", 4, "标题"), kResultYes);
-    EXPECT_EQ(TimedMessageBox("将要进行新的打印作业，要继续吗？", "提示2秒后默认继续工作。", 33, 2000), 1);
+    EXPECT_EQ(
+        TimedMessageBox("将要进行新的打印作业，要继续吗？", "提示2秒后默认继续工作。", 33, 2000),
+        1);
     EXPECT_EQ(BrowseForFolder("请选择要保存的文件夹，文件名电脑自动起："), "/tmp/相册");
     EXPECT_EQ(OpenFileDialog("打开", "文本文件（*.txt）|*.txt"), "/tmp/list.txt");
 
@@ -172,13 +209,13 @@ TEST_P(TypedInputBoxTest, ConvertsToTheVariablesType)
     EXPECT_EQ(text, GetParam().entered);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, TypedInputBoxTest, ::testing::Values(
-    InputCase{"Digits", "3", 3, 3.0},
-    InputCase{"FullWidthDigits", "３２", 32, 32.0},
-    InputCase{"Decimal", "2.75cm", 2, 2.75},
-    InputCase{"NotANumber", "三", 0, 0.0},
-    InputCase{"Empty", "", 0, 0.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Dialogs, TypedInputBoxTest,
+                         ::testing::Values(InputCase{"Digits", "3", 3, 3.0},
+                                           InputCase{"FullWidthDigits", "３２", 32, 32.0},
+                                           InputCase{"Decimal", "2.75cm", 2, 2.75},
+                                           InputCase{"NotANumber", "三", 0, 0.0},
+                                           InputCase{"Empty", "", 0, 0.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InputBox, CancelKeepsTheVariableAndKindIsClamped)
 {
@@ -187,8 +224,8 @@ TEST(InputBox, CancelKeepsTheVariableAndKindIsClamped)
     provider.AnswerInputBox(std::nullopt);
     provider.AnswerInputBox("5");
     int column = 4;
-    EXPECT_FALSE(InputBox("系统认为‘图片位置’在第 4 列，你也可以手工输入：", "请输入‘图片位置’所在的列！", "4",
-                          column, 0));
+    EXPECT_FALSE(InputBox("系统认为‘图片位置’在第 4 列，你也可以手工输入：",
+                          "请输入‘图片位置’所在的列！", "4", column, 0));
     EXPECT_EQ(column, 4);
     EXPECT_TRUE(InputBox("?", "?", "", column, 9));
     EXPECT_EQ(column, 5);
@@ -240,7 +277,8 @@ TEST(QtDialogs, MessageBoxGivesThePressedButton)
         shownTitle = box->windowTitle();
         ClickButton(dialog, "否");
     });
-    EXPECT_EQ(dialogs.MessageBox("要继续吗？", kMessageBoxYesNo | kMessageBoxIconQuestion, "问题"), kResultNo);
+    EXPECT_EQ(dialogs.MessageBox("要继续吗？", kMessageBoxYesNo | kMessageBoxIconQuestion, "问题"),
+              kResultNo);
     EXPECT_EQ(shownText, "要继续吗？");
     EXPECT_EQ(shownTitle, "问题");
 }
@@ -297,7 +335,12 @@ TEST(QtDialogs, FontDialogReturnsTheConfirmedStyle)
     QtDialogProvider dialogs;
     WhenDialogOpens answer([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->accept(); });
     // A family that has a bold face, so the dialog can keep bold selected.
-    FontSpec font{.angle = 900, .bold = 1, .italic = 0, .strikeout = 1, .underline = 0, .size = 14,
+    FontSpec font{.angle = 900,
+                  .bold = 1,
+                  .italic = 0,
+                  .strikeout = 1,
+                  .underline = 0,
+                  .size = 14,
                   .name = "DejaVu Sans"};
     ASSERT_TRUE(dialogs.FontDialog(font));
     EXPECT_EQ(font.bold, 1);

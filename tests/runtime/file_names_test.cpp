@@ -50,14 +50,13 @@ TEST_P(AbsolutePathTest, ResolvesDotsByName)
     EXPECT_EQ(AbsolutePath(GetParam().path), GetParam().absolute);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, AbsolutePathTest,
-    ::testing::Values(AbsoluteCase{"Plain", "/a/b.jpg", "/a/b.jpg"},
-                      AbsoluteCase{"Dots", "/a/./b/../c.jpg", "/a/c.jpg"},
-                      AbsoluteCase{"DoubledSlashes", "//a//b/", "/a/b"},
-                      AbsoluteCase{"AboveTheRoot", "/../a", "/a"},
-                      AbsoluteCase{"Root", "/", "/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Paths, AbsolutePathTest,
+                         ::testing::Values(AbsoluteCase{"Plain", "/a/b.jpg", "/a/b.jpg"},
+                                           AbsoluteCase{"Dots", "/a/./b/../c.jpg", "/a/c.jpg"},
+                                           AbsoluteCase{"DoubledSlashes", "//a//b/", "/a/b"},
+                                           AbsoluteCase{"AboveTheRoot", "/../a", "/a"},
+                                           AbsoluteCase{"Root", "/", "/"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AbsolutePath, RelativeToTheWorkingFolderKeepsTheBytes)
 {

@@ -21,7 +21,10 @@ namespace fs = std::filesystem;
 
 class FilesTest : public ::testing::Test {
 protected:
-    std::string Path(const std::string& name) const { return folder_.path().toStdString() + "/" + name; }
+    std::string Path(const std::string& name) const
+    {
+        return folder_.path().toStdString() + "/" + name;
+    }
 
     void MakeFile(const std::string& name, std::string_view content) const
     {
@@ -173,21 +176,22 @@ TEST_P(NamePatternTest, MatchesWildcards)
     EXPECT_EQ(MatchesNamePattern(GetParam().text, GetParam().pattern), GetParam().matches);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, NamePatternTest, ::testing::Values(
-    PatternCase{"StarDotStarTakesNamesWithoutDot", "README", "*.*", true},
-    PatternCase{"StarDotStarTakesDotNames", ".hidden", "*.*", true},
-    PatternCase{"Extension", "abc.jpg", "*.jpg", true},
-    PatternCase{"LongerExtension", "abc.jpeg", "*.jpg", false},
-    PatternCase{"CaseSensitive", "ABC.JPG", "*.jpg", false},
-    PatternCase{"QuestionIsOneCharacter", "中文.jpg", "??.jpg", true},
-    PatternCase{"QuestionIsNotOneByte", "中文.jpg", "??????.jpg", false},
-    PatternCase{"QuestionNeedsACharacter", "a.jpg", "?a.jpg", false},
-    PatternCase{"StarBacktracks", "abab", "*ab", true},
-    PatternCase{"SeveralStars", "abc", "a*b*c", true},
-    PatternCase{"StarMatchesNothing", "abc", "abc*", true},
-    PatternCase{"Exact", "b.txt", "b.txt", true},
-    PatternCase{"EmptyPattern", "a", "", false},
-    PatternCase{"BracketsAreLiteral", "[1].jpg", "[1].jpg", true}),
+INSTANTIATE_TEST_SUITE_P(
+    Files, NamePatternTest,
+    ::testing::Values(PatternCase{"StarDotStarTakesNamesWithoutDot", "README", "*.*", true},
+                      PatternCase{"StarDotStarTakesDotNames", ".hidden", "*.*", true},
+                      PatternCase{"Extension", "abc.jpg", "*.jpg", true},
+                      PatternCase{"LongerExtension", "abc.jpeg", "*.jpg", false},
+                      PatternCase{"CaseSensitive", "ABC.JPG", "*.jpg", false},
+                      PatternCase{"QuestionIsOneCharacter", "中文.jpg", "??.jpg", true},
+                      PatternCase{"QuestionIsNotOneByte", "中文.jpg", "??????.jpg", false},
+                      PatternCase{"QuestionNeedsACharacter", "a.jpg", "?a.jpg", false},
+                      PatternCase{"StarBacktracks", "abab", "*ab", true},
+                      PatternCase{"SeveralStars", "abc", "a*b*c", true},
+                      PatternCase{"StarMatchesNothing", "abc", "abc*", true},
+                      PatternCase{"Exact", "b.txt", "b.txt", true},
+                      PatternCase{"EmptyPattern", "a", "", false},
+                      PatternCase{"BracketsAreLiteral", "[1].jpg", "[1].jpg", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A folder with one entry of every kind the attributes tell apart.
@@ -236,20 +240,24 @@ TEST_P(FileSearchMaskTest, YieldsMatchingEntries)
     EXPECT_EQ(found.size(), GetParam().expected.size()) << "an entry came twice";
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, FileSearchMaskTest, ::testing::Values(
-    MaskCase{"NoMaskTakesEverythingButFolders", "*.*", std::nullopt,
-             {"a.jpg", "b.txt", "noext", ".hidden", "ro.txt", "dangling", "pipe"}},
-    MaskCase{"Folders", "*.*", 16, {".", "..", "sub", ".hiddendir", "linksub"}},
-    MaskCase{"Hidden", "*.*", 2, {".hidden", ".hiddendir"}},
-    MaskCase{"System", "*.*", 4, {"pipe", "dangling"}},
-    MaskCase{"Archive", "*.*", 32, {"a.jpg", "b.txt", "noext", ".hidden", "ro.txt"}},
-    MaskCase{"ArchiveOrReadOnly", "*.*", 33, {"a.jpg", "b.txt", "noext", ".hidden", "ro.txt"}},
-    MaskCase{"Links", "*.*", kAttributeLink, {"linksub", "dangling"}},
-    MaskCase{"ZeroTakesOnlyEntriesWithoutBits", "*.*", 0, {}},
-    MaskCase{"ExtensionPattern", "*.jpg", std::nullopt, {"a.jpg"}},
-    MaskCase{"QuestionPattern", "?.txt", std::nullopt, {"b.txt"}},
-    MaskCase{"ExactName", "noext", std::nullopt, {"noext"}},
-    MaskCase{"NoMatch", "*.gif", std::nullopt, {}}),
+INSTANTIATE_TEST_SUITE_P(
+    Files, FileSearchMaskTest,
+    ::testing::Values(
+        MaskCase{"NoMaskTakesEverythingButFolders",
+                 "*.*",
+                 std::nullopt,
+                 {"a.jpg", "b.txt", "noext", ".hidden", "ro.txt", "dangling", "pipe"}},
+        MaskCase{"Folders", "*.*", 16, {".", "..", "sub", ".hiddendir", "linksub"}},
+        MaskCase{"Hidden", "*.*", 2, {".hidden", ".hiddendir"}},
+        MaskCase{"System", "*.*", 4, {"pipe", "dangling"}},
+        MaskCase{"Archive", "*.*", 32, {"a.jpg", "b.txt", "noext", ".hidden", "ro.txt"}},
+        MaskCase{"ArchiveOrReadOnly", "*.*", 33, {"a.jpg", "b.txt", "noext", ".hidden", "ro.txt"}},
+        MaskCase{"Links", "*.*", kAttributeLink, {"linksub", "dangling"}},
+        MaskCase{"ZeroTakesOnlyEntriesWithoutBits", "*.*", 0, {}},
+        MaskCase{"ExtensionPattern", "*.jpg", std::nullopt, {"a.jpg"}},
+        MaskCase{"QuestionPattern", "?.txt", std::nullopt, {"b.txt"}},
+        MaskCase{"ExactName", "noext", std::nullopt, {"noext"}},
+        MaskCase{"NoMatch", "*.gif", std::nullopt, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FileSearchTest, DotEntriesComeFirst)

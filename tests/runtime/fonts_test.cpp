@@ -23,7 +23,10 @@ struct DesignedFace {
     const char* name;
 };
 
-void PrintTo(const DesignedFace& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const DesignedFace& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class DesignedFont : public ::testing::TestWithParam<DesignedFace> {
 protected:
@@ -74,7 +77,8 @@ TEST_P(DesignedFont, PdfOutputKeepsDigitsAndCharacters)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, DesignedFont,
-                         ::testing::Values(DesignedFace{"Song", "宋体"}, DesignedFace{"Kai", "楷体"},
+                         ::testing::Values(DesignedFace{"Song", "宋体"},
+                                           DesignedFace{"Kai", "楷体"},
                                            DesignedFace{"Hei", "黑体"}),
                          [](const ::testing::TestParamInfo<DesignedFace>& info) {
                              return std::string(info.param.testName);
@@ -87,9 +91,11 @@ TEST(FontSubstitutions, InstallingTwiceKeepsTheOrder)
     // Qt keeps substitutes in lower case.
     EXPECT_EQ(QFont::substitutes(QStringLiteral("宋体")),
               (QStringList{QStringLiteral("ar pl uming cn"), QStringLiteral("noto serif cjk sc")}));
-    EXPECT_EQ(QFont::substitutes(QStringLiteral("楷体")), QStringList{QStringLiteral("ar pl ukai cn")});
-    EXPECT_EQ(QFont::substitutes(QStringLiteral("黑体")),
-              (QStringList{QStringLiteral("wenquanyi zen hei"), QStringLiteral("noto sans cjk sc")}));
+    EXPECT_EQ(QFont::substitutes(QStringLiteral("楷体")),
+              QStringList{QStringLiteral("ar pl ukai cn")});
+    EXPECT_EQ(
+        QFont::substitutes(QStringLiteral("黑体")),
+        (QStringList{QStringLiteral("wenquanyi zen hei"), QStringLiteral("noto sans cjk sc")}));
     EXPECT_TRUE(FontSubstitutesFor(QStringLiteral("Arial")).isEmpty());
 }
 
@@ -105,7 +111,10 @@ struct FontRow {
     bool strikeOut;
 };
 
-void PrintTo(const FontRow& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const FontRow& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class FontFromSpec : public ::testing::TestWithParam<FontRow> {};
 
@@ -114,14 +123,16 @@ TEST_P(FontFromSpec, CarriesEveryAttribute)
     const FontRow& row = GetParam();
     const QFont font = MakeQFont(row.fontSpec);
     EXPECT_EQ(font.family(), QString::fromStdString(row.fontSpec.name));
-    EXPECT_EQ(font.pointSize(), row.pointSize == kDefaultSize ? QFont().pointSize() : row.pointSize);
+    EXPECT_EQ(font.pointSize(),
+              row.pointSize == kDefaultSize ? QFont().pointSize() : row.pointSize);
     EXPECT_EQ(font.weight(), row.weight);
     EXPECT_EQ(font.italic(), row.italic);
     EXPECT_EQ(font.underline(), row.underline);
     EXPECT_EQ(font.strikeOut(), row.strikeOut);
 }
 
-FontSpec Font(int size, int bold, int italic, int underline, int strikeout, const char* name = "宋体")
+FontSpec Font(int size, int bold, int italic, int underline, int strikeout,
+              const char* name = "宋体")
 {
     FontSpec fontSpec;
     fontSpec.size = size;
@@ -143,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
         FontRow{"UnderlineStrikeout", Font(8, 0, 0, 1, 1, "黑体"), 8, 400, false, true, true},
         // A size of zero (a record never confirmed) keeps the default size
         // rather than asking Qt for an impossible one.
-        FontRow{"ZeroSizeKeepsDefault", Font(0, 0, 0, 0, 0), kDefaultSize, 400, false, false, false}),
+        FontRow{"ZeroSizeKeepsDefault", Font(0, 0, 0, 0, 0), kDefaultSize, 400, false, false,
+                false}),
     [](const ::testing::TestParamInfo<FontRow>& info) { return std::string(info.param.testName); });
 
 } // namespace

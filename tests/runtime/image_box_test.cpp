@@ -95,7 +95,8 @@ TEST(ImageBox, TransparentColourShowsTheBackground)
 {
     ImageBox box;
     const int index = box.CreateImageObject();
-    ASSERT_TRUE(box.LoadImageData(index, MakePng(QuadrantPicture(20, 20), PngKind::Rgb8), kQuadrantTopLeft));
+    ASSERT_TRUE(box.LoadImageData(index, MakePng(QuadrantPicture(20, 20), PngKind::Rgb8),
+                                  kQuadrantTopLeft));
     box.SetSize(20, 20);
     const QImage image = box.RenderImage(0, 0, 20, 20, qRgb(9, 9, 9));
     EXPECT_EQ(image.pixel(2, 2), qRgb(9, 9, 9));

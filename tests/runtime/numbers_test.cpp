@@ -30,15 +30,15 @@ TEST_P(DivisionTest, TruncatesTowardZeroAndKeepsSignOfDividend)
     EXPECT_EQ(Remainder(c.a, c.b), c.remainder);
 }
 
-INSTANTIATE_TEST_SUITE_P(Numbers, DivisionTest, ::testing::Values(
-    DivisionCase{"NegativeDividend", -7, 2, -3, -1},
-    DivisionCase{"PositiveBoth", 7, 2, 3, 1},
-    DivisionCase{"NegativeDivisor", 7, -2, -3, 1},
-    DivisionCase{"NegativeBoth", -7, -2, 3, -1},
-    DivisionCase{"Exact", 6, 3, 2, 0},
-    DivisionCase{"Fractional", 5.5, 2, 2, 1.5},
-    DivisionCase{"SmallerDividend", 1, 3, 0, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Numbers, DivisionTest,
+                         ::testing::Values(DivisionCase{"NegativeDividend", -7, 2, -3, -1},
+                                           DivisionCase{"PositiveBoth", 7, 2, 3, 1},
+                                           DivisionCase{"NegativeDivisor", 7, -2, -3, 1},
+                                           DivisionCase{"NegativeBoth", -7, -2, 3, -1},
+                                           DivisionCase{"Exact", 6, 3, 2, 0},
+                                           DivisionCase{"Fractional", 5.5, 2, 2, 1.5},
+                                           DivisionCase{"SmallerDividend", 1, 3, 0, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 using NumbersDeathTest = ::testing::Test;
 
@@ -97,13 +97,14 @@ TEST_P(DateTimeFieldsTest, ReadsBackEveryField)
     EXPECT_EQ(Second(value), c.second);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clock, DateTimeFieldsTest, ::testing::Values(
-    FieldsCase{"Epoch", 1899, 12, 30, 0, 0, 0},
-    FieldsCase{"LeapDay", 2024, 2, 29, 13, 45, 30},
-    FieldsCase{"LastSecondOfYear", 2023, 12, 31, 23, 59, 59},
-    FieldsCase{"Noon", 2001, 9, 9, 12, 0, 0},
-    FieldsCase{"OneSecondPastMidnight", 2010, 6, 1, 0, 0, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Clock, DateTimeFieldsTest,
+                         ::testing::Values(FieldsCase{"Epoch", 1899, 12, 30, 0, 0, 0},
+                                           FieldsCase{"LeapDay", 2024, 2, 29, 13, 45, 30},
+                                           FieldsCase{"LastSecondOfYear", 2023, 12, 31, 23, 59, 59},
+                                           FieldsCase{"Noon", 2001, 9, 9, 12, 0, 0},
+                                           FieldsCase{"OneSecondPastMidnight", 2010, 6, 1, 0, 0,
+                                                      1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DateTime, RoundingNoiseDoesNotLoseASecond)
 {
@@ -134,20 +135,22 @@ TEST_P(DateTimeTextTest, ShowsOnlyWhatIsNotZero)
     EXPECT_EQ(DateTimeToText(MakeDateTime(2024, 3, 5, c.hour, c.minute, c.second)), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clock, DateTimeTextTest, ::testing::Values(
-    DateTextCase{"Midnight", 0, 0, 0, "2024年3月5日"},
-    DateTextCase{"HourOnly", 7, 0, 0, "2024年3月5日7时"},
-    DateTextCase{"HourAndMinute", 7, 8, 0, "2024年3月5日7时8分"},
-    DateTextCase{"MinuteAfterMidnight", 0, 8, 0, "2024年3月5日0时8分"},
-    DateTextCase{"SecondsShowEverything", 0, 0, 9, "2024年3月5日0时0分9秒"},
-    DateTextCase{"Full", 23, 59, 59, "2024年3月5日23时59分59秒"}),
+INSTANTIATE_TEST_SUITE_P(
+    Clock, DateTimeTextTest,
+    ::testing::Values(DateTextCase{"Midnight", 0, 0, 0, "2024年3月5日"},
+                      DateTextCase{"HourOnly", 7, 0, 0, "2024年3月5日7时"},
+                      DateTextCase{"HourAndMinute", 7, 8, 0, "2024年3月5日7时8分"},
+                      DateTextCase{"MinuteAfterMidnight", 0, 8, 0, "2024年3月5日0时8分"},
+                      DateTextCase{"SecondsShowEverything", 0, 0, 9, "2024年3月5日0时0分9秒"},
+                      DateTextCase{"Full", 23, 59, 59, "2024年3月5日23时59分59秒"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Clock, NowFollowsTheLocalClock)
 {
     const QDateTime before = QDateTime::currentDateTime();
     const DateTime now = Now();
-    const QDateTime shown(QDate(Year(now), Month(now), Day(now)), QTime(Hour(now), Minute(now), Second(now)));
+    const QDateTime shown(QDate(Year(now), Month(now), Day(now)),
+                          QTime(Hour(now), Minute(now), Second(now)));
     EXPECT_LE(std::llabs(before.secsTo(shown)), 2);
 }
 

@@ -63,7 +63,8 @@ TEST_P(PictureFormats, LoadFromFileAndFromBytesAlike)
     EXPECT_EQ(PictureHeight(fromFile), 24);
     const QImage* image = PictureImage(fromBytes);
     ASSERT_NE(image, nullptr);
-    EXPECT_TRUE(image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32);
+    EXPECT_TRUE(image->format() == QImage::Format_RGB32
+                || image->format() == QImage::Format_ARGB32);
     EXPECT_TRUE(ColoursClose(QuadrantColour(*image, true, true), kQuadrantBottomRight));
 }
 
@@ -156,15 +157,19 @@ TEST(Resample, ShrinkingAveragesTheCoveredPixels)
 {
     // Two columns and rows halved: each target pixel is the mean of a 2×2 block.
     QImage image(4, 2, QImage::Format_RGB32);
-    const QRgb block[4][2] = {{qRgb(0, 0, 0), qRgb(200, 100, 40)}, {qRgb(100, 0, 0), qRgb(0, 100, 0)},
-                              {qRgb(255, 255, 255), qRgb(255, 255, 255)}, {qRgb(1, 1, 1), qRgb(3, 3, 3)}};
+    const QRgb block[4][2] = {{qRgb(0, 0, 0), qRgb(200, 100, 40)},
+                              {qRgb(100, 0, 0), qRgb(0, 100, 0)},
+                              {qRgb(255, 255, 255), qRgb(255, 255, 255)},
+                              {qRgb(1, 1, 1), qRgb(3, 3, 3)}};
     for (int x = 0; x < 4; ++x)
         for (int y = 0; y < 2; ++y)
             image.setPixel(x, y, block[x][y]);
     // Means to within one step of rounding.
     const QImage half = ResampleToSize(image, 2, 1);
-    EXPECT_TRUE(ColoursClose(half.pixel(0, 0), qRgb(75, 50, 10), 1)) << std::hex << half.pixel(0, 0);
-    EXPECT_TRUE(ColoursClose(half.pixel(1, 0), qRgb(129, 129, 129), 1)) << std::hex << half.pixel(1, 0);
+    EXPECT_TRUE(ColoursClose(half.pixel(0, 0), qRgb(75, 50, 10), 1))
+        << std::hex << half.pixel(0, 0);
+    EXPECT_TRUE(ColoursClose(half.pixel(1, 0), qRgb(129, 129, 129), 1))
+        << std::hex << half.pixel(1, 0);
     // A third of a pixel: 3 → 2 takes one whole pixel and half of the middle.
     QImage row(3, 1, QImage::Format_RGB32);
     row.setPixel(0, 0, qRgb(0, 0, 0));
@@ -172,7 +177,8 @@ TEST(Resample, ShrinkingAveragesTheCoveredPixels)
     row.setPixel(2, 0, qRgb(240, 240, 240));
     const QImage two = ResampleToSize(row, 2, 1);
     EXPECT_TRUE(ColoursClose(two.pixel(0, 0), qRgb(30, 30, 30), 1)) << std::hex << two.pixel(0, 0);
-    EXPECT_TRUE(ColoursClose(two.pixel(1, 0), qRgb(190, 190, 190), 1)) << std::hex << two.pixel(1, 0);
+    EXPECT_TRUE(ColoursClose(two.pixel(1, 0), qRgb(190, 190, 190), 1))
+        << std::hex << two.pixel(1, 0);
 }
 
 TEST(Resample, TransparentPixelsDoNotBleedTheirColour)

@@ -3,8 +3,8 @@
 #include "runtime/picture.h"
 #include "runtime/printer_unit.h"
 #include "runtime/printing_status_box.h"
-#include "support/print_test_helpers.h"
 #include "support/pdf_tools.h"
+#include "support/print_test_helpers.h"
 
 #include <QTemporaryDir>
 
@@ -20,7 +20,7 @@ namespace {
 using testing::FindPdfWords;
 using testing::PointsFromMillimetres;
 
-constexpr double kPointsPerDevicePixel = 72.0 / 600.0;  // PDF jobs print at 600 dpi
+constexpr double kPointsPerDevicePixel = 72.0 / 600.0; // PDF jobs print at 600 dpi
 
 using testing::Font;
 using testing::InkBounds;
@@ -50,7 +50,7 @@ TEST(FontHeightTest, PointsScaleSlightlyBelowTwoFiftyFourOverSeventyTwo)
     EXPECT_EQ(FontHeightInTenthMillimetres(9), 31);
     EXPECT_EQ(FontHeightInTenthMillimetres(10), 35);
     EXPECT_EQ(FontHeightInTenthMillimetres(12), 42);
-    EXPECT_EQ(FontHeightInTenthMillimetres(72), 253);  // 253.8: exactly 254/72 would give 254
+    EXPECT_EQ(FontHeightInTenthMillimetres(72), 253); // 253.8: exactly 254/72 would give 254
 }
 
 TEST(PrinterUnitPropertiesTest, UnitAndCopiesAreClampedAndFontHeightFollowsTheUnit)
@@ -66,7 +66,7 @@ TEST(PrinterUnitPropertiesTest, UnitAndCopiesAreClampedAndFontHeightFollowsTheUn
     unit.SetCoordinateUnit(kUnitHundredthMillimetre);
     EXPECT_EQ(unit.FontCharacterHeight(), 317);
     unit.SetCoordinateUnit(kUnitHundredthInch);
-    EXPECT_EQ(unit.FontCharacterHeight(), 12);  // 31.7 / 2.54
+    EXPECT_EQ(unit.FontCharacterHeight(), 12); // 31.7 / 2.54
 
     unit.SetCopies(70000);
     EXPECT_EQ(unit.Copies(), 65535);
@@ -139,7 +139,10 @@ struct PageSequenceCase {
     int pages;
 };
 
-void PrintTo(const PageSequenceCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PageSequenceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class LazyPagesTest : public PrinterUnitPdfTest,
                       public ::testing::WithParamInterface<PageSequenceCase> {};
@@ -154,31 +157,58 @@ TEST_P(LazyPagesTest, PagesOpenOnlyWhenDrawnOn)
     EXPECT_EQ(info->pages, GetParam().pages);
 }
 
-void Draw(PrinterUnit& unit) { unit.WriteTextAt(100, 100, "页"); }
+void Draw(PrinterUnit& unit)
+{
+    unit.WriteTextAt(100, 100, "页");
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Sequences, LazyPagesTest,
-    ::testing::Values(
-        PageSequenceCase{"StartThenEnd", [](PrinterUnit&) {}, 1},
-        PageSequenceCase{"EndRightAfterNewPageAddsNoBlankPage",
-                         [](PrinterUnit& u) { Draw(u); u.NewPage(); }, 1},
-        PageSequenceCase{"DrawingOpensTheNextPage",
-                         [](PrinterUnit& u) { Draw(u); u.NewPage(); Draw(u); }, 2},
-        PageSequenceCase{"NewPageTwiceGivesOneBlankPage",
-                         [](PrinterUnit& u) { Draw(u); u.NewPage(); u.NewPage(); Draw(u); }, 3},
-        PageSequenceCase{"NewPageTwiceAtTheEnd",
-                         [](PrinterUnit& u) { Draw(u); u.NewPage(); u.NewPage(); }, 2},
-        PageSequenceCase{"ThreeNewPagesTwoBlanks",
-                         [](PrinterUnit& u) { Draw(u); u.NewPage(); u.NewPage(); u.NewPage(); Draw(u); },
-                         4}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Sequences, LazyPagesTest,
+                         ::testing::Values(PageSequenceCase{"StartThenEnd", [](PrinterUnit&) {}, 1},
+                                           PageSequenceCase{"EndRightAfterNewPageAddsNoBlankPage",
+                                                            [](PrinterUnit& u) {
+                                                                Draw(u);
+                                                                u.NewPage();
+                                                            },
+                                                            1},
+                                           PageSequenceCase{"DrawingOpensTheNextPage",
+                                                            [](PrinterUnit& u) {
+                                                                Draw(u);
+                                                                u.NewPage();
+                                                                Draw(u);
+                                                            },
+                                                            2},
+                                           PageSequenceCase{"NewPageTwiceGivesOneBlankPage",
+                                                            [](PrinterUnit& u) {
+                                                                Draw(u);
+                                                                u.NewPage();
+                                                                u.NewPage();
+                                                                Draw(u);
+                                                            },
+                                                            3},
+                                           PageSequenceCase{"NewPageTwiceAtTheEnd",
+                                                            [](PrinterUnit& u) {
+                                                                Draw(u);
+                                                                u.NewPage();
+                                                                u.NewPage();
+                                                            },
+                                                            2},
+                                           PageSequenceCase{"ThreeNewPagesTwoBlanks",
+                                                            [](PrinterUnit& u) {
+                                                                Draw(u);
+                                                                u.NewPage();
+                                                                u.NewPage();
+                                                                u.NewPage();
+                                                                Draw(u);
+                                                            },
+                                                            4}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(PrinterUnitPdfTest, TextSitsAtItsPositionPlusTheMarginsAndLinesStepByHeightPlusTwoPixels)
 {
     unit_.SetCoordinateUnit(kUnitDevicePixel);
     unit_.SetFont(Font(9));
-    unit_.SetMarginLeft(118);  // 5 mm at 600 dpi
-    unit_.SetMarginTop(472);   // 20 mm
+    unit_.SetMarginLeft(118); // 5 mm at 600 dpi
+    unit_.SetMarginTop(472); // 20 mm
     ASSERT_TRUE(StartA4());
     const int height = unit_.TextHeight("大");
     unit_.WriteTextAt(236, 236, "Alpha\r\nBeta\nGamma\rDelta");
@@ -260,7 +290,7 @@ TEST_F(PrinterUnitPdfTest, ALargePhotoIsResampledToTheCellItFills)
     const ScopedPicture photo(4000, 3000, Qt::darkGreen);
     const ScopedPicture icon(100, 80, Qt::darkBlue);
     ASSERT_TRUE(StartA4());
-    unit_.DrawPicture(photo.get(), 0, 0, 400, 300);   // 40 x 30 mm: 945 x 709 px
+    unit_.DrawPicture(photo.get(), 0, 0, 400, 300); // 40 x 30 mm: 945 x 709 px
     unit_.DrawPicture(icon.get(), 0, 1000, 400, 300); // enlarged, never upsampled
     unit_.EndPrintJob();
     const auto images = testing::ListPdfImages(PdfPath());

@@ -23,11 +23,14 @@ TEST_P(RuntimeErrorTextTest, ComposesTheBoxText)
     EXPECT_EQ(RuntimeErrorText(GetParam().message, GetParam().code), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(RuntimeError, RuntimeErrorTextTest, ::testing::Values(
-    ErrorTextCase{"MessageOnly", "不能整除于零", std::nullopt, "运行时出错!\r\n\r\n错误信息：不能整除于零\r\n"},
-    ErrorTextCase{"CodeOnly", "", 7, "运行时出错!\r\n\r\n错误代码：7\r\n\r\n"},
-    ErrorTextCase{"CodeAndMessage", "坏", -3, "运行时出错!\r\n\r\n错误代码：-3\r\n\r\n错误信息：坏\r\n"},
-    ErrorTextCase{"Neither", "", std::nullopt, "运行时出错!\r\n\r\n"}),
+INSTANTIATE_TEST_SUITE_P(
+    RuntimeError, RuntimeErrorTextTest,
+    ::testing::Values(ErrorTextCase{"MessageOnly", "不能整除于零", std::nullopt,
+                                    "运行时出错!\r\n\r\n错误信息：不能整除于零\r\n"},
+                      ErrorTextCase{"CodeOnly", "", 7, "运行时出错!\r\n\r\n错误代码：7\r\n\r\n"},
+                      ErrorTextCase{"CodeAndMessage", "坏", -3,
+                                    "运行时出错!\r\n\r\n错误代码：-3\r\n\r\n错误信息：坏\r\n"},
+                      ErrorTextCase{"Neither", "", std::nullopt, "运行时出错!\r\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using RuntimeErrorDeathTest = ::testing::Test;
@@ -42,7 +45,8 @@ TEST_F(RuntimeErrorDeathTest, ShowsTheBoxRunsTheExitProcedureAndEndsWith255)
         RuntimeError("图片太大", 12);
     };
     EXPECT_EXIT(fail(), ::testing::ExitedWithCode(255),
-                ShownDialogPattern("信息：", "运行时出错!\r\n\r\n错误代码：12\r\n\r\n错误信息：图片太大\r\n")
+                ShownDialogPattern("信息：",
+                                   "运行时出错!\r\n\r\n错误代码：12\r\n\r\n错误信息：图片太大\r\n")
                     + "\n(.|\n)*exit procedure ran");
 }
 

@@ -19,7 +19,10 @@ struct PrefixCase {
     int index;
 };
 
-void PrintTo(const PrefixCase& row, std::ostream* os) { *os << row.testName; }
+void PrintTo(const PrefixCase& row, std::ostream* os)
+{
+    *os << row.testName;
+}
 
 class SelectByTextTest : public ::testing::TestWithParam<PrefixCase> {};
 
@@ -42,15 +45,17 @@ TEST_P(SelectByTextTest, FindsTheFirstItemBeginningWithTheTextInListsAndDropDown
     EXPECT_EQ(list.currentRow(), selected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Runtime, SelectByTextTest,
-    ::testing::Values(PrefixCase{"WholeText", "Canon", 2}, PrefixCase{"PrefixIgnoresCase", "hp", 0},
-                      PrefixCase{"LongerPrefixPicksTheLaterItem", "HP-D", 1},
-                      PrefixCase{"ChinesePrefixAndLatinCase", "保存为pdf", 3},
-                      PrefixCase{"EmptyTextBeginsEveryItem", "", 0},
-                      PrefixCase{"TextLongerThanEveryItem", "Canon Pixma", -1},
-                      PrefixCase{"MiddleOfATextIsNoMatch", "Laser", -1}),
-    [](const ::testing::TestParamInfo<PrefixCase>& info) { return std::string(info.param.testName); });
+INSTANTIATE_TEST_SUITE_P(Runtime, SelectByTextTest,
+                         ::testing::Values(PrefixCase{"WholeText", "Canon", 2},
+                                           PrefixCase{"PrefixIgnoresCase", "hp", 0},
+                                           PrefixCase{"LongerPrefixPicksTheLaterItem", "HP-D", 1},
+                                           PrefixCase{"ChinesePrefixAndLatinCase", "保存为pdf", 3},
+                                           PrefixCase{"EmptyTextBeginsEveryItem", "", 0},
+                                           PrefixCase{"TextLongerThanEveryItem", "Canon Pixma", -1},
+                                           PrefixCase{"MiddleOfATextIsNoMatch", "Laser", -1}),
+                         [](const ::testing::TestParamInfo<PrefixCase>& info) {
+                             return std::string(info.param.testName);
+                         });
 
 } // namespace
 } // namespace quillet

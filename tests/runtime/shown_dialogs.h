@@ -31,7 +31,8 @@ inline std::string EscapeLineBreaks(std::string_view text)
 inline std::string ShownDialogPattern(std::string_view title, std::string_view text)
 {
     std::string pattern;
-    for (const char c : "[dialog] " + std::string(title) + " | " + EscapeLineBreaks(text) + " [end]") {
+    for (const char c :
+         "[dialog] " + std::string(title) + " | " + EscapeLineBreaks(text) + " [end]") {
         if (std::string_view(".[]{}()\\*+?^$|").find(c) != std::string_view::npos)
             pattern += '\\';
         pattern += c;

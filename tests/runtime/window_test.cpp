@@ -14,7 +14,8 @@ namespace {
 TEST(Window, ProcessPendingMessagesRunsQueuedWork)
 {
     bool ran = false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&ran] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&ran] { ran = true; }, Qt::QueuedConnection);
     ASSERT_FALSE(ran);
     ProcessPendingMessages();
     EXPECT_TRUE(ran);

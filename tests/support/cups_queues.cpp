@@ -26,7 +26,10 @@ std::string CupsDir()
     return dir && *dir ? dir : "/tmp/quillet-cups";
 }
 
-std::string FileQueueOutput() { return CupsDir() + "/out/file-queue.pdf"; }
+std::string FileQueueOutput()
+{
+    return CupsDir() + "/out/file-queue.pdf";
+}
 
 bool WaitUntilQueueEmpty(const char* queue)
 {
@@ -49,7 +52,7 @@ QueueLock::QueueLock() : fd_(::open("/tmp/quillet-cups-tests.lock", O_CREAT | O_
 QueueLock::~QueueLock()
 {
     if (fd_ >= 0)
-        ::close(fd_);  // closing releases the lock
+        ::close(fd_); // closing releases the lock
 }
 
 } // namespace quillet::testing

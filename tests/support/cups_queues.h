@@ -9,8 +9,8 @@
 
 namespace quillet::testing {
 
-inline constexpr const char* kFileQueue = "QUILLET_FILE";    // generic PDF into a file
-inline constexpr const char* kCupsPdfQueue = "QUILLET_PDF";  // cups-pdf into $HOME/PDF
+inline constexpr const char* kFileQueue = "QUILLET_FILE"; // generic PDF into a file
+inline constexpr const char* kCupsPdfQueue = "QUILLET_PDF"; // cups-pdf into $HOME/PDF
 
 // Standard output of a tool run to its end (30 s at most).
 std::string RunTool(const QString& program, const QStringList& arguments);

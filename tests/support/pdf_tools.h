@@ -14,7 +14,7 @@ namespace quillet::testing {
 
 struct PdfInfo {
     int pages = 0;
-    double pageWidth = 0;   // first page
+    double pageWidth = 0; // first page
     double pageHeight = 0;
     std::string title;
 };
@@ -22,7 +22,7 @@ struct PdfInfo {
 std::optional<PdfInfo> ReadPdfInfo(const std::string& path);
 
 struct PdfWord {
-    int page = 0;  // 1-based
+    int page = 0; // 1-based
     std::string text;
     double xMin = 0;
     double yMin = 0;
@@ -38,7 +38,7 @@ std::vector<PdfWord> FindPdfWords(const std::vector<PdfWord>& words, int page,
 
 struct PdfImage {
     int page = 0;
-    int width = 0;   // pixels stored in the PDF
+    int width = 0; // pixels stored in the PDF
     int height = 0;
     double xPpi = 0; // pixels per inch as placed on the page
     double yPpi = 0;
@@ -50,7 +50,13 @@ std::vector<PdfImage> ListPdfImages(const std::string& path);
 QImage RasterisePdfPage(const std::string& path, int page, int dpi);
 
 // Millimetres to PDF points and back.
-constexpr double PointsFromMillimetres(double mm) { return mm * 72.0 / 25.4; }
-constexpr double MillimetresFromPoints(double points) { return points * 25.4 / 72.0; }
+constexpr double PointsFromMillimetres(double mm)
+{
+    return mm * 72.0 / 25.4;
+}
+constexpr double MillimetresFromPoints(double points)
+{
+    return points * 25.4 / 72.0;
+}
 
 } // namespace quillet::testing

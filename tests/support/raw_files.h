@@ -10,7 +10,7 @@
 namespace quillet::testing {
 
 // The GBK bytes of names used in tests (not valid UTF-8).
-inline const std::string kGbkPhotos = "\xD5\xD5\xC6\xAC";  // 照片
+inline const std::string kGbkPhotos = "\xD5\xD5\xC6\xAC"; // 照片
 inline const std::string kGbkSeaside = "\xBA\xA3\xB1\xDF"; // 海边
 
 // Creates the file with the bytes (replacing it); false on any error.

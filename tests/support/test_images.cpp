@@ -78,13 +78,34 @@ QImage StoredForOrientation(const QImage& upright, int orientation)
         for (int x = 0; x < stored.width(); ++x) {
             int ux = x, uy = y;
             switch (orientation) {
-            case 2: ux = w - 1 - x; uy = y; break;
-            case 3: ux = w - 1 - x; uy = h - 1 - y; break;
-            case 4: ux = x; uy = h - 1 - y; break;
-            case 5: ux = y; uy = x; break;
-            case 6: ux = w - 1 - y; uy = x; break;
-            case 7: ux = w - 1 - y; uy = h - 1 - x; break;
-            case 8: ux = y; uy = h - 1 - x; break;
+            case 2:
+                ux = w - 1 - x;
+                uy = y;
+                break;
+            case 3:
+                ux = w - 1 - x;
+                uy = h - 1 - y;
+                break;
+            case 4:
+                ux = x;
+                uy = h - 1 - y;
+                break;
+            case 5:
+                ux = y;
+                uy = x;
+                break;
+            case 6:
+                ux = w - 1 - y;
+                uy = x;
+                break;
+            case 7:
+                ux = w - 1 - y;
+                uy = h - 1 - x;
+                break;
+            case 8:
+                ux = y;
+                uy = h - 1 - x;
+                break;
             default: break;
             }
             stored.setPixel(x, y, upright.pixel(ux, uy));
@@ -129,7 +150,8 @@ void PngAppend(png_structp png, png_bytep data, png_size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-void PngFlush(png_structp) {}
+void PngFlush(png_structp)
+{}
 
 int GifAppend(GifFileType* gif, const GifByteType* data, int length)
 {
@@ -231,7 +253,8 @@ ByteArray RunLengthRows(const QImage& image, const Indexed& indexed, bool fourBi
         while (x < w) {
             const int value = indexed.indices[static_cast<std::size_t>(y * w + x)];
             int run = 1;
-            while (x + run < w && run < 255 && indexed.indices[static_cast<std::size_t>(y * w + x + run)] == value)
+            while (x + run < w && run < 255
+                   && indexed.indices[static_cast<std::size_t>(y * w + x + run)] == value)
                 ++run;
             out.push_back(static_cast<std::uint8_t>(run));
             out.push_back(static_cast<std::uint8_t>(fourBit ? (value << 4) | value : value));
@@ -284,16 +307,17 @@ QImage NoisyPhoto(int width, int height, std::uint32_t seed)
 
 ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
 {
-    const QImage image = options.exifOrientation > 0
-                             ? StoredForOrientation(source.convertToFormat(QImage::Format_RGB32), options.exifOrientation)
-                             : source.convertToFormat(QImage::Format_RGB32);
+    const QImage image = options.exifOrientation > 0 ? StoredForOrientation(
+                             source.convertToFormat(QImage::Format_RGB32), options.exifOrientation)
+                                                     : source.convertToFormat(QImage::Format_RGB32);
     // The thumbnail is stored as the photo is, turned by the same orientation.
     const ByteArray thumbnail =
         options.exifThumbnail.isNull()
             ? ByteArray()
-            : MakeJpeg(StoredForOrientation(options.exifThumbnail.convertToFormat(QImage::Format_RGB32),
-                                            options.exifOrientation),
-                       {.quality = 85});
+            : MakeJpeg(
+                StoredForOrientation(options.exifThumbnail.convertToFormat(QImage::Format_RGB32),
+                                     options.exifOrientation),
+                {.quality = 85});
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -319,7 +343,8 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     if (options.xmpBeforeExif) {
-        static const char xmp[] = "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
+        static const char xmp[] =
+            "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(xmp),
                           static_cast<unsigned>(sizeof xmp - 1));
     }
@@ -329,7 +354,8 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
     }
     std::vector<JSAMPLE> row(static_cast<std::size_t>(image.width()) * 4);
     while (info.next_scanline < info.image_height) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(info.next_scanline)));
+        const auto* in = reinterpret_cast<const QRgb*>(
+            image.constScanLine(static_cast<int>(info.next_scanline)));
         JSAMPLE* out = row.data();
         for (int x = 0; x < image.width(); ++x) {
             const int r = qRed(in[x]), g = qGreen(in[x]), b = qBlue(in[x]);
@@ -360,22 +386,42 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
 
 ByteArray MakePng(const QImage& source, PngKind kind, bool interlaced)
 {
-    const bool alpha = kind == PngKind::GreyAlpha8 || kind == PngKind::Rgba8 || kind == PngKind::Rgba16;
-    const QImage image = source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const bool alpha =
+        kind == PngKind::GreyAlpha8 || kind == PngKind::Rgba8 || kind == PngKind::Rgba16;
+    const QImage image =
+        source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     int depth = 8;
     int colourType = PNG_COLOR_TYPE_RGB;
     Indexed indexed;
     switch (kind) {
-    case PngKind::Palette1: depth = 1; colourType = PNG_COLOR_TYPE_PALETTE; indexed = IndexColours(image, 2); break;
-    case PngKind::Palette4: depth = 4; colourType = PNG_COLOR_TYPE_PALETTE; indexed = IndexColours(image, 16); break;
-    case PngKind::Palette8: depth = 8; colourType = PNG_COLOR_TYPE_PALETTE; indexed = IndexColours(image, 256); break;
+    case PngKind::Palette1:
+        depth = 1;
+        colourType = PNG_COLOR_TYPE_PALETTE;
+        indexed = IndexColours(image, 2);
+        break;
+    case PngKind::Palette4:
+        depth = 4;
+        colourType = PNG_COLOR_TYPE_PALETTE;
+        indexed = IndexColours(image, 16);
+        break;
+    case PngKind::Palette8:
+        depth = 8;
+        colourType = PNG_COLOR_TYPE_PALETTE;
+        indexed = IndexColours(image, 256);
+        break;
     case PngKind::Grey8: colourType = PNG_COLOR_TYPE_GRAY; break;
-    case PngKind::Grey16: depth = 16; colourType = PNG_COLOR_TYPE_GRAY; break;
+    case PngKind::Grey16:
+        depth = 16;
+        colourType = PNG_COLOR_TYPE_GRAY;
+        break;
     case PngKind::GreyAlpha8: colourType = PNG_COLOR_TYPE_GRAY_ALPHA; break;
     case PngKind::Rgb8: break;
     case PngKind::Rgb16: depth = 16; break;
     case PngKind::Rgba8: colourType = PNG_COLOR_TYPE_RGBA; break;
-    case PngKind::Rgba16: depth = 16; colourType = PNG_COLOR_TYPE_RGBA; break;
+    case PngKind::Rgba16:
+        depth = 16;
+        colourType = PNG_COLOR_TYPE_RGBA;
+        break;
     }
 
     std::vector<std::vector<std::uint8_t>> rows(static_cast<std::size_t>(image.height()));
@@ -386,7 +432,8 @@ ByteArray MakePng(const QImage& source, PngKind kind, bool interlaced)
             for (int x = 0; x < image.width(); ++x) {
                 const int index = indexed.indices[static_cast<std::size_t>(y * image.width() + x)];
                 const int bit = x * depth;
-                row[static_cast<std::size_t>(bit / 8)] |= static_cast<std::uint8_t>(index << (8 - depth - bit % 8));
+                row[static_cast<std::size_t>(bit / 8)] |=
+                    static_cast<std::uint8_t>(index << (8 - depth - bit % 8));
             }
             continue;
         }
@@ -412,12 +459,14 @@ ByteArray MakePng(const QImage& source, PngKind kind, bool interlaced)
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, PngAppend, PngFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()), depth,
-                 colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
+                 static_cast<png_uint_32>(image.height()), depth, colourType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
     for (QRgb c : indexed.palette)
-        palette.push_back(png_color{static_cast<png_byte>(qRed(c)), static_cast<png_byte>(qGreen(c)),
+        palette.push_back(png_color{static_cast<png_byte>(qRed(c)),
+                                    static_cast<png_byte>(qGreen(c)),
                                     static_cast<png_byte>(qBlue(c))});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
@@ -452,8 +501,8 @@ ByteArray MakeGif(const QImage& source, const GifOptions& options)
     GifFileType* gif = EGifOpen(&out, GifAppend, &error);
     EGifSetGifVersion(gif, true);
     const int w = image.width(), h = image.height();
-    EGifPutScreenDesc(gif, options.screenWidth ? options.screenWidth : w, options.screenHeight ? options.screenHeight : h,
-                      bits, 0, map);
+    EGifPutScreenDesc(gif, options.screenWidth ? options.screenWidth : w,
+                      options.screenHeight ? options.screenHeight : h, bits, 0, map);
     if (options.transparentIndex >= 0) {
         GraphicsControlBlock control{};
         control.TransparentColor = options.transparentIndex;
@@ -465,7 +514,8 @@ ByteArray MakeGif(const QImage& source, const GifOptions& options)
     std::vector<GifPixelType> line(static_cast<std::size_t>(w));
     auto putRow = [&](int y) {
         for (int x = 0; x < w; ++x)
-            line[static_cast<std::size_t>(x)] = static_cast<GifPixelType>(indexed.indices[static_cast<std::size_t>(y * w + x)]);
+            line[static_cast<std::size_t>(x)] =
+                static_cast<GifPixelType>(indexed.indices[static_cast<std::size_t>(y * w + x)]);
         EGifPutLine(gif, line.data(), w);
     };
     if (options.interlaced) {
@@ -485,7 +535,8 @@ ByteArray MakeGif(const QImage& source, const GifOptions& options)
 ByteArray MakeBmp(const QImage& source, BmpKind kind)
 {
     const bool alpha = kind == BmpKind::BitFieldsArgb32;
-    const QImage image = source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage image =
+        source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     BmpSpec plan;
     plan.height = image.height();
     auto paletteRows = [&](int depth, std::size_t maxColours) {
@@ -497,7 +548,8 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
             for (int x = 0; x < image.width(); ++x) {
                 const int bit = x * depth;
                 row[static_cast<std::size_t>(bit / 8)] |= static_cast<std::uint8_t>(
-                    indexed.indices[static_cast<std::size_t>(y * image.width() + x)] << (8 - depth - bit % 8));
+                    indexed.indices[static_cast<std::size_t>(y * image.width() + x)]
+                    << (8 - depth - bit % 8));
             }
         });
     };
@@ -506,7 +558,8 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
         plan.pixels = PackRows(image, topDown, [&](int y, ByteArray& row) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb c = At(image, x, y);
-                row.insert(row.end(), {static_cast<std::uint8_t>(qBlue(c)), static_cast<std::uint8_t>(qGreen(c)),
+                row.insert(row.end(), {static_cast<std::uint8_t>(qBlue(c)),
+                                       static_cast<std::uint8_t>(qGreen(c)),
                                        static_cast<std::uint8_t>(qRed(c))});
             }
         });
@@ -537,14 +590,16 @@ ByteArray MakeBmp(const QImage& source, BmpKind kind)
     }
     case BmpKind::Rgb555:
         packed(16, [](QRgb c) {
-            return static_cast<std::uint32_t>((qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | (qBlue(c) >> 3));
+            return static_cast<std::uint32_t>((qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5
+                                              | (qBlue(c) >> 3));
         });
         break;
     case BmpKind::BitFields565:
         plan.compression = 3;
         plan.masks = {0xF800, 0x07E0, 0x001F};
         packed(16, [](QRgb c) {
-            return static_cast<std::uint32_t>((qRed(c) >> 3) << 11 | (qGreen(c) >> 2) << 5 | (qBlue(c) >> 3));
+            return static_cast<std::uint32_t>((qRed(c) >> 3) << 11 | (qGreen(c) >> 2) << 5
+                                              | (qBlue(c) >> 3));
         });
         break;
     case BmpKind::Rgb24: rgb24(false); break;
@@ -593,8 +648,10 @@ double MeanChannelDifference(const QImage& a, const QImage& b)
         const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
         for (int col = 0; col < x.width(); ++col) {
-            total += std::abs(qRed(p[col]) - qRed(q[col])) + std::abs(qGreen(p[col]) - qGreen(q[col]))
-                     + std::abs(qBlue(p[col]) - qBlue(q[col])) + std::abs(qAlpha(p[col]) - qAlpha(q[col]));
+            total += std::abs(qRed(p[col]) - qRed(q[col]))
+                     + std::abs(qGreen(p[col]) - qGreen(q[col]))
+                     + std::abs(qBlue(p[col]) - qBlue(q[col]))
+                     + std::abs(qAlpha(p[col]) - qAlpha(q[col]));
         }
     }
     return total / (4.0 * x.width() * x.height());
@@ -627,7 +684,9 @@ bool ColoursClose(QRgb a, QRgb b, int tolerance)
 
 ScratchDir::ScratchDir()
 {
-    root_ = (QDir::tempPath() + "/quillet-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces)).toStdString();
+    root_ =
+        (QDir::tempPath() + "/quillet-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces))
+            .toStdString();
     QDir().mkpath(QString::fromStdString(root_));
 }
 
@@ -648,7 +707,8 @@ bool WriteBytes(const std::string& path, const ByteArray& bytes)
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    return file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()))
+    return file.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qint64>(bytes.size()))
            == static_cast<qint64>(bytes.size());
 }
 

@@ -27,7 +27,7 @@ struct JpegOptions {
     int quality = 90;
     bool progressive = false;
     bool greyscale = false;
-    bool cmyk = false;       // Adobe-style inverted CMYK
+    bool cmyk = false; // Adobe-style inverted CMYK
     int exifOrientation = 0; // 0: no EXIF segment
     bool xmpBeforeExif = false; // an XMP APP1 segment ahead of the EXIF one
     // A camera-style embedded preview (EXIF IFD 1), given upright and stored
@@ -36,14 +36,25 @@ struct JpegOptions {
 };
 ByteArray MakeJpeg(const QImage& image, const JpegOptions& options = {});
 
-enum class PngKind { Palette1, Palette4, Palette8, Grey8, Grey16, GreyAlpha8, Rgb8, Rgb16, Rgba8, Rgba16 };
+enum class PngKind {
+    Palette1,
+    Palette4,
+    Palette8,
+    Grey8,
+    Grey16,
+    GreyAlpha8,
+    Rgb8,
+    Rgb16,
+    Rgba8,
+    Rgba16
+};
 ByteArray MakePng(const QImage& image, PngKind kind, bool interlaced = false);
 
 struct GifOptions {
     bool interlaced = false;
     int transparentIndex = -1;
     // The frame may cover only part of the logical screen.
-    int screenWidth = 0;  // 0: the image's size
+    int screenWidth = 0; // 0: the image's size
     int screenHeight = 0;
     int frameLeft = 0;
     int frameTop = 0;
@@ -52,8 +63,19 @@ struct GifOptions {
 ByteArray MakeGif(const QImage& image, const GifOptions& options = {});
 
 enum class BmpKind {
-    Palette1, Palette4, Palette8, Rle4, Rle8, Rgb555, BitFields565, Rgb24, Rgb32, BitFieldsArgb32,
-    TopDown24, CoreHeader24, V5Header24
+    Palette1,
+    Palette4,
+    Palette8,
+    Rle4,
+    Rle8,
+    Rgb555,
+    BitFields565,
+    Rgb24,
+    Rgb32,
+    BitFieldsArgb32,
+    TopDown24,
+    CoreHeader24,
+    V5Header24
 };
 // Written by hand, byte by byte, for the variant named.
 ByteArray MakeBmp(const QImage& image, BmpKind kind);

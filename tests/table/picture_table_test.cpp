@@ -7,7 +7,8 @@ namespace {
 
 TEST(PictureTable, ColumnsFoundByTitleWithTheLastMatchWinning)
 {
-    PictureColumns c = DetectPictureColumns({"图片说明", "x", "图片名全称", "图片类别", "图片名全称"});
+    PictureColumns c =
+        DetectPictureColumns({"图片说明", "x", "图片名全称", "图片类别", "图片名全称"});
     EXPECT_EQ(c.path, 4);
     EXPECT_EQ(c.category, 3);
     EXPECT_EQ(c.caption, 0);
@@ -23,12 +24,11 @@ TEST(PictureTable, UnknownTitlesProposeTheSearchListLayout)
 
 TEST(PictureTable, ParsesSpreadsheetTextWithCrLfAndShortRows)
 {
-    const std::string text =
-        "图片说明\t图片名全称\t图片类别\r\n"
-        "海边 日落\t/p/a b.jpg\t旅行\r\n"
-        "\r\n"
-        "\t/p/c.jpg\r\n"
-        "no path\t\t旅行\r\n";
+    const std::string text = "图片说明\t图片名全称\t图片类别\r\n"
+                             "海边 日落\t/p/a b.jpg\t旅行\r\n"
+                             "\r\n"
+                             "\t/p/c.jpg\r\n"
+                             "no path\t\t旅行\r\n";
     std::vector<AlbumRow> rows = ParsePictureTable(text);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].path, "/p/a b.jpg") << "spaces inside paths are kept";
@@ -40,15 +40,16 @@ TEST(PictureTable, ParsesSpreadsheetTextWithCrLfAndShortRows)
 
 TEST(PictureTable, LfOnlyAndNoFinalLineEnd)
 {
-    std::vector<AlbumRow> rows = ParsePictureTable("序号\t图片名全称\t图片类别\t图片说明\n1\t/x/1.jpg\tx\t一\n2\t/x/2.jpg\tx\t二");
+    std::vector<AlbumRow> rows = ParsePictureTable(
+        "序号\t图片名全称\t图片类别\t图片说明\n1\t/x/1.jpg\tx\t一\n2\t/x/2.jpg\tx\t二");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].caption, "二");
 }
 
 TEST(PictureTable, ReadsSpreadsheetQuotingAsTheClipboardPageDoes)
 {
-    std::vector<AlbumRow> rows =
-        ParsePictureTable("图片名全称\t图片说明\n/p/a.jpg\t\"海边, 2019\n\"\"日落\"\"\"\n/p/b.jpg\t山");
+    std::vector<AlbumRow> rows = ParsePictureTable(
+        "图片名全称\t图片说明\n/p/a.jpg\t\"海边, 2019\n\"\"日落\"\"\"\n/p/b.jpg\t山");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].caption, "海边, 2019\n\"日落\"");
     EXPECT_EQ(rows[1].path, "/p/b.jpg");
