@@ -6,12 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
-  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev libexif-dev libimagequant-dev
+  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev libexif-dev libimagequant-dev liblcms2-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  cups cups-client cups-bsd printer-driver-cups-pdf cups-filters
+  cups cups-client cups-bsd libcups2-dev libicu-dev printer-driver-cups-pdf cups-filters
   poppler-utils xvfb xauth
   fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   locales
   librsvg2-bin desktop-file-utils appstream man-db dpkg-dev file
 )
