@@ -3,9 +3,9 @@
 #include "app/main_window.h"
 #include "collect/report_list.h"
 #include "runtime/clipboard.h"
-#include "runtime/convert.h"
 #include "runtime/dialogs.h"
-#include "runtime/files.h"
+#include "runtime/file_names.h"
+#include "table/table_file.h"
 #include "table/table_text.h"
 #include "ui_main_window.h"
 
@@ -30,6 +30,34 @@ QString ToQString(std::string_view text)
 QString NothingImported(const QString& why)
 {
     return why + QStringLiteral("没有导入任何内容，右表保持不变。");
+}
+
+// What a zero byte cut off: nothing is left out without a word.
+QString EndedEarly(const OutsideText& text)
+{
+    if (text.endedAtLine == 0)
+        return {};
+    return QStringLiteral("第 %1 行有零字节，从那里起的内容没有读入。").arg(text.endedAtLine);
+}
+
+QString ReadProblemText(FileReadProblem problem, const QString& shownPath)
+{
+    switch (problem) {
+    case FileReadProblem::NotAFile: return QStringLiteral("%1 不是普通文件，").arg(shownPath);
+    case FileReadProblem::TooLarge:
+        return QStringLiteral("文件 %1 超过 %2 MB，").arg(shownPath).arg(kTableFileLimitMegabytes);
+    case FileReadProblem::None:
+    case FileReadProblem::Missing:
+    case FileReadProblem::Unreadable: break;
+    }
+    return QStringLiteral("无法读取文件 %1，").arg(shownPath);
+}
+
+// A path typed or exported in UTF-8 reaches a file named in GBK by its GBK
+// bytes, as the folder search would have listed it.
+std::string CellFromTable(const std::string& text)
+{
+    return text.starts_with('/') ? ExistingSpelling(text) : text;
 }
 
 // Empties the grid and gives it the size, never less than one row and one
@@ -62,12 +90,12 @@ TableLines GridLines(const QTableWidget& grid, int rows, int columns)
     return lines;
 }
 
-ImportOutcome ImportTableText(const ClipboardPageControls& controls, std::string_view text,
+ImportOutcome ImportTableText(const ClipboardPageControls& controls, const OutsideText& text,
                               const QString& nothingThere)
 {
-    const TableLines lines = ParseTableText(text);
+    const TableLines lines = ParseTableText(text.text);
     if (TableIsBlank(lines)) {
-        controls.setStatusText(NothingImported(nothingThere));
+        controls.setStatusText(NothingImported(nothingThere) + EndedEarly(text));
         return ImportOutcome::NothingToImport;
     }
     const TableSize size = MeasureClipboardTable(lines);
@@ -81,8 +109,11 @@ ImportOutcome ImportTableText(const ClipboardPageControls& controls, std::string
 
     ReportList list(controls.resultList);
     CopyGridToList(grid, list);
-    controls.setStatusText(
-        QStringLiteral("导入完成：%1 列，%2 行。").arg(list.ColumnCount()).arg(list.RowCount()));
+    controls.setStatusText(QStringLiteral("导入完成：按 %1 编码读入，%2 列，%3 行。")
+                               .arg(ToQString(TextEncodingName(text.encoding)))
+                               .arg(list.ColumnCount())
+                               .arg(list.RowCount())
+                           + EndedEarly(text));
     return ImportOutcome::Imported;
 }
 
@@ -95,7 +126,7 @@ void CopyListToGrid(const ReportList& list, QTableWidget& grid)
     ResetGrid(grid, rows, columns);
     for (int row = 0; row < rows; ++row)
         for (int column = 0; column < columns; ++column)
-            SetGridCellText(grid, row, column, list.CellText(row, column));
+            SetGridCellText(grid, row, column, DisplayPath(list.CellText(row, column)));
     grid.insertRow(0);
     for (int column = 0; column < columns; ++column)
         SetGridCellText(grid, 0, column, list.ColumnTitle(column));
@@ -118,7 +149,7 @@ void CopyGridToList(const QTableWidget& grid, ReportList& list)
         std::vector<std::string> cells;
         cells.reserve(static_cast<std::size_t>(columns));
         for (int column = 0; column < columns; ++column)
-            cells.push_back(GridCellText(grid, row, column));
+            cells.push_back(CellFromTable(GridCellText(grid, row, column)));
         rows.push_back(std::move(cells));
     }
     list.AppendRows(rows);
@@ -141,7 +172,7 @@ void ExportListToClipboard(const ClipboardPageControls& controls)
 
 ImportOutcome ImportClipboardToList(const ClipboardPageControls& controls)
 {
-    const std::optional<std::string> text = ReadClipboardText();
+    const std::optional<OutsideText> text = ReadClipboardText();
     if (!text) {
         controls.setStatusText(NothingImported(QStringLiteral("剪贴板里没有文字，")));
         return ImportOutcome::NoText;
@@ -155,16 +186,14 @@ ImportOutcome ImportCaptureList(const ClipboardPageControls& controls)
         OpenFileDialog("打开由《Vistrel》生成的文本列表", "文本文件（*.txt）|*.txt");
     if (path.empty())
         return ImportOutcome::Cancelled;
-    const ByteArray bytes = ReadFile(path);
-    const QString shownPath = ToQString(path);
-    // An empty read is an empty file only when the file says it is one.
-    if (bytes.empty() && FileSize(path) != 0) {
-        controls.setStatusText(NothingImported(QStringLiteral("无法读取文件 %1，").arg(shownPath)));
+    const TableFile file = ReadTableFile(path);
+    const QString shownPath = ToQString(DisplayPath(path));
+    if (file.problem != FileReadProblem::None) {
+        controls.setStatusText(NothingImported(ReadProblemText(file.problem, shownPath)));
         return ImportOutcome::UnreadableFile;
     }
-    const std::string text = TextFromOutside(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return ImportTableText(controls, text, QStringLiteral("文件 %1 里没有表格，").arg(shownPath));
+    return ImportTableText(controls, file.text,
+                           QStringLiteral("文件 %1 里没有表格，").arg(shownPath));
 }
 
 void AttachClipboardPage(MainWindow& window)

@@ -28,13 +28,15 @@ struct ClipboardPageControls {
 
 enum class ImportOutcome { Imported, Cancelled, NoText, NothingToImport, UnreadableFile };
 
-// The grid holds the list: its column titles in row 0, then its rows.  The
-// grid keeps at least one row and one column.
+// The grid holds the list: its column titles in row 0, then its rows, as
+// they are shown (a GBK file name decoded), since the grid and the
+// clipboard hold text.  The grid keeps at least one row and one column.
 void CopyListToGrid(const ReportList& list, QTableWidget& grid);
 
 // The list takes the grid: row 0 gives the column titles, the other rows are
-// the list's rows.  Of the list's old columns the last keeps its width, new
-// ones are 50 pixels wide.
+// the list's rows; a path that exists only under its GB18030 spelling is
+// kept as those bytes.  Of the list's old columns the last keeps its width,
+// new ones are 50 pixels wide.
 void CopyGridToList(const QTableWidget& grid, ReportList& list);
 
 // "导出到剪贴板": the list as table text on the clipboard (titles first), then

@@ -11,6 +11,7 @@
 #include "runtime/files.h"
 #include "runtime/fonts.h"
 #include "runtime/printer_queries.h"
+#include "table/table_file.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,6 +83,45 @@ private:
     PictureLoadProblemWatch watch_; // last: stops listening before the map goes
 };
 
+std::string ReadProblemText(FileReadProblem problem)
+{
+    switch (problem) {
+    case FileReadProblem::NotAFile: return "不是普通文件 / not a regular file";
+    case FileReadProblem::TooLarge:
+        return "超过 " + std::to_string(kTableFileLimitMegabytes) + " MB / larger than "
+               + std::to_string(kTableFileLimitMegabytes) + " MB";
+    case FileReadProblem::None:
+    case FileReadProblem::Missing:
+    case FileReadProblem::Unreadable: break;
+    }
+    return "无法读取 / cannot be read";
+}
+
+std::optional<std::vector<AlbumRow>> ReadTableRows(const std::string& path, std::string& error,
+                                                   std::ostream& warnings)
+{
+    const TableFile table = ReadTableFile(path);
+    if (table.problem == FileReadProblem::Missing) {
+        error = "找不到表格文件 / table file not found: " + DisplayPath(path);
+        return std::nullopt;
+    }
+    if (table.problem != FileReadProblem::None) {
+        error = "无法读取表格 / cannot read the table: " + DisplayPath(path) + " ("
+                + ReadProblemText(table.problem) + ")";
+        return std::nullopt;
+    }
+    if (table.text.endedAtLine > 0)
+        warnings << "quillet: 表格第 " << table.text.endedAtLine
+                 << " 行有零字节，从那里起的内容没有读入 / the table has a zero byte in line "
+                 << table.text.endedAtLine << "; the rest was not read" << std::endl;
+    std::vector<AlbumRow> rows = ParsePictureTable(table.text.text);
+    // The table's text is decoded; a file named in GBK is reached by its GBK
+    // bytes again.
+    for (AlbumRow& row : rows)
+        row.path = ExistingSpelling(row.path);
+    return rows;
+}
+
 int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, std::ostream& out,
                std::ostream& err)
 {
@@ -148,24 +188,11 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
 } // namespace
 
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
-                                                      std::string& error)
+                                                      std::string& error, std::ostream& warnings)
 {
     std::vector<AlbumRow> rows;
-    if (!options.tableFile.empty()) {
-        if (!FileExists(options.tableFile)) {
-            error = "找不到表格文件 / table file not found: " + options.tableFile;
-            return std::nullopt;
-        }
-        const ByteArray bytes = ReadFile(options.tableFile);
-        const std::string text = ToUtf8FromOutside(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        rows = ParsePictureTable(text);
-        // The table's text is decoded; a file named in GBK is reached by
-        // its GBK bytes again.
-        for (AlbumRow& row : rows)
-            row.path = ExistingSpelling(row.path);
-        return rows;
-    }
+    if (!options.tableFile.empty())
+        return ReadTableRows(options.tableFile, error, warnings);
     for (const std::string& input : options.inputs) {
         // The argument's own bytes: a name need not be UTF-8.
         struct stat status {};
@@ -202,7 +229,7 @@ int RunHeadlessCommand(const std::vector<std::string>& args, std::ostream& out, 
     }
 
     std::string error;
-    std::optional<std::vector<AlbumRow>> rows = CollectAlbumRows(options, error);
+    std::optional<std::vector<AlbumRow>> rows = CollectAlbumRows(options, error, err);
     if (!rows) {
         err << "quillet: " << error << '\n';
         return kCommandUsageError;

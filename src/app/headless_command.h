@@ -20,9 +20,10 @@ inline constexpr int kCommandUsageError = 2;
 // The pictures named by the inputs: a folder is searched as the folder page
 // searches it (sub-folders with recursive), a file is taken as it is, with
 // its folder's name as category and its name without extension as caption.
-// Empty with a message in error when an input does not exist.
+// Empty with a message in error when an input does not exist or a table
+// cannot be read; what was read only in part is told on warnings.
 std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
-                                                      std::string& error);
+                                                      std::string& error, std::ostream& warnings);
 
 // Runs the command (a QApplication must exist).  Writes the path of every
 // page file or PDF on out, one a line; failures and usage errors on err.

@@ -1,6 +1,6 @@
 #include "runtime/clipboard.h"
 
-#include "runtime/convert.h"
+#include "runtime/text_encoding.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -18,7 +18,7 @@ QClipboard* Clipboard()
 
 } // namespace
 
-std::optional<std::string> ReadClipboardText()
+std::optional<OutsideText> ReadClipboardText()
 {
     QClipboard* clipboard = Clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
@@ -27,19 +27,20 @@ std::optional<std::string> ReadClipboardText()
     const QString plain = QStringLiteral("text/plain");
     if (data->hasFormat(plain)) {
         const QByteArray bytes = data->data(plain);
-        return TextFromOutside(
+        return DecodeOutsideText(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
     // Offered only under another text type (with a charset, say): Qt has
     // decoded it already.
     if (data->hasText())
-        return TextFromOutside(data->text().toStdString());
+        return EndAtZero(data->text().toStdString(), TextEncoding::Utf8);
     return std::nullopt;
 }
 
 std::string GetClipboardText()
 {
-    return ReadClipboardText().value_or(std::string());
+    std::optional<OutsideText> text = ReadClipboardText();
+    return text ? std::move(text->text) : std::string();
 }
 
 bool SetClipboardText(std::string_view text)

@@ -1,6 +1,8 @@
 #pragma once
 // The clipboard's plain text.
 
+#include "runtime/text_encoding.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,10 +10,10 @@
 namespace quillet {
 
 // The clipboard's plain text, or nothing when it holds no text at all.  The
-// raw `text/plain` bytes are decoded as text from outside is (UTF-8, UTF-16
-// after its byte-order mark, otherwise GB18030), because other programs put
-// GBK there too; the text ends at a zero character.
-std::optional<std::string> ReadClipboardText();
+// raw `text/plain` bytes are decoded in the encoding they were written in
+// (runtime/text_encoding.h), because other programs put GBK there too; the
+// text ends at a zero character.
+std::optional<OutsideText> ReadClipboardText();
 
 // The clipboard's plain text, or the empty text when it holds none.
 std::string GetClipboardText();

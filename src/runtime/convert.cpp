@@ -1,26 +1,24 @@
 #include "runtime/convert.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <iconv.h>
 #include <locale.h>
-#include <memory>
 #include <optional>
 
 namespace quillet {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 std::string FormatGeneral(double value, int precision)
 {
@@ -85,11 +83,6 @@ char AsciiTwin(char32_t codePoint)
     }
 }
 
-struct IconvCloser {
-    void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
-};
-using IconvHandle = std::unique_ptr<void, IconvCloser>;
-
 // The byte order a UTF-16 text announces with its byte-order mark.
 std::optional<QStringConverter::Encoding> Utf16ByteOrder(std::string_view bytes)
 {
@@ -100,42 +93,12 @@ std::optional<QStringConverter::Encoding> Utf16ByteOrder(std::string_view bytes)
     return std::nullopt;
 }
 
-// Converts with iconv; a sequence the source encoding cannot hold becomes
-// the replacement (U+FFFD in UTF-8, "?" otherwise) and conversion goes on.
-std::string Recode(std::string_view bytes, const char* from, const char* to,
-                   std::string_view replacement)
+QByteArrayView View(std::string_view bytes)
 {
-    const auto opened = iconv_open(to, from);
-    if (opened == reinterpret_cast<iconv_t>(-1))
-        return std::string(bytes);
-    const IconvHandle converter(opened);
-
-    std::string result;
-    std::string chunk(4096, '\0');
-    char* in = const_cast<char*>(bytes.data()); // iconv's signature; it never writes there
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* out = chunk.data();
-        std::size_t outLeft = chunk.size();
-        const std::size_t status =
-            iconv(static_cast<iconv_t>(converter.get()), &in, &inLeft, &out, &outLeft);
-        result.append(chunk.data(), chunk.size() - outLeft);
-        if (status != static_cast<std::size_t>(-1))
-            break;
-        if (errno == E2BIG)
-            continue;
-        // An invalid or cut-off sequence: mark it and go on with the next byte.
-        result += replacement;
-        ++in;
-        --inLeft;
-    }
-    return result;
+    return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string Gb18030ToUtf8(std::string_view bytes)
-{
-    return Recode(bytes, "GB18030", "UTF-8", kReplacementCharacter);
-}
+constexpr char kGb18030[] = "GB18030";
 
 } // namespace
 
@@ -236,38 +199,46 @@ std::string FullWidthToAscii(std::string_view text)
 
 std::string ToUtf8FromOutside(std::string_view bytes)
 {
-    if (const std::optional<QStringConverter::Encoding> utf16 = Utf16ByteOrder(bytes)) {
-        bytes.remove_prefix(2);
-        // The mark is gone already; a second one would be text.
-        QStringDecoder decoder(*utf16, QStringConverter::Flag::ConvertInitialBom);
-        const QString text =
-            decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        return text.toStdString();
-    }
-    if (QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()) {
-        if (bytes.starts_with(kByteOrderMark))
-            bytes.remove_prefix(kByteOrderMark.size());
-        return std::string(bytes);
-    }
+    if (const std::optional<QStringConverter::Encoding> utf16 = Utf16ByteOrder(bytes))
+        return Utf16ToUtf8(bytes.substr(2), *utf16);
+    if (View(bytes).isValidUtf8())
+        return Utf8WithoutByteOrderMark(bytes);
     return Gb18030ToUtf8(bytes);
 }
 
-std::string TextFromOutside(std::string_view bytes)
+std::string Utf8WithoutByteOrderMark(std::string_view bytes)
 {
-    // In UTF-16 every ASCII character carries a zero byte, so the end is
-    // looked for after decoding; GBK and UTF-8 never use a zero byte inside a
-    // character, and cutting first keeps bytes after the end from deciding
-    // the encoding.
-    std::string text = Utf16ByteOrder(bytes) ? ToUtf8FromOutside(bytes)
-                                             : ToUtf8FromOutside(bytes.substr(0, bytes.find('\0')));
-    if (const std::size_t end = text.find('\0'); end != std::string::npos)
-        text.resize(end);
-    return text;
+    if (bytes.starts_with(kByteOrderMark))
+        bytes.remove_prefix(kByteOrderMark.size());
+    if (View(bytes).isValidUtf8())
+        return std::string(bytes);
+    return QString::fromUtf8(View(bytes)).toStdString();
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, QStringConverter::Encoding byteOrder)
+{
+    // Any byte-order mark is gone already; a second one would be text.
+    QStringDecoder decoder(byteOrder, QStringConverter::Flag::ConvertInitialBom);
+    return QString(decoder(View(bytes))).toStdString();
+}
+
+std::string Gb18030ToUtf8(std::string_view bytes)
+{
+    // ICU holds a sequence cut off at the end back, waiting for the rest; a
+    // line end, never part of a GB18030 character, makes it a U+FFFD.
+    QByteArray input(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    input += '\n';
+    QStringDecoder decoder(kGb18030);
+    QString text = decoder(input);
+    text.chop(1);
+    return text.toStdString();
 }
 
 std::string ToGb18030FromUtf8(std::string_view text)
 {
-    return Recode(text, "UTF-8", "GB18030", "?");
+    QStringEncoder encoder(kGb18030);
+    const QByteArray bytes = encoder(QString::fromUtf8(View(text)));
+    return bytes.toStdString();
 }
 
 } // namespace quillet

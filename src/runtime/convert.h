@@ -4,6 +4,8 @@
 // full-width characters have been turned into ASCII.  All of it is
 // independent of the process locale.
 
+#include <QStringConverter>
+
 #include <string>
 #include <string_view>
 
@@ -37,9 +39,11 @@ std::string FullWidthToAscii(std::string_view text);
 // is read as GB18030 (which covers GBK), with U+FFFD for bytes that are not.
 std::string ToUtf8FromOutside(std::string_view bytes);
 
-// The same for a text that ends at its first zero character, as texts read
-// from a file or the clipboard do: what follows the end is not text.
-std::string TextFromOutside(std::string_view bytes);
+// The single decoders, for callers that know the encoding already.  Bytes
+// that are not UTF-8 in a UTF-8 text become U+FFFD.
+std::string Utf8WithoutByteOrderMark(std::string_view bytes);
+std::string Utf16ToUtf8(std::string_view bytes, QStringConverter::Encoding byteOrder);
+std::string Gb18030ToUtf8(std::string_view bytes);
 
 // The way back: UTF-8 text as GB18030 bytes (GBK for every character GBK
 // has), for reaching files whose names were written in GBK.

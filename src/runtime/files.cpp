@@ -139,6 +139,27 @@ bool IsRootFolder(const std::string& folder)
     return std::filesystem::canonical(folder, error) == std::filesystem::path("/");
 }
 
+// Up to count bytes from the file's position on; nothing on a read error.
+// The size is only a hint: files under /proc say 0, and a file may grow.
+std::optional<ByteArray> ReadUpTo(int fd, std::size_t count, off_t sizeHint)
+{
+    ByteArray bytes;
+    bytes.reserve(std::min(count, static_cast<std::size_t>(sizeHint)));
+    std::uint8_t buffer[65536];
+    while (bytes.size() < count) {
+        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    return bytes;
+}
+
 } // namespace
 
 bool FileExists(const std::string& path)
@@ -171,23 +192,8 @@ ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t
     if (offset < 0 || (offset > 0 && ::lseek(fd.get(), offset, SEEK_SET) != offset))
         return {};
 
-    ByteArray bytes;
-    // The size is only a hint: files under /proc say 0, and a file may grow.
-    bytes.reserve(
-        std::min(count, static_cast<std::size_t>(std::max<off_t>(status.st_size - offset, 0))));
-    std::uint8_t buffer[65536];
-    while (bytes.size() < count) {
-        const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, count - bytes.size()));
-        if (got == 0)
-            return bytes;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return {};
-        }
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    return bytes;
+    return ReadUpTo(fd.get(), count, std::max<off_t>(status.st_size - offset, 0))
+        .value_or(ByteArray());
 }
 
 bool WriteFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts)
@@ -315,6 +321,30 @@ std::string FileSearch::NextName()
             return entry->d_name;
     }
     return {};
+}
+
+BoundedFileRead ReadRegularFile(const std::string& path, std::size_t limit)
+{
+    // Without O_NONBLOCK, opening a pipe that nobody writes to would wait.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd)
+        return {{},
+                errno == ENOENT || errno == ENOTDIR ? FileReadProblem::Missing
+                                                    : FileReadProblem::Unreadable};
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0)
+        return {{}, FileReadProblem::Unreadable};
+    if (!S_ISREG(status.st_mode))
+        return {{}, FileReadProblem::NotAFile};
+    if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > limit)
+        return {{}, FileReadProblem::TooLarge};
+    // One byte more than allowed tells a file that grew since.
+    std::optional<ByteArray> bytes = ReadUpTo(fd.get(), limit + 1, status.st_size);
+    if (!bytes)
+        return {{}, FileReadProblem::Unreadable};
+    if (bytes->size() > limit)
+        return {{}, FileReadProblem::TooLarge};
+    return {std::move(*bytes), FileReadProblem::None};
 }
 
 } // namespace quillet

@@ -89,4 +89,17 @@ private:
 // one character (a whole UTF-8 character), "*.*" every name.
 bool MatchesNamePattern(std::string_view name, std::string_view pattern);
 
+// What kept a whole file from being read.
+enum class FileReadProblem { None, Missing, NotAFile, TooLarge, Unreadable };
+
+struct BoundedFileRead {
+    ByteArray bytes;
+    FileReadProblem problem = FileReadProblem::None;
+};
+
+// The whole of a regular file of at most limit bytes.  A device, a pipe or
+// a folder is refused before a byte is read (/dev/zero never ends), and so
+// is a file larger than the limit.
+BoundedFileRead ReadRegularFile(const std::string& path, std::size_t limit);
+
 } // namespace quillet

@@ -9,11 +9,11 @@ PictureColumns DetectPictureColumns(const std::vector<std::string>& titles)
     PictureColumns columns;
     for (int i = 0; i < static_cast<int>(titles.size()); ++i) {
         const std::string& title = titles[i];
-        if (title == "图片名全称")
+        if (title == kPathColumnTitle)
             columns.path = i;
-        else if (title == "图片说明")
+        else if (title == kCaptionColumnTitle)
             columns.caption = i;
-        else if (title == "图片类别")
+        else if (title == kCategoryColumnTitle)
             columns.category = i;
     }
     return columns;
@@ -29,12 +29,10 @@ std::vector<AlbumRow> ParsePictureTable(std::string_view text)
     auto cell = [](const std::vector<std::string>& line, int column) -> std::string {
         return column >= 0 && column < static_cast<int>(line.size()) ? line[column] : std::string();
     };
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        AlbumRow row{cell(lines[i], columns.path), cell(lines[i], columns.category),
-                     cell(lines[i], columns.caption)};
-        if (!row.path.empty())
-            rows.push_back(std::move(row));
-    }
+    rows.reserve(lines.size() - 1);
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        rows.push_back(AlbumRow{cell(lines[i], columns.path), cell(lines[i], columns.category),
+                                cell(lines[i], columns.caption)});
     return rows;
 }
 

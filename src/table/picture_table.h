@@ -24,13 +24,20 @@ struct PictureColumns {
     int caption = 3;
 };
 
-// Whole-title equality with "图片名全称", "图片类别", "图片说明"; when several
-// columns carry the same title the last one wins.
+// The titles by which the columns are known.
+inline constexpr std::string_view kPathColumnTitle = "图片名全称";
+inline constexpr std::string_view kCategoryColumnTitle = "图片类别";
+inline constexpr std::string_view kCaptionColumnTitle = "图片说明";
+
+// The one rule by which the print driver, the command's table files and the
+// table import find the columns: whole-title equality with the three
+// titles; when several columns carry the same title the last one wins.
 PictureColumns DetectPictureColumns(const std::vector<std::string>& titles);
 
 // The rows of a table (UTF-8, read as table_text.h reads tables) whose first
-// line holds the titles.  Rows without a path, blank lines among them, are
-// left out; a missing cell is the empty text.
+// line holds the titles.  Every line after the first is a row, as in the
+// result list after an import: a row without a path, a blank line too, is
+// an empty cell of the album; a missing cell is the empty text.
 std::vector<AlbumRow> ParsePictureTable(std::string_view text);
 
 } // namespace quillet

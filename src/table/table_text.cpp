@@ -18,8 +18,8 @@ bool StartsOrEndsWithSpace(std::string_view cell)
            || cell.ends_with(kIdeographicSpace);
 }
 
-// Skips the spaces before a cell's first character.
-std::size_t SkipLeadingSpaces(std::string_view text, std::size_t pos)
+// Skips the spaces that stand around a cell's text.
+std::size_t SkipSpaces(std::string_view text, std::size_t pos)
 {
     while (true) {
         if (pos < text.size() && text[pos] == ' ')
@@ -31,8 +31,17 @@ std::size_t SkipLeadingSpaces(std::string_view text, std::size_t pos)
     }
 }
 
+std::size_t CellEnd(std::string_view text, std::size_t pos)
+{
+    return std::min(text.find_first_of(kCellEnds, pos), text.size());
+}
+
 // The content of the quoted cell whose opening quote is at pos, and where
-// the text goes on after its closing quote; nothing when it is not closed.
+// the cell ends (its TAB, its line end or the end of the text).  Nothing
+// when the cell is not quoted after all: its first lone quote is not
+// followed, spaces aside, by the end of the cell, so the quotes are the
+// cell's own characters ("Big and 5" print three rows later, "Sunset" at
+// beach).
 std::optional<std::size_t> ReadQuoted(std::string_view text, std::size_t pos, std::string& content)
 {
     for (std::size_t i = pos + 1; i < text.size(); ++i) {
@@ -45,7 +54,10 @@ std::optional<std::size_t> ReadQuoted(std::string_view text, std::size_t pos, st
             ++i;
             continue;
         }
-        return i + 1;
+        const std::size_t after = SkipSpaces(text, i + 1);
+        if (after == CellEnd(text, after))
+            return after;
+        return std::nullopt;
     }
     return std::nullopt;
 }
@@ -81,19 +93,16 @@ TableLines ParseTableText(std::string_view text)
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::string cell;
-        // Where the cell's unquoted text begins: after its closing quote when
-        // it is quoted, else after its leading spaces.
-        std::size_t rest = SkipLeadingSpaces(text, pos);
-        if (rest < text.size() && text[rest] == kQuote) {
-            if (const std::optional<std::size_t> afterQuote = ReadQuoted(text, rest, cell))
-                rest = *afterQuote;
-            else
-                cell.clear();
+        const std::size_t start = SkipSpaces(text, pos);
+        std::optional<std::size_t> end;
+        if (start < text.size() && text[start] == kQuote)
+            end = ReadQuoted(text, start, cell);
+        if (!end) {
+            end = CellEnd(text, start);
+            cell = TrimBoth(text.substr(start, *end - start));
         }
-        const std::size_t end = std::min(text.find_first_of(kCellEnds, rest), text.size());
-        cell += TrimBoth(text.substr(rest, end - rest));
         line.push_back(std::move(cell));
-        pos = end;
+        pos = *end;
         if (pos == text.size())
             break;
         const char separator = text[pos++];

@@ -9,11 +9,12 @@
 //  - Lines end with LF, CR LF or CR.  A last line without a line end counts;
 //    a line end after the last line starts no new one.
 //  - Cells are separated by TAB only (a comma belongs to the cell).
-//  - A cell that begins with a double quote is quoted, the way spreadsheets
-//    copy cells that hold a TAB, a line break or a quote: it runs to the
-//    next lone quote, "" stands for one quote, and TABs and line breaks
-//    inside belong to the cell.  A quote that is never closed is an ordinary
-//    character, so a stray quote cannot swallow the rest of the table.
+//  - A cell is quoted, the way spreadsheets copy cells that hold a TAB, a
+//    line break or a quote, when it begins with a double quote and its first
+//    lone quote ends it (stands right before its TAB, its line end or the
+//    end of the text): "" inside stands for one quote, and TABs and line
+//    breaks inside belong to the cell.  Any other cell is read as written,
+//    its quotes included, so a stray quote never swallows rows.
 //  - Spaces (ASCII and ideographic) around a cell are dropped, as a
 //    spreadsheet's paste drops them; spaces inside a cell, or inside the
 //    quotes of a quoted cell, stay.

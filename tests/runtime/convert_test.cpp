@@ -179,28 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OutsideTextCase{"Empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Texts from files and the clipboard end at their first zero character.
-class OutsideTextEndTest : public ::testing::TestWithParam<OutsideTextCase> {};
-
-TEST_P(OutsideTextEndTest, EndsAtTheFirstZeroCharacter)
-{
-    EXPECT_EQ(TextFromOutside(GetParam().bytes), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Conversions, OutsideTextEndTest,
-    ::testing::Values(OutsideTextCase{"NoZero", "\xD6\xD0\xCE\xC4", "中文"},
-                      // The junk after the end must not turn valid UTF-8 into GB18030.
-                      OutsideTextCase{"Utf8ThenJunk", std::string("中\0\xFF", 5), "中"},
-                      OutsideTextCase{"GbkThenZero", std::string("\xD6\xD0\0\xCE\xC4", 5), "中"},
-                      // Every ASCII character of UTF-16 holds a zero byte.
-                      OutsideTextCase{"Utf16ZeroCharacter",
-                                      std::string("\xFF\xFE"
-                                                  "a\0b\0\0\0c\0",
-                                                  10),
-                                      "ab"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // Builds a German locale (decimal comma) into a private folder, so the test
 // does not depend on which locales the machine has installed.
 class DecimalCommaLocale {

@@ -30,12 +30,15 @@ TEST(PictureTable, ParsesSpreadsheetTextWithCrLfAndShortRows)
                              "\t/p/c.jpg\r\n"
                              "no path\t\t旅行\r\n";
     std::vector<AlbumRow> rows = ParsePictureTable(text);
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 4u) << "rows without a path are empty cells, as in the window";
     EXPECT_EQ(rows[0].path, "/p/a b.jpg") << "spaces inside paths are kept";
     EXPECT_EQ(rows[0].caption, "海边 日落");
     EXPECT_EQ(rows[0].category, "旅行");
-    EXPECT_EQ(rows[1].path, "/p/c.jpg");
-    EXPECT_EQ(rows[1].category, "") << "a missing cell is empty";
+    EXPECT_EQ(rows[1].path, "");
+    EXPECT_EQ(rows[2].path, "/p/c.jpg");
+    EXPECT_EQ(rows[2].category, "") << "a missing cell is empty";
+    EXPECT_EQ(rows[3].path, "");
+    EXPECT_EQ(rows[3].category, "旅行");
 }
 
 TEST(PictureTable, LfOnlyAndNoFinalLineEnd)

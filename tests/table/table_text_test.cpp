@@ -44,7 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"QuotedSpacesKept", "  \" a \"  \tb", {{" a ", "b"}}},
         ParseCase{"QuoteInsideAPlainCell", "5\"\tx\"y", {{"5\"", "x\"y"}}},
         ParseCase{"UnclosedQuoteIsText", "\"a\tb\nc", {{"\"a", "b"}, {"c"}}},
-        ParseCase{"TextAfterTheClosingQuote", "\"a\"b\tc", {{"ab", "c"}}}),
+        // A quote inside a cell never swallows rows, nor the text after it.
+        ParseCase{
+            "TextAfterTheClosingQuote", "\"Sunset\" at beach\tc", {{"\"Sunset\" at beach", "c"}}},
+        ParseCase{"QuoteOpenedThreeRowsBeforeItCloses",
+                  "\"Big\ta\r\nb\r\nc\r\n5\" print\td\r\n",
+                  {{"\"Big", "a"}, {"b"}, {"c"}, {"5\" print", "d"}}},
+        ParseCase{"LoneQuoteAfterALineBreakInside", "\"a\nb\"c\"\tx\n", {{"\"a"}, {"b\"c\"", "x"}}},
+        ParseCase{"ClosedRightBeforeTheEnd", "\"a\"\"\n\"", {{"a\"\n"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct WriteCase {
