@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "collect/report_list.h"
 #include "collect/temp_tree.h"
 #include "runtime/scripted_dialogs.h"
 #include "runtime/window.h"
@@ -156,7 +157,7 @@ TEST_F(ClipboardPage, ImportReplacesTheColumnsOfASearchAndLeavesTheClipboard)
         << "the search's last column keeps its width";
     EXPECT_EQ(ui().超级列表框_显示->columnWidth(1), 50);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")), gbk);
-    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：3 列，2 行。"));
+    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：按 GBK 编码读入，3 列，2 行。"));
 }
 
 struct NothingCase {
@@ -220,6 +221,10 @@ TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
     EXPECT_EQ(ListRows(),
               (Rows{{"1", "/v/a b.jpg", QStringLiteral("旅行"), QStringLiteral("海边, 2019")}}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("用户复制的"));
+    EXPECT_EQ(
+        window->StatusText(),
+        QStringLiteral("导入完成：按 GBK 编码读入，4 列，1 行。第 2 行有零字节，从那里起的内容"
+                       "没有读入。"));
 
     // Cancelled: nothing changes, nothing is said.  Unreadable: the list stays.
     const QString status = window->StatusText();
@@ -233,6 +238,97 @@ TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
               QStringLiteral("无法读取文件 %1，没有导入任何内容，右表保持不变。")
                   .arg(QString::fromStdString(disk.Path("gone.txt"))));
 }
+
+TEST_F(ClipboardPage, CaptureListThatIsNoFileIsNotRead)
+{
+    disk.File("pics/a.jpg");
+    Search("pics/");
+    const Rows rows = ListRows();
+    // /dev/zero never ends; a folder has no text.
+    for (const std::string& path : {std::string("/dev/zero"), disk.Path("pics")}) {
+        dialogs.AnswerOpenFileDialog(path);
+        Click(ui().按钮_从Vistrel结果中导入);
+        EXPECT_EQ(ListRows(), rows);
+        EXPECT_EQ(window->StatusText(),
+                  QStringLiteral("%1 不是普通文件，没有导入任何内容，右表保持不变。")
+                      .arg(QString::fromStdString(path)));
+    }
+}
+
+TEST_F(ClipboardPage, GbkNamedPictureGoesOutAndComesBackByItsBytes)
+{
+    const std::string gbkName = "\xBA\xA3\xB1\xDF.jpg"; // 海边.jpg in GBK
+    disk.File("pics/" + gbkName);
+    Search("pics/");
+    ASSERT_EQ(ListRows().size(), 1u);
+
+    Click(ui().按钮_导出到剪贴板);
+    const QString exported = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(exported.contains(QString::fromStdString(disk.Path("pics/海边.jpg"))))
+        << exported.toStdString();
+    EXPECT_FALSE(exported.contains(QChar(0xFFFD)));
+    Click(ui().按钮_从剪贴板导入);
+
+    const ReportList list(ui().超级列表框_显示);
+    ASSERT_EQ(list.RowCount(), 1);
+    EXPECT_EQ(list.CellText(0, 1), disk.Path("pics/" + gbkName)) << "the file's own bytes";
+    EXPECT_EQ(list.CellText(0, 3), "海边");
+}
+
+// A quote inside a cell stays where it was written, its row with it.
+TEST_F(ClipboardPage, QuotesInsideCellsSwallowNoRows)
+{
+    PutRawTextOnClipboard("图片名全称\t图片说明\r\n/p/1.jpg\t\"Big\r\n/p/2.jpg\t中\r\n/p/3.jpg\t"
+                          "\r\n/p/4.jpg\t5\" print\r\n/p/5.jpg\t\"Sunset\" at beach\r\n");
+    Click(ui().按钮_从剪贴板导入);
+    EXPECT_EQ(ListRows(), (Rows{{"/p/1.jpg", "\"Big"},
+                                {"/p/2.jpg", QStringLiteral("中")},
+                                {"/p/3.jpg", ""},
+                                {"/p/4.jpg", "5\" print"},
+                                {"/p/5.jpg", "\"Sunset\" at beach"}}));
+    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：按 UTF-8 编码读入，2 列，5 行。"));
+}
+
+struct EncodingCase {
+    const char* name;
+    QByteArray bytes;
+    QStringList firstRow;
+    QString status;
+};
+
+class ClipboardPageEncoding : public ClipboardPage,
+                              public ::testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(ClipboardPageEncoding, TitlesFoundAndTheEncodingTold)
+{
+    PutRawTextOnClipboard(GetParam().bytes);
+    Click(ui().按钮_从剪贴板导入);
+    ASSERT_FALSE(ListRows().empty());
+    EXPECT_EQ(ListRows()[0], GetParam().firstRow);
+    EXPECT_EQ(window->StatusText(), GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ClipboardPage, ClipboardPageEncoding,
+    ::testing::Values(
+        // One Latin-1 byte (é) in a UTF-8 table.
+        EncodingCase{
+            "Utf8WithALatin1Byte",
+            "图片名全称\t图片类别\t图片说明\r\n/p/a.jpg\t旅行\tCaf\xE9\r\n/p/b.jpg\t旅行\t海边\r\n",
+            {"/p/a.jpg", QStringLiteral("旅行"), QStringLiteral("Caf\uFFFD")},
+            QStringLiteral("导入完成：按 UTF-8 编码读入，3 列，2 行。")},
+        // 山水, 同学, 爷爷 in GBK, bytes that are valid UTF-8 too.
+        EncodingCase{"GbkThatIsValidUtf8",
+                     "path\tcaption\r\n/p/a.jpg\t\xC9\xBD\xCB\xAE\r\n/p/b.jpg\t\xCD\xAC\xD1\xA7\r\n"
+                     "/p/c.jpg\t\xD2\xAF\xD2\xAF\r\n",
+                     {"/p/a.jpg", QStringLiteral("山水")},
+                     QStringLiteral("导入完成：按 GBK 编码读入，2 列，3 行。")},
+        EncodingCase{"ZeroByteEndsTheText",
+                     QByteArray("a\tb\r\n1\t2\r\n3\t4\0\r\n5\t6\r\n", 21),
+                     {"1", "2"},
+                     QStringLiteral("导入完成：按 UTF-8 编码读入，2 列，2 行。第 3 "
+                                    "行有零字节，从那里起的内容没有读入。")}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Tables that LibreOffice Calc 7.4 wrote from data/calc_cells.fods as the
 // tab-separated text it copies (soffice --headless --convert-to

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QProcess>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -104,6 +106,41 @@ TEST_F(HeadlessCommand, ReadsATableOfPictures)
     CommandRun run = Quillet({"render", "--out", out, "--table", QString::fromStdString(table)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(testing::OutputLines(run.out).size(), 1u);
+}
+
+TEST_F(HeadlessCommand, TableRowsWithoutAPathAreEmptyCellsAndAZeroByteEndsTheTable)
+{
+    const std::string table = dir.Path("table.txt");
+    const std::string a = album.toStdString();
+    const std::string text = "图片名全称\r\n" + a + "/a0.jpg\r\n\r\n" + a + "/a1.jpg\r\n"
+                             + std::string(1, '\0') + a + "/a2.jpg\r\n";
+    ASSERT_TRUE(testing::WriteBytes(table, ByteArray(text.begin(), text.end())));
+    CommandRun run = Quillet({"render", "--out", out, "--rows", "1", "--columns", "1", "--table",
+                              QString::fromStdString(table)});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(testing::OutputLines(run.out).size(), 3u) << "a0, the empty row, a1";
+    EXPECT_NE(run.err.find("zero byte in line 5; the rest was not read"), std::string::npos)
+        << run.err;
+}
+
+// /dev/zero never ends, a folder holds no text, a file beyond the limit is
+// not held in memory: none is read, and each says why.
+TEST_F(HeadlessCommand, TableThatCannotBeReadIsNamed)
+{
+    const std::string large = dir.Path("large.txt");
+    ASSERT_EQ(::truncate(large.c_str(), 0), -1); // not there yet
+    ASSERT_TRUE(testing::WriteBytes(large, ByteArray{'a'}));
+    ASSERT_EQ(::truncate(large.c_str(), (std::int64_t{64} << 20) + 1), 0);
+    const std::vector<std::pair<QString, std::string>> cases{
+        {"/dev/zero", "(不是普通文件 / not a regular file)"},
+        {album, "(不是普通文件 / not a regular file)"},
+        {QString::fromStdString(large), "(超过 64 MB / larger than 64 MB)"}};
+    for (const auto& [table, reason] : cases) {
+        CommandRun run = Quillet({"render", "--out", out, "--table", table});
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_EQ(run.err, "quillet: 无法读取表格 / cannot read the table: " + table.toStdString()
+                               + " " + reason + "\n");
+    }
 }
 
 TEST_F(HeadlessCommand, UsageErrorsExitTwoWithAMessage)
