@@ -124,7 +124,7 @@ TEST_F(HeadlessCommand, TableRowsWithoutAPathAreEmptyCellsAndAZeroByteEndsTheTab
 }
 
 // /dev/zero never ends, a folder holds no text, a file beyond the limit is
-// not held in memory: none is read, and each says why.
+// not held in memory, a read can fail: none is read, and each says why.
 TEST_F(HeadlessCommand, TableThatCannotBeReadIsNamed)
 {
     const std::string large = dir.Path("large.txt");
@@ -134,7 +134,9 @@ TEST_F(HeadlessCommand, TableThatCannotBeReadIsNamed)
     const std::vector<std::pair<QString, std::string>> cases{
         {"/dev/zero", "(不是普通文件 / not a regular file)"},
         {album, "(不是普通文件 / not a regular file)"},
-        {QString::fromStdString(large), "(超过 64 MB / larger than 64 MB)"}};
+        {QString::fromStdString(large), "(超过 64 MB / larger than 64 MB)"},
+        // Opens as a regular file and fails on the first read.
+        {"/proc/self/mem", "(无法读取 / cannot be read)"}};
     for (const auto& [table, reason] : cases) {
         CommandRun run = Quillet({"render", "--out", out, "--table", table});
         EXPECT_EQ(run.exitCode, 2) << run.err;

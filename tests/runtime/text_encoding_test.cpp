@@ -58,6 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
                      TextEncoding::Utf16LittleEndian, "中a\t"},
         EncodingCase{"Utf16BigEndian", std::string("\xFE\xFF\x4E\x2D\0a", 6),
                      TextEncoding::Utf16BigEndian, "中a"},
+        // Without a mark, told by the zero bytes of its ASCII characters.
+        EncodingCase{"Utf16WithoutAMark",
+                     std::string("a\0\t\0b\0\r\0\n\0/\0p\0/\0-\x4E\r\0\n\0", 22),
+                     TextEncoding::Utf16LittleEndian, "a\tb\r\n/p/中\r\n"},
         // The junk after the end must not turn valid UTF-8 into GB18030.
         EncodingCase{"Utf8ThenJunk", std::string("中\0\xFF", 5), TextEncoding::Utf8, "中", 1},
         EncodingCase{"GbkThenZero", std::string("\xCD\xBC\xC6\xAC\r\n\xD6\xD0\0\xCE\xC4", 11),
