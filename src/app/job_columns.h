@@ -14,9 +14,9 @@ namespace quillet {
 
 class ReportList;
 
-// Column numbers, 0-based; the user sees and types them 1-based.  Detected
-// by whole-title equality, the last matching column winning; without a match
-// path 1, category 2, caption 3, the folder search's layout.
+// Column numbers, 0-based; the user sees and types them 1-based.  Proposed
+// from the list's titles by DetectPictureColumns, the rule the command's
+// table files follow too.
 using ColumnMap = PictureColumns;
 
 ColumnMap DetectColumnMap(const ReportList& list);

@@ -19,10 +19,11 @@ enum class TextEncoding { Utf8, Utf16LittleEndian, Utf16BigEndian, Gb18030 };
 std::string_view TextEncodingName(TextEncoding encoding);
 
 // ICU's charset detection limited to the three encodings, with a byte-order
-// mark deciding first.  A GBK text short enough for its Chinese characters
-// to form valid UTF-8 (山水 as "ɽˮ") is still GBK: such UTF-8 holds no
-// character beyond U+07FF and no letter of one script, where the GBK reading
-// is all common Chinese characters.
+// mark deciding first.  ICU takes any valid UTF-8 for UTF-8, so a GBK text
+// whose few Chinese characters happen to form valid UTF-8 (山水 as "ɽˮ") is
+// told apart here: its UTF-8 reading holds only two-byte characters, not
+// all of them accented Latin letters, where its GBK reading is all common
+// Chinese characters (GB2312).
 TextEncoding DetectTextEncoding(std::string_view bytes);
 
 struct OutsideText {
