@@ -11,8 +11,8 @@
 namespace quillet {
 
 // Far beyond any list of pictures, and small enough to hold in memory.
-inline constexpr std::size_t kTableFileLimit = std::size_t{64} << 20;
 inline constexpr int kTableFileLimitMegabytes = 64;
+inline constexpr std::size_t kTableFileLimit = std::size_t{kTableFileLimitMegabytes} << 20;
 
 struct TableFile {
     OutsideText text;
