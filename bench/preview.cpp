@@ -16,8 +16,8 @@
 #include "runtime/image_decode_jpeg.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <QImageWriter>
 #include <QLineEdit>
