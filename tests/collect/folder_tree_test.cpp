@@ -141,6 +141,7 @@ TEST_F(FolderTreeTest, NodeTwoLevelsBelowAVolumeJoinsBothNames)
 
 TEST_F(FolderTreeTest, ChildrenComeInNameOrderAndGbkNamesReadAsChinese)
 {
+    const testing::ScopedDefaultLocale c(QLocale::c());
     for (const char* folder : {"Trip10", "trip2", "照片", "Trip1"})
         disk.Folder(folder);
     ASSERT_TRUE(testing::MakeRawFolder(disk.Path(testing::kGbkSeaside)));

@@ -216,6 +216,7 @@ TEST(FolderWalk, NestedTreeIsWalkedDepthFirstFilesFirstInNameOrder)
 // Names made in an order that no file system would list them in by chance.
 TEST(FolderWalk, PicturesAndFoldersComeInNameOrderWhateverTheDiskOrder)
 {
+    const testing::ScopedDefaultLocale c(QLocale::c());
     TempTree tree;
     const std::vector<std::string> files = {"IMG_10.jpg", "b.jpg",     "照片002.jpg", "IMG_2.jpg",
                                             "Photo.jpg",  "photo.jpg", "照片001.jpg", "IMG_1.jpg"};
@@ -250,6 +251,7 @@ TEST(FolderWalk, FoldersComeInTheOrderOfTheUsersLocale)
         const testing::ScopedDefaultLocale zh(QLocale(QLocale::Chinese, QLocale::China));
         EXPECT_EQ(categories(), (std::vector<std::string>{"毕业", "春游", "海边", "家人"}));
     }
+    const testing::ScopedDefaultLocale c(QLocale::c());
     EXPECT_EQ(categories(), (std::vector<std::string>{"家人", "春游", "毕业", "海边"}));
 }
 

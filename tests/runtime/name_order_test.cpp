@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SortNames, ScrambledFolderComesOutAsFileManagersShowIt)
 {
+    const testing::ScopedDefaultLocale c(cLocale);
     std::vector<std::string> names = {"IMG_10.jpg", "b.jpg", "照片002.jpg", "IMG_2.jpg",
                                       "A.jpg",      "a.jpg", "照片001.jpg", "IMG_1.jpg",
                                       "10",         "9"};
@@ -105,7 +106,10 @@ TEST(SortNames, FollowsTheDefaultLocale)
     EXPECT_EQ(names, (std::vector<std::string>{"毕业", "春游", "海边", "家人"}));
 
     names = scrambled;
-    SortNames(names);
+    {
+        const testing::ScopedDefaultLocale c(cLocale);
+        SortNames(names);
+    }
     EXPECT_EQ(names, (std::vector<std::string>{"家人", "春游", "毕业", "海边"}));
 }
 
