@@ -56,9 +56,6 @@ public:
     // The picture the preview canvas shows at its own size (null when the
     // canvas is clear), before any shrinking to fit the canvas.
     const QImage& PreviewPicture() const { return previewPicture_; }
-    // The page it shows, 1-based, and the job's pages then.
-    int ShownPage() const { return shownPage_; }
-    int ShownPageCount() const { return shownPageCount_; }
 
     static constexpr int kOuterWidth = 590;
     static constexpr int kOuterHeight = 427;
