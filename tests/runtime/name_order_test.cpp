@@ -93,25 +93,5 @@ TEST(SortNames, ScrambledFolderComesOutAsFileManagersShowIt)
                                         "IMG_2.jpg", "IMG_10.jpg", "照片001.jpg", "照片002.jpg"}));
 }
 
-// What Dolphin and Nautilus show under zh_CN.UTF-8, where the C locale's
-// code points would give 家人, 春游, 毕业, 海边.
-TEST(SortNames, FollowsTheDefaultLocale)
-{
-    const std::vector<std::string> scrambled = {"海边", "家人", "毕业", "春游"};
-    std::vector<std::string> names = scrambled;
-    {
-        const testing::ScopedDefaultLocale zh(chinese);
-        SortNames(names);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"毕业", "春游", "海边", "家人"}));
-
-    names = scrambled;
-    {
-        const testing::ScopedDefaultLocale c(cLocale);
-        SortNames(names);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"家人", "春游", "毕业", "海边"}));
-}
-
 } // namespace
 } // namespace quillet
