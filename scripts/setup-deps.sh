@@ -31,3 +31,11 @@ if ((${#missing[@]})); then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# Names are sorted in the user's locale; Chinese desktops run Quillet under
+# zh_CN.UTF-8, so the locale is generated here for running and trying it.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8
+fi

@@ -33,11 +33,9 @@ namespace {
 // folder's name is the category and its name without extension the caption.
 AlbumRow RowForFile(const std::string& absolutePath)
 {
-    const std::size_t slash = absolutePath.rfind('/');
-    const std::string folder = absolutePath.substr(0, slash);
-    const std::string folderName = folder.substr(folder.rfind('/') + 1);
-    return AlbumRow{absolutePath, DisplayName(folderName),
-                    DisplayName(SplitPictureName(absolutePath.substr(slash + 1)).caption)};
+    FoundPicture picture = FoundPictureAt(absolutePath, 0);
+    return AlbumRow{std::move(picture.path), std::move(picture.category),
+                    std::move(picture.caption)};
 }
 
 std::string ProblemText(PictureLoadProblem problem)

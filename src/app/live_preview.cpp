@@ -52,11 +52,15 @@ PageJob PreviewJob(const Ui::SettingsWindow& ui)
     return job;
 }
 
-QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures)
+QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, QWidget& owner)
 {
     // Shown without taking the activation: the user types on in the
-    // settings window while the miniature is drawn.
+    // settings window while the miniature is drawn.  A window that is only
+    // opening (its first miniature) is not active yet; it is the one the
+    // user is about to work in.
     QPointer<QWidget> active = QApplication::activeWindow();
+    if (!active)
+        active = &owner;
     ProgressWindow& window = LoadProgressWindow();
     window.ClearCancelRequest();
     window.setAttribute(Qt::WA_ShowWithoutActivating);
@@ -79,7 +83,7 @@ QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures)
         return loaded && loaded->CancelRequested();
     };
 
-    QImage page = RenderPreviewPage(job, progress, &pictures);
+    QImage picture = RenderPreviewPage(job, progress, &pictures, page);
 
     ProcessPendingMessages();
     if (ProgressWindow* loaded = LoadedProgressWindow()) {
@@ -94,7 +98,7 @@ QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures)
     if (active && QApplication::activeWindow() != active)
         active->activateWindow();
     ProcessPendingMessages();
-    return page;
+    return picture;
 }
 
 } // namespace quillet

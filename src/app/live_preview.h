@@ -8,6 +8,8 @@
 
 #include <QImage>
 
+class QWidget;
+
 namespace Ui {
 class SettingsWindow;
 }
@@ -23,9 +25,11 @@ TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
 // millimetres, and the pictures, captions and templates of the job snapshot.
 PageJob PreviewJob(const Ui::SettingsWindow& ui);
 
-// Draws the miniature while the progress window shows how far it got.
-// Window events run after every cell, so the user can type on and can
-// cancel; the caller guards against re-entry.
-QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures);
+// Draws the miniature of page `page` (1-based) while the progress window
+// shows how far it got.  Window events run after every cell, so the user
+// can type on and can cancel; the caller guards against re-entry.  The
+// activation stays with (or, where the platform moved it to the progress
+// window, returns to) the window that was active, else the owner window.
+QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, QWidget& owner);
 
 } // namespace quillet

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/clipboard_page.h"
+#include "app/open_paths.h"
 #include "app/print_drivers.h"
 #include "forms/designed_group_box_style.h"
 #include "forms/designed_tab_style.h"
@@ -8,7 +9,12 @@
 #include "ui_main_window.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 
 namespace quillet {
 
@@ -67,6 +73,7 @@ MainWindow::MainWindow(QWidget* parent)
     move(kLeft, kTop);
 
     SetStatusText(GreetingText());
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -103,6 +110,40 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             SetStatusText(FooterEditHelpText());
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+
+// The local files a drag carries, by the bytes of their names; empty when
+// it carries anything else.
+std::vector<std::string> DroppedPaths(const QMimeData* data)
+{
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    return paths;
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedPaths(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty())
+        return;
+    event->acceptProposedAction();
+    OpenPathsInWindow(*this, paths);
 }
 
 bool MainWindow::event(QEvent* event)

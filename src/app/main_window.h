@@ -2,8 +2,8 @@
 // The program's only permanent window: the folder and clipboard pages, the
 // result list `超级列表框_显示`, the print area and the status bar.  The form
 // is designed in forms/main_window.ui; this class adds what the form cannot
-// say: the status text, the focus help texts, the frame-aware size and the
-// close box that ends the program.
+// say: the status text, the focus help texts, the frame-aware size, the
+// close box that ends the program and the files dropped on it.
 
 #include "runtime/outer_size.h"
 
@@ -48,6 +48,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
+    // Folders and pictures dropped from a file manager open as they do on
+    // the command line (app/open_paths).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     std::unique_ptr<Ui::MainWindow> ui_;

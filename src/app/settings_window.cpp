@@ -5,6 +5,7 @@
 #include "app/progress_window.h"
 #include "app/settings_window_values.h"
 #include "forms/designed_group_box_style.h"
+#include "print/preview_page.h"
 #include "runtime/dialogs.h"
 #include "runtime/message_box_style.h"
 #include "runtime/outer_size.h"
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <string>
 
 namespace quillet {
@@ -33,6 +36,15 @@ std::string TextOf(const QLineEdit* box)
 QString QText(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+// The strip at the canvas's foot that holds the page number; a page is
+// shrunk to fit between two of them, so the number never covers it.
+constexpr int pageNumberHeight = 16;
+
+QString PageNumberText(int page, int pageCount)
+{
+    return QStringLiteral("第%1页/共%2页").arg(page).arg(pageCount);
 }
 
 // Selects an item of a drop-down list by the record's index; an index
@@ -63,6 +75,19 @@ SettingsWindow::SettingsWindow(QWidget* parent)
 
     resize(kOuterWidth, kOuterHeight);
     move(kLeft, kTop);
+
+    QLabel* canvas = ui_->画板_预览;
+    pageNumberLabel_ = new QLabel(canvas); // owned by the canvas
+    pageNumberLabel_->setObjectName(QStringLiteral("标签_预览页码"));
+    pageNumberLabel_->setAlignment(Qt::AlignCenter);
+    pageNumberLabel_->setGeometry(0, canvas->height() - pageNumberHeight, canvas->width(),
+                                  pageNumberHeight);
+    QFont numberFont = pageNumberLabel_->font();
+    numberFont.setPixelSize(12);
+    pageNumberLabel_->setFont(numberFont);
+    // A click gives the canvas the focus for Page Up and Page Down.
+    canvas->setFocusPolicy(Qt::StrongFocus);
+    canvas->installEventFilter(this);
 
     Create();
     ConnectHandlers();
@@ -336,6 +361,8 @@ void SettingsWindow::SliderMoved(QLineEdit* countBox, int position)
 
 bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ui_->画板_预览)
+        return CanvasEvent(event) || QDialog::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Only a move of the focus inside this window counts: a message box
@@ -362,7 +389,55 @@ bool SettingsWindow::event(QEvent* event)
     return handled;
 }
 
+bool SettingsWindow::CanvasEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Wheel) {
+        // One page a notch (120), the wheel turned towards the user going on.
+        wheelRemainder_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        const int notches = wheelRemainder_ / 120;
+        wheelRemainder_ -= notches * 120;
+        if (notches != 0)
+            TurnPreviewPage(-notches);
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+            TurnPreviewPage(key == Qt::Key_PageDown ? 1 : -1);
+            return true;
+        }
+    }
+    return false;
+}
+
+void SettingsWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (drawnOnOpening_)
+        return;
+    drawnOnOpening_ = true;
+    // Once the window is up: a redraw lets window events run, which must
+    // not happen inside the showing itself.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            RedrawPreview();
+    });
+}
+
 void SettingsWindow::RedrawPreview()
+{
+    // Every change of the layout shows the first page again.
+    DrawPreview(1);
+}
+
+void SettingsWindow::TurnPreviewPage(int step)
+{
+    const int page = std::clamp(shownPage_ + step, 1, shownPageCount_);
+    if (page != shownPage_)
+        DrawPreview(page);
+}
+
+void SettingsWindow::DrawPreview(int page)
 {
     Globals& g = App();
     // A request while a redraw is under way is dropped, not queued: the
@@ -374,7 +449,10 @@ void SettingsWindow::RedrawPreview()
     g.printSettings.headerAlign = ui_->组合框_页眉对齐->currentIndex();
     g.printSettings.footerAlign = ui_->组合框_页脚对齐->currentIndex();
 
-    ShowPreviewPicture(DrawPreviewPage(PreviewJob(*ui_), miniatures_));
+    const PageJob job = PreviewJob(*ui_);
+    shownPageCount_ = PreviewPageCount(job);
+    shownPage_ = std::clamp(page, 1, shownPageCount_);
+    ShowPreviewPicture(DrawPreviewPage(job, miniatures_, shownPage_, *this));
 
     if (ProgressWindow* progress = LoadedProgressWindow())
         progress->SetProgress(0);
@@ -387,14 +465,17 @@ void SettingsWindow::ShowPreviewPicture(QImage picture)
     QLabel* canvas = ui_->画板_预览;
     if (previewPicture_.isNull()) {
         canvas->clear();
+        pageNumberLabel_->clear();
         return;
     }
     // Shown centred at its own size; only a picture larger than the canvas
-    // is shrunk, in proportion, until it fits.
+    // (less the page number's strips) is shrunk, in proportion, until it fits.
+    const QSize room(canvas->width(), canvas->height() - 2 * pageNumberHeight);
     QImage shown = previewPicture_;
-    if (shown.width() > canvas->width() || shown.height() > canvas->height())
-        shown = shown.scaled(canvas->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (shown.width() > room.width() || shown.height() > room.height())
+        shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     canvas->setPixmap(QPixmap::fromImage(shown));
+    pageNumberLabel_->setText(PageNumberText(shownPage_, shownPageCount_));
 }
 
 void ShowSettingsWindowModal()

@@ -16,6 +16,7 @@
 
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 
 namespace Ui {
@@ -42,10 +43,15 @@ public:
     // The designed controls, by their designed names.
     Ui::SettingsWindow& ui();
 
-    // Redraws the miniature from the values now in the boxes (the live
-    // preview); does nothing while the live-preview box is not ticked or a
-    // redraw is under way.
+    // Redraws the miniature of the job's first page from the values now in
+    // the boxes (the live preview); does nothing while the live-preview box
+    // is not ticked or a redraw is under way.
     void RedrawPreview();
+
+    // Turns the miniature by step pages (the mouse wheel and Page Up / Page
+    // Down on the canvas), within the job's pages, by a redraw of the same
+    // rules; nothing happens at either end.
+    void TurnPreviewPage(int step);
 
     // The picture the preview canvas shows at its own size (null when the
     // canvas is clear), before any shrinking to fit the canvas.
@@ -66,6 +72,8 @@ protected:
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
+    // The miniature is drawn once the window is up.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Create();
@@ -76,6 +84,8 @@ private:
     void Confirm();
     void FocusLost(QLineEdit* box);
     void SliderMoved(QLineEdit* countBox, int position);
+    void DrawPreview(int page);
+    bool CanvasEvent(QEvent* event);
     void ShowPreviewPicture(QImage picture);
 
     std::unique_ptr<Ui::SettingsWindow> ui_;
@@ -90,6 +100,13 @@ private:
     // which are no user changes and run no handler.
     bool programChange_ = false;
     QImage previewPicture_;
+    // "第N页/共M页" under the page, inside the canvas.
+    QLabel* pageNumberLabel_ = nullptr;
+    int shownPage_ = 1;
+    int shownPageCount_ = 1;
+    // Wheel turns not yet a whole notch (touchpads send them in small parts).
+    int wheelRemainder_ = 0;
+    bool drawnOnOpening_ = false;
     // The job's pictures as the preview draws them, kept between redraws.
     MiniatureCache miniatures_;
     DesignedOuterSize outerSize_{{kOuterWidth, kOuterHeight}};

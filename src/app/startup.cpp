@@ -3,10 +3,15 @@
 #include "app/collection_wiring.h"
 #include "app/globals.h"
 #include "app/main_window.h"
+#include "app/open_paths.h"
 #include "runtime/fonts.h"
 #include "runtime/window.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <string>
+#include <vector>
 
 namespace quillet {
 
@@ -49,6 +54,10 @@ void RunProgram(int& argc, char** argv)
     FolderTreeBuilder() = AttachCollection;
     const std::unique_ptr<MainWindow> window = LoadMainWindow();
     window->show();
+    // Read after QApplication took its own options out of argv.
+    const std::vector<std::string> paths(argv + 1, argv + argc);
+    // Once the window is up, so a search shows its progress in it.
+    QTimer::singleShot(0, window.get(), [&window, paths] { OpenPathsInWindow(*window, paths); });
     QApplication::exec();
     // The loop only ends when something quits the application; leave the
     // same way as the exit button, so the clean-up runs exactly once.

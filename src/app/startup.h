@@ -35,7 +35,9 @@ std::function<void(MainWindow&)>& FolderTreeBuilder();
 // Step 5: loads the main window and runs its creation handler.
 std::unique_ptr<MainWindow> LoadMainWindow();
 
-// The whole sequence; ends the process with the loop's end.
+// The whole sequence; ends the process with the loop's end.  Arguments
+// (folders or pictures, as a file manager passes them) are opened in the
+// window once it is up.
 [[noreturn]] void RunProgram(int& argc, char** argv);
 
 } // namespace quillet

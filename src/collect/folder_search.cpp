@@ -29,6 +29,22 @@ QString ToQString(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// One row of the list: number, path, category, caption.
+std::vector<std::string> SearchRow(int number, const FoundPicture& picture)
+{
+    return {std::to_string(number), picture.path, picture.category, picture.caption};
+}
+
+// No rows, and the search's four columns in place of whatever columns the
+// list had (an imported table's).
+void ResetToSearchColumns(ReportList& list)
+{
+    list.DeleteAllRows();
+    while (list.ColumnCount() > 0)
+        list.DeleteColumn(0);
+    SetUpSearchColumns(list);
+}
+
 // Carries found pictures into the list and the status bar.  Both are only
 // seen when window messages are processed, and every batch of rows costs the
 // tree view a layout of the whole list, so rows and the "搜索中：" text go
@@ -45,7 +61,7 @@ public:
     void Add(const FoundPicture& picture)
     {
         const int row = list_.RowCount() + static_cast<int>(rows_.size());
-        rows_.push_back({std::to_string(row + 1), picture.path, picture.category, picture.caption});
+        rows_.push_back(SearchRow(row + 1, picture));
         lastPath_ = picture.path;
     }
 
@@ -97,6 +113,16 @@ void SetUpSearchColumns(ReportList& list)
     list.AppendColumn("图片说明", 100);
 }
 
+void ListFoundPictures(ReportList& list, const std::vector<FoundPicture>& pictures)
+{
+    ResetToSearchColumns(list);
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(pictures.size());
+    for (std::size_t i = 0; i < pictures.size(); ++i)
+        rows.push_back(SearchRow(static_cast<int>(i) + 1, pictures[i]));
+    list.AppendRows(rows);
+}
+
 int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfolders,
                     const StatusTextSink& setStatusText, const std::function<bool()>& stopRequested)
 {
@@ -104,10 +130,7 @@ int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfol
     state.SearchFinished = false;
     setStatusText(QStringLiteral("正在搜索，请稍候...."));
 
-    list.DeleteAllRows();
-    while (list.ColumnCount() > 0)
-        list.DeleteColumn(0);
-    SetUpSearchColumns(list);
+    ResetToSearchColumns(list);
 
     // Read once: selecting another folder while the search runs must not
     // change the folder being walked.

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QPushButton;
@@ -21,11 +22,16 @@ namespace quillet {
 class PictureViewWindow;
 class ReportList;
 struct CollectionState;
+struct FoundPicture;
 
 using StatusTextSink = std::function<void(const QString&)>;
 
 // The four columns every search starts with, left to right.
 void SetUpSearchColumns(ReportList& list);
+
+// Empties the list and fills it with exactly these pictures, in their order,
+// with the columns and cells a search gives them.
+void ListFoundPictures(ReportList& list, const std::vector<FoundPicture>& pictures);
 
 // Search start: empties the list, walks the state's `SelectedFolderPath`
 // (with its sub-folders when includeSubfolders) and appends one row per

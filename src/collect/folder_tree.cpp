@@ -181,6 +181,50 @@ void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state)
     node->setExpanded(true);
 }
 
+bool RevealFolder(QTreeWidget* tree, std::string_view folder, CollectionState& state)
+{
+    const std::string wanted = WithTrailingSlash(folder);
+    QTreeWidgetItem* node = nullptr;
+    std::size_t reached = 0;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* top = tree->topLevelItem(i);
+        const std::string topFolder = NodeFolderPath(top, state);
+        if (topFolder.size() > reached && wanted.starts_with(topFolder)) {
+            node = top;
+            reached = topFolder.size();
+        }
+    }
+    if (!node) {
+        state.SelectedFolderPath = wanted;
+        return false;
+    }
+    auto select = [tree, &state](QTreeWidgetItem* item) {
+        // Selecting the current node again would not list it afresh.
+        if (tree->currentItem() == item)
+            OpenFolderNode(item, state);
+        else
+            tree->setCurrentItem(item);
+    };
+    select(node);
+    while (reached < wanted.size()) {
+        const std::size_t slash = wanted.find('/', reached);
+        const std::string name = wanted.substr(reached, slash - reached);
+        QTreeWidgetItem* child = nullptr;
+        for (int i = 0; i < node->childCount() && !child; ++i)
+            if (FolderName(node->child(i)) == name)
+                child = node->child(i);
+        if (!child) {
+            state.SelectedFolderPath = wanted;
+            return false;
+        }
+        node = child;
+        select(node);
+        reached = slash + 1;
+    }
+    tree->scrollToItem(node);
+    return true;
+}
+
 void ConnectFolderTree(QTreeWidget* tree, CollectionState& state)
 {
     QObject::connect(

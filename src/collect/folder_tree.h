@@ -51,6 +51,14 @@ std::string NodeFolderPath(const QTreeWidgetItem* node, const CollectionState& s
 // sub-folders afresh.
 void OpenFolderNode(QTreeWidgetItem* node, CollectionState& state);
 
+// Selects a folder as the user would, node by node from the top node that
+// holds it (the deepest of the desktop, the documents and the volumes), each
+// node opened on the way; the folder's own node ends up current.  The
+// folder is absolute, with or without a trailing "/".  When some folder on
+// the way is not listed (it cannot be read), the deepest node reached stays
+// current and `SelectedFolderPath` is the folder all the same; false then.
+bool RevealFolder(QTreeWidget* tree, std::string_view folder, CollectionState& state);
+
 // Runs OpenFolderNode whenever a node becomes the current one.  The state
 // must outlive the tree.
 void ConnectFolderTree(QTreeWidget* tree, CollectionState& state);

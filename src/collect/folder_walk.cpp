@@ -146,6 +146,16 @@ bool IsPictureExtension(std::string_view extension)
     return lower == "jpg" || lower == "jpeg" || lower == "bmp" || lower == "gif";
 }
 
+FoundPicture FoundPictureAt(const std::string& absolutePath, int number)
+{
+    const std::size_t slash = absolutePath.rfind('/');
+    const std::string_view folder = std::string_view(absolutePath).substr(0, slash);
+    const std::string_view folderName = folder.substr(folder.rfind('/') + 1);
+    return {
+        number, absolutePath, DisplayName(folderName),
+        DisplayName(SplitPictureName(std::string_view(absolutePath).substr(slash + 1)).caption)};
+}
+
 FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
                               bool includeSubfolders, const FolderWalkCallbacks& callbacks)
 {

@@ -61,6 +61,11 @@ PictureNameParts SplitPictureName(std::string_view fileName);
 // True for jpg, jpeg, bmp and gif in any letter case (ASCII letters only).
 bool IsPictureExtension(std::string_view extension);
 
+// A picture named by its absolute path, described as a search that found it
+// would: its folder's name the category, its name without the extension
+// the caption (both decoded for reading), the path's bytes kept.
+FoundPicture FoundPictureAt(const std::string& absolutePath, int number);
+
 // Walks the folder named by parent path and folder name: its own pictures
 // first, then (when includeSubfolders) each sub-folder with everything below
 // it; pictures and sub-folders each in name order (runtime/name_order).

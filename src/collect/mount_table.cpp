@@ -1,8 +1,10 @@
 #include "collect/mount_table.h"
 
-#include "runtime/files.h"
+#include <mntent.h>
 
 #include <array>
+#include <cstdio>
+#include <memory>
 
 namespace quillet {
 namespace {
@@ -21,35 +23,16 @@ bool StartsWithFolder(std::string_view path, std::string_view folder)
                && path[folder.size()] == '/');
 }
 
-bool IsOctalDigit(char c)
-{
-    return c >= '0' && c <= '7';
-}
-
-// The kernel writes space, tab, newline and backslash in names as \ooo.
-std::string Unescaped(std::string_view field)
-{
-    std::string text;
-    text.reserve(field.size());
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && IsOctalDigit(field[i + 1])
-            && IsOctalDigit(field[i + 2]) && IsOctalDigit(field[i + 3])) {
-            text += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
-                                      | (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
-    return text;
-}
-
 std::string WithoutTrailingSlash(std::string path)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
 }
+
+struct MountTableCloser {
+    void operator()(FILE* table) const { endmntent(table); }
+};
 
 } // namespace
 
@@ -67,37 +50,35 @@ bool IsPseudoFileSystem(std::string_view type, std::string_view mountPoint)
     return false;
 }
 
-std::optional<MountEntry> ParseMountLine(std::string_view line)
+namespace {
+
+std::vector<MountEntry> ReadMountTable(FILE* table)
 {
-    std::array<std::string_view, 3> fields;
-    std::size_t found = 0;
-    std::size_t index = 0;
-    while (found < fields.size()) {
-        const std::size_t start = line.find_first_not_of(" \t", index);
-        if (start == std::string_view::npos)
-            return std::nullopt;
-        std::size_t end = line.find_first_of(" \t", start);
-        if (end == std::string_view::npos)
-            end = line.size();
-        fields[found++] = line.substr(start, end - start);
-        index = end;
+    std::vector<MountEntry> mounts;
+    if (!table)
+        return mounts;
+    // Room for three fields of PATH_MAX each; getmntent_r skips what is left
+    // of a longer line (the options of a deep overlay), and unescapes the
+    // kernel's \040, \011, \012 and \134 in names.
+    std::vector<char> line(16384);
+    mntent entry{};
+    while (getmntent_r(table, &entry, line.data(), static_cast<int>(line.size()))) {
+        // A line with fewer than three fields names no file system.
+        if (*entry.mnt_dir != '\0' && *entry.mnt_type != '\0')
+            mounts.push_back({entry.mnt_type, entry.mnt_dir});
     }
-    return MountEntry{Unescaped(fields[2]), Unescaped(fields[1])};
+    return mounts;
 }
+
+} // namespace
 
 std::vector<MountEntry> ParseMountTable(std::string_view table)
 {
-    std::vector<MountEntry> mounts;
-    std::size_t start = 0;
-    while (start < table.size()) {
-        std::size_t end = table.find('\n', start);
-        if (end == std::string_view::npos)
-            end = table.size();
-        if (std::optional<MountEntry> entry = ParseMountLine(table.substr(start, end - start)))
-            mounts.push_back(std::move(*entry));
-        start = end + 1;
-    }
-    return mounts;
+    if (table.empty())
+        return {};
+    const std::unique_ptr<FILE, MountTableCloser> stream(
+        fmemopen(const_cast<char*>(table.data()), table.size(), "r"));
+    return ReadMountTable(stream.get());
 }
 
 WalkBoundaries::WalkBoundaries(const std::vector<MountEntry>& mounts)
@@ -117,10 +98,8 @@ WalkBoundaries::WalkBoundaries(const std::vector<MountEntry>& mounts)
 
 WalkBoundaries WalkBoundaries::OfThisMachine()
 {
-    // The file reports a size of 0; ReadFile reads to its end all the same.
-    const ByteArray table = ReadFile("/proc/self/mounts");
-    return WalkBoundaries(ParseMountTable(
-        std::string_view(reinterpret_cast<const char*>(table.data()), table.size())));
+    const std::unique_ptr<FILE, MountTableCloser> table(setmntent("/proc/self/mounts", "r"));
+    return WalkBoundaries(ReadMountTable(table.get()));
 }
 
 bool WalkBoundaries::LeadsToVolume(const std::string& folder) const

@@ -6,7 +6,6 @@
 // /run/media/anna/CARD), so the walk passes through the folders that lead
 // to a volume without listing or entering anything else there.
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,12 +25,10 @@ struct MountEntry {
     std::string mountPoint; // as the kernel spells it, escapes undone
 };
 
-// One line of /proc/self/mounts ("device point type options 0 0"), with the
-// kernel's octal escapes (\040 for a space) undone; nothing for a line that
-// has fewer than three fields.
-std::optional<MountEntry> ParseMountLine(std::string_view line);
-
-// Every line of a mount table, in its order.
+// Every entry of a mount table in the format of /proc/self/mounts ("device
+// point type options 0 0" a line), in its order, with the kernel's octal
+// escapes (\040 for a space) undone; a line with fewer than three fields
+// gives none.  Read by glibc's getmntent_r.
 std::vector<MountEntry> ParseMountTable(std::string_view table);
 
 // How a walk treats one folder.

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <array>
+
 namespace quillet {
 namespace {
 
@@ -122,6 +124,14 @@ QPixmap Draw(int imageIndex)
     return pixmap;
 }
 
+// The icon theme's name for each picture, in the tree's image order.  An
+// unknown kind of volume keeps its own drawing with the question mark: no
+// theme icon says "some drive, kind unknown".
+constexpr std::array<const char*, treeImageCount> themeNames = {
+    "user-desktop",  "folder-documents", "drive-removable-media", "drive-harddisk",
+    "media-optical", "folder",           "folder-remote",         nullptr,
+};
+
 } // namespace
 
 QIcon TreeIcon(int imageIndex)
@@ -129,7 +139,9 @@ QIcon TreeIcon(int imageIndex)
     if (imageIndex < 0 || imageIndex >= treeImageCount)
         return {};
     // Not cached in a static: pixmaps must not outlive the application.
-    return QIcon(Draw(imageIndex));
+    QIcon drawn(Draw(imageIndex));
+    const char* themeName = themeNames[static_cast<std::size_t>(imageIndex)];
+    return themeName ? QIcon::fromTheme(QString::fromLatin1(themeName), drawn) : drawn;
 }
 
 } // namespace quillet

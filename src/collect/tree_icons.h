@@ -1,5 +1,7 @@
 #pragma once
-// The eight small pictures of the folder tree, drawn by the program itself.
+// The eight small pictures of the folder tree: the desktop icon theme's
+// (user-desktop, folder, drive-harddisk, ...) where it has one, else drawn
+// by the program itself.
 
 #include <QIcon>
 
@@ -18,7 +20,8 @@ enum TreeImage : int {
 };
 inline constexpr int treeImageCount = 8;
 
-// The picture for an index of that order; an empty icon outside it.
+// The picture for an index of that order; an empty icon outside it.  The
+// theme is asked each time, so a tree built after a change of theme shows it.
 QIcon TreeIcon(int imageIndex);
 
 } // namespace quillet

@@ -70,14 +70,15 @@ PageLayout PageLayout::PageFiles()
     return PageLayout{};
 }
 
-PageLayout PageLayout::Miniature()
+PageLayout PageLayout::Miniature(int page)
 {
     PageLayout layout;
     layout.defaultPageWidth = 210;
     layout.defaultPageHeight = 297;
     layout.naturalScale = NaturalScale::Miniature;
     layout.fontScale = FontScale::MillimetrePixels;
-    layout.pages = PageRange::FirstPageFilled;
+    layout.pages = PageRange::OnePageFilled;
+    layout.filledPage = page;
     return layout;
 }
 
@@ -87,13 +88,17 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     const PrintSettings& s = job.settings;
     const int pictureCount = static_cast<int>(job.pictures.paths.size());
     const GridSize gridSize = NormaliseGrid(s.rows, s.columns);
-    const bool firstPageOnly = layout.pages == PageRange::FirstPageFilled;
+    const bool onePageOnly = layout.pages == PageRange::OnePageFilled;
 
-    // Cells walked: every picture, or the first page's cells however many
-    // pictures there are.
+    // Cells walked: every picture, or one page's cells however many pictures
+    // it holds.
     const long long cellsPerPage = static_cast<long long>(gridSize.rows) * gridSize.columns;
+    const int pageCount = onePageOnly ? std::max(1, PageCount(pictureCount, gridSize))
+                                      : PageCount(pictureCount, gridSize);
+    const int shownPage = onePageOnly ? std::clamp(layout.filledPage, 1, pageCount) : 1;
+    const long long firstCell = (shownPage - 1) * cellsPerPage;
     const int cellCount =
-        firstPageOnly
+        onePageOnly
             ? static_cast<int>(std::min<long long>(cellsPerPage, std::numeric_limits<int>::max()))
             : pictureCount;
 
@@ -113,8 +118,9 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     if (progress.started)
         progress.started(cellCount);
 
-    const CellLists lists(job.pictures,
-                          std::max<long long>(pictureCount, firstPageOnly ? cellsPerPage : 0));
+    const CellLists lists(
+        job.pictures,
+        std::max<long long>(pictureCount, onePageOnly ? shownPage * cellsPerPage : 0));
     const int captionGap = CaptionGapInForce(s.captionGap, captionLineHeight);
     if (!lists.ReserveCaptionLine())
         captionLineHeight = 0;
@@ -134,7 +140,6 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     gridSpec.precision = layout.precision;
     gridSpec.origin = layout.origin;
     const PageGrid grid(gridSpec);
-    const int pageCount = firstPageOnly ? 1 : PageCount(pictureCount, gridSize);
     const LineFrame frame = grid.HeaderFooterFrame(s.headerOffset, s.footerOffset);
 
     auto drawLine = [&](bool isHeader, int pageNumber) {
@@ -169,13 +174,17 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     };
 
     PageLoopResult result;
-    int index = 0;
-    while (index < cellCount && !result.cancelled) {
+    // firstCell lies below pictureCount whenever it is not 0.
+    int index = static_cast<int>(firstCell);
+    const int endCell = static_cast<int>(
+        std::min<long long>(firstCell + cellCount, std::numeric_limits<int>::max()));
+    while (index < endCell && !result.cancelled) {
         ++result.pageCount;
-        drawLine(true, result.pageCount);
-        for (int row = 0; row < gridSize.rows && index < cellCount && !result.cancelled; ++row) {
-            for (int column = 0;
-                 column < gridSize.columns && index < cellCount && !result.cancelled; ++column) {
+        const int pageNumber = shownPage - 1 + result.pageCount;
+        drawLine(true, pageNumber);
+        for (int row = 0; row < gridSize.rows && index < endCell && !result.cancelled; ++row) {
+            for (int column = 0; column < gridSize.columns && index < endCell && !result.cancelled;
+                 ++column) {
                 drawPicture(index, grid.PictureBox(row, column));
                 if (captionLineHeight > kLayoutTolerance) {
                     const std::string& caption = lists.Caption(index);
@@ -184,14 +193,14 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
                 }
                 ++index;
                 if (progress.advanced)
-                    progress.advanced(index);
+                    progress.advanced(index - static_cast<int>(firstCell));
                 // A cancel leaves the page in hand to be finished below.
                 if (progress.cancelRequested && progress.cancelRequested())
                     result.cancelled = true;
             }
         }
-        drawLine(false, result.pageCount);
-        surface.EndPage(result.pageCount);
+        drawLine(false, pageNumber);
+        surface.EndPage(pageNumber);
         ProcessPendingMessages();
     }
     return result;

@@ -32,9 +32,10 @@ FontSpec ScaledFont(FontSpec font, FontScale scale);
 
 enum class PageRange {
     AllPages,
-    // Page 1 only, counted as page 1 of 1, its cells filled up to one full
-    // page with empty ones (they draw their caption line, if any, empty).
-    FirstPageFilled,
+    // The layout's filledPage only, numbered as the job prints it (page N of
+    // the job's page count), its cells filled up to one full page with empty
+    // ones (they draw their caption line, if any, empty).
+    OnePageFilled,
 };
 
 // Everything in which the three surfaces lay a job out differently.
@@ -47,6 +48,9 @@ struct PageLayout {
     NaturalScale naturalScale = NaturalScale::DevicePixels;
     FontScale fontScale = FontScale::TenthMillimetrePixels;
     PageRange pages = PageRange::AllPages;
+    // With OnePageFilled: the page drawn, 1-based; one past the job's last
+    // page draws its last page.
+    int filledPage = 1;
 
     // 0.1 mm, whole cells from the margin corner of the printable area,
     // fonts in points, natural size one picture pixel per printer pixel.
@@ -56,8 +60,8 @@ struct PageLayout {
     static PageLayout PageFiles();
     // 1 mm pixels, A4 as 210 × 297, single-precision cells from the page
     // corner, fonts scaled to the pixels, natural size pixels / 11.8, and
-    // the first page only, filled to a full page.
-    static PageLayout Miniature();
+    // one page only (the first unless told), filled to a full page.
+    static PageLayout Miniature(int page = 1);
 };
 
 // What the loop draws on.  Text is measured and written through the

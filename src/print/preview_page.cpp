@@ -18,22 +18,22 @@ namespace {
 
 // Miniatures from the cache, each just large enough for its cell.  The cells
 // of a page are all one size, so the first request tells the size at which
-// the rest of the page is decoded ahead while the loop draws.
+// the rest of the page (entries first to end) is decoded ahead while the
+// loop draws.
 PictureSource CachedMiniatures(MiniatureCache& cache, const std::vector<std::string>& paths,
-                               int cellCount)
+                               int first, int end)
 {
-    const int count = std::min(cellCount, static_cast<int>(paths.size()));
-    return [&cache, &paths, count, asked = false](int index,
-                                                  QSize cellPixels) mutable -> SourcePicture {
+    return [&cache, &paths, first, end, asked = false](int index,
+                                                       QSize cellPixels) mutable -> SourcePicture {
         if (!asked) {
             asked = true;
             std::vector<std::pair<std::string, QSize>> wanted;
-            for (int i = index + 1; i < count; ++i)
+            for (int i = index + 1; i < end; ++i)
                 if (!paths[i].empty())
                     wanted.emplace_back(paths[i], cellPixels);
             cache.Prefetch(wanted);
         }
-        if (index < 0 || index >= count || paths[index].empty())
+        if (index < first || index >= end || paths[index].empty())
             return {};
         Miniature miniature = cache.Get(paths[index], cellPixels);
         return {std::move(miniature.image), miniature.loadedSize};
@@ -42,27 +42,40 @@ PictureSource CachedMiniatures(MiniatureCache& cache, const std::vector<std::str
 
 } // namespace
 
-QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, MiniatureCache* pictures)
+int PreviewPageCount(const PageJob& job)
+{
+    const GridSize grid = NormaliseGrid(job.settings.rows, job.settings.columns);
+    return std::max(1, PageCount(static_cast<int>(job.pictures.paths.size()), grid));
+}
+
+QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, MiniatureCache* pictures,
+                         int page)
 {
     const GridSize grid = NormaliseGrid(job.settings.rows, job.settings.columns);
     const long long cells = static_cast<long long>(grid.rows) * grid.columns;
-    // Only the first page is drawn; nothing after it is loaded.
-    std::vector<std::string> firstPage = job.pictures.paths;
-    if (static_cast<long long>(firstPage.size()) > cells)
-        firstPage.resize(static_cast<std::size_t>(cells));
+    page = std::clamp(page, 1, PreviewPageCount(job));
+    const std::vector<std::string>& paths = job.pictures.paths;
+    const auto total = static_cast<long long>(paths.size());
+    // Only the page shown is loaded, nothing before or after it.
+    const int first = static_cast<int>(std::min(total, (page - 1) * cells));
+    const int end = static_cast<int>(std::min(total, page * cells));
 
     std::optional<PicturePrefetcher> prefetcher;
     PictureSource source;
     if (pictures) {
-        source = CachedMiniatures(*pictures, firstPage, static_cast<int>(firstPage.size()));
+        source = CachedMiniatures(*pictures, paths, first, end);
     } else {
-        prefetcher.emplace(firstPage, job.settings.imageOptimization);
-        source = PrefetchedPictures(*prefetcher);
+        // The prefetcher counts from the page's first picture.
+        prefetcher.emplace(std::vector<std::string>(paths.begin() + first, paths.begin() + end),
+                           job.settings.imageOptimization);
+        source = [fromPage = PrefetchedPictures(*prefetcher), first](int index, QSize cell) {
+            return fromPage(index - first, cell);
+        };
     }
 
     Canvas canvas;
     CanvasPageSurface surface(canvas);
-    RunPageLoop(job, PageLayout::Miniature(), surface, source, progress);
+    RunPageLoop(job, PageLayout::Miniature(page), surface, source, progress);
     return UprightPage(canvas.Image(), job.settings.orientation);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The miniature of a job's first page, as the settings window shows it: the
+// The miniature of one page of a job, as the settings window shows it: the
 // album page loop with the miniature's layout (one pixel per millimetre,
-// page 1 only, filled to a full page) on a canvas, turned upright.
+// one page only, filled to a full page) on a canvas, turned upright.
 
 #include "print/page_job.h"
 
@@ -11,12 +11,17 @@ namespace quillet {
 
 class MiniatureCache;
 
-// The job's settings are in whole millimetres (see MiniatureSettings).
-// Pictures come from the cache when one is given, sized for their cells;
-// without one, each is loaded exactly as page output loads it at the
-// job's optimisation level.  A landscape page is laid out wide and turned
-// clockwise, as page files are.
+// The pages the job fills on its grid; 1 for a job without pictures, whose
+// miniature is one empty page.
+int PreviewPageCount(const PageJob& job);
+
+// Page `page` (1-based, brought into 1..PreviewPageCount) of the job,
+// numbered in its header and footer as it prints.  The job's settings are
+// in whole millimetres (see MiniatureSettings).  Pictures come from the
+// cache when one is given, sized for their cells; without one, each is
+// loaded exactly as page output loads it at the job's optimisation level.
+// A landscape page is laid out wide and turned clockwise, as page files are.
 QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress,
-                         MiniatureCache* pictures = nullptr);
+                         MiniatureCache* pictures = nullptr, int page = 1);
 
 } // namespace quillet

@@ -4,8 +4,10 @@
 
 #include <QByteArrayView>
 #include <QChar>
+#include <QCollatorSortKey>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 namespace quillet {
@@ -49,8 +51,9 @@ std::string_view DigitRun(std::string_view text, std::size_t& index)
     return text.substr(significant, index - significant);
 }
 
-// The comparison of two valid UTF-8 texts, without the byte tie-break.
-int CompareShown(std::string_view a, std::string_view b)
+// The C locale's comparison of two valid UTF-8 texts, without the byte
+// tie-break.
+int CompareByCodePoint(std::string_view a, std::string_view b)
 {
     std::size_t i = 0;
     std::size_t j = 0;
@@ -79,44 +82,71 @@ bool IsValidUtf8(std::string_view text)
     return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
 }
 
-int CompareKeyed(std::string_view shownA, std::string_view rawA, std::string_view shownB,
-                 std::string_view rawB)
-{
-    if (const int c = CompareShown(shownA, shownB); c != 0)
-        return c;
-    // char_traits<char> compares as unsigned char: plain byte order.
-    return rawA.compare(rawB);
-}
+// A name as it is compared: its shown form (UTF-8) and, with a collator,
+// that form's sort key.
+struct NameKey {
+    std::string decoded; // only for a name that is not UTF-8
+    std::string_view shown; // the name itself or its decoded form
+    std::optional<QCollatorSortKey> collation;
+};
 
 } // namespace
 
-int CompareNames(std::string_view a, std::string_view b)
+NameOrder::NameOrder(const QLocale& locale) : locale_(locale)
 {
-    const std::string shownA = IsValidUtf8(a) ? std::string() : DisplayName(a);
-    const std::string shownB = IsValidUtf8(b) ? std::string() : DisplayName(b);
-    return CompareKeyed(shownA.empty() ? a : shownA, a, shownB.empty() ? b : shownB, b);
+    const QLocale collation(locale.collation());
+    if (collation.language() == QLocale::C)
+        return;
+    collator_.emplace(collation);
+    collator_->setNumericMode(true);
+    collator_->setCaseSensitivity(Qt::CaseInsensitive);
 }
 
-void SortNames(std::vector<std::string>& names)
+void NameOrder::Sort(std::vector<std::string>& names) const
 {
+    if (names.size() < 2)
+        return;
     // Decoded forms only for the names that need one; most folders have none.
-    std::vector<std::string> shown(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (!IsValidUtf8(names[i]))
-            shown[i] = DisplayName(names[i]);
-    auto key = [&](std::size_t i) -> std::string_view {
-        return shown[i].empty() ? std::string_view(names[i]) : std::string_view(shown[i]);
+    std::vector<NameKey> keys(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        NameKey& key = keys[i];
+        if (IsValidUtf8(names[i])) {
+            key.shown = names[i];
+        } else {
+            key.decoded = DisplayName(names[i]);
+            key.shown = key.decoded;
+        }
+        // ICU's sort keys compare as plain bytes: a folder is keyed once
+        // instead of collated name against name at every step of the sort.
+        if (collator_)
+            key.collation = collator_->sortKey(
+                QString::fromUtf8(key.shown.data(), static_cast<qsizetype>(key.shown.size())));
+    }
+    auto compare = [&](std::size_t x, std::size_t y) {
+        const int c = collator_ ? keys[x].collation->compare(*keys[y].collation)
+                                : CompareByCodePoint(keys[x].shown, keys[y].shown);
+        // char_traits<char> compares as unsigned char: plain byte order.
+        return c != 0 ? c < 0 : names[x].compare(names[y]) < 0;
     };
     std::vector<std::size_t> order(names.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-        return CompareKeyed(key(x), names[x], key(y), names[y]) < 0;
-    });
+    std::sort(order.begin(), order.end(), compare);
     std::vector<std::string> sorted;
     sorted.reserve(names.size());
     for (const std::size_t i : order)
         sorted.push_back(std::move(names[i]));
     names = std::move(sorted);
+}
+
+void SortNames(std::vector<std::string>& names)
+{
+    // One collator per thread, made again only when the default locale
+    // changes: opening an ICU collator costs more than sorting a folder.
+    thread_local std::unique_ptr<NameOrder> order;
+    const QLocale locale;
+    if (!order || order->Locale() != locale)
+        order = std::make_unique<NameOrder>(locale);
+    order->Sort(names);
 }
 
 } // namespace quillet

@@ -8,16 +8,22 @@
 #include "support/test_images.h"
 #include "ui_settings_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -70,12 +76,33 @@ protected:
         return path;
     }
 
+    // Opens the window and waits for the miniature it draws on opening.
     void Open()
     {
         window = std::make_unique<SettingsWindow>();
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        for (int i = 0; i < 200 && window->PreviewPicture().isNull(); ++i)
+            QTest::qWait(5);
+    }
+
+    QLabel* Canvas() { return ui().画板_预览; }
+    QString PageNumber()
+    {
+        return Canvas()->findChild<QLabel*>(QStringLiteral("标签_预览页码"))->text();
+    }
+
+    // One notch of the mouse wheel over the canvas, towards the user (on)
+    // or away (back).
+    void Wheel(int notches)
+    {
+        const QPointF inside(120, 170);
+        QWheelEvent wheel(inside, Canvas()->mapToGlobal(inside), QPoint(),
+                          QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Canvas(), &wheel);
+        QCoreApplication::processEvents();
     }
 
     Ui::SettingsWindow& ui() { return window->ui(); }
@@ -351,6 +378,78 @@ TEST_F(LivePreviewTest, CancelOnTheProgressWindowStopsTheRedraw)
     EXPECT_TRUE(IsWhite(page.pixel(CellCentre(5, 5, 4, 4))));
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
     EXPECT_FALSE(App().previewBusy);
+}
+
+TEST_F(LivePreviewTest, TheMiniatureIsThereAsSoonAsTheWindowOpens)
+{
+    MakeJob(1, 1, false);
+    Open();
+    ASSERT_EQ(window->PreviewPicture().size(), QSize(210, 297));
+    EXPECT_FALSE(IsWhite(window->PreviewPicture().pixel(CellCentre(5, 5, 0, 0))));
+    EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共1页"));
+    EXPECT_FALSE(App().previewBusy);
+    EXPECT_EQ(LoadedProgressWindow(), nullptr);
+}
+
+TEST_F(LivePreviewTest, WheelAndPageKeysTurnThroughTheJobsPages)
+{
+    // 25 red pictures fill page 1; pictures 26 to 30, blue, are page 2.
+    MakeJob(30, 25, true);
+    App().jobHeaderText = "第&p页/共&a页";
+    Open();
+    FillCells();
+    EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共2页"));
+    // The click gives the canvas the focus (and a box leaving it redraws).
+    QTest::mouseClick(Canvas(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), Canvas());
+
+    Wheel(1);
+    EXPECT_EQ(PageNumber(), QStringLiteral("第2页/共2页"));
+    const QImage secondPage = window->PreviewPicture();
+    for (int k = 0; k < 25; ++k) {
+        const QRgb colour = secondPage.pixel(CellCentre(5, 5, k / 5, k % 5));
+        if (k < 5)
+            EXPECT_TRUE(ColoursClose(colour, kBlue)) << "cell " << k;
+        else
+            EXPECT_TRUE(IsWhite(colour)) << "cell " << k;
+    }
+
+    // Set QUILLET_SCREENSHOT to a PNG path (and run under Xvfb with
+    // QT_QPA_PLATFORM=xcb) to keep a picture of the window on page 2.
+    if (const char* shot = std::getenv("QUILLET_SCREENSHOT")) {
+        QTest::qWait(300);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
+    }
+
+    // Past the last page nothing is redrawn.
+    Wheel(1);
+    EXPECT_EQ(window->PreviewPicture().cacheKey(), secondPage.cacheKey());
+
+    QTest::keyClick(Canvas(), Qt::Key_PageUp);
+    EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共2页"));
+    EXPECT_TRUE(ColoursClose(window->PreviewPicture().pixel(CellCentre(5, 5, 4, 4)), kRed));
+    QTest::keyClick(Canvas(), Qt::Key_PageDown);
+    EXPECT_EQ(PageNumber(), QStringLiteral("第2页/共2页"));
+
+    // A change of the layout shows the first page again: on 6 x 5 all 30
+    // pictures are one page.
+    Set(ui().编辑框_行数, "6");
+    Redraw();
+    EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共1页"));
+    Wheel(-1);
+    EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共1页"));
+}
+
+TEST_F(LivePreviewTest, PagesDoNotTurnWhileLivePreviewIsOff)
+{
+    MakeJob(30, 25, false);
+    Open();
+    const qint64 first = window->PreviewPicture().cacheKey();
+    ui().选择框_实时预览->setChecked(false);
+    Wheel(1);
+    EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共2页"));
+    EXPECT_EQ(window->PreviewPicture().cacheKey(), first);
 }
 
 } // namespace

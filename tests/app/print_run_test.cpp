@@ -319,7 +319,8 @@ TEST_F(RealDialogsRun, TheRealSettingsWindowConfirmsTheJob)
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
         auto* window = qobject_cast<SettingsWindow*>(QApplication::activeModalWidget());
-        if (!window || pressed)
+        // While the miniature is drawn OK would leave the window open.
+        if (!window || pressed || App().previewBusy)
             return;
         pressed = true;
         QComboBox* printers = window->findChild<QComboBox*>(QStringLiteral("组合框_打印机列表"));

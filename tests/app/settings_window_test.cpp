@@ -43,10 +43,12 @@ protected:
     }
 
     // Opens the window as the job driver does, but without a nested loop, so
-    // the test can work it.
-    void Open()
+    // the test can work it.  Without the live preview the window draws no
+    // miniature, so the progress window is left alone.
+    void Open(bool livePreview = true)
     {
         window = std::make_unique<SettingsWindow>();
+        window->ui().选择框_实时预览->setChecked(livePreview);
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -473,13 +475,13 @@ TEST_F(SettingsWindowTest, ClosingHidesAProgressWindowNoJobIsUsing)
 {
     ProgressWindow& progress = LoadProgressWindow();
     progress.show();
-    Open();
+    Open(false);
     window.reset();
     EXPECT_FALSE(progress.isVisible());
 
     progress.show();
     progress.SetProgress(3);
-    Open();
+    Open(false);
     window.reset();
     EXPECT_TRUE(progress.isVisible());
 }

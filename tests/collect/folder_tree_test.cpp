@@ -3,6 +3,7 @@
 #include "collect/tree_icons.h"
 #include "collect/volumes.h"
 #include "support/raw_files.h"
+#include "support/scoped_locale.h"
 #include "temp_tree.h"
 
 #include <QImage>
@@ -140,6 +141,7 @@ TEST_F(FolderTreeTest, NodeTwoLevelsBelowAVolumeJoinsBothNames)
 
 TEST_F(FolderTreeTest, ChildrenComeInNameOrderAndGbkNamesReadAsChinese)
 {
+    const testing::ScopedDefaultLocale c(QLocale::c());
     for (const char* folder : {"Trip10", "trip2", "照片", "Trip1"})
         disk.Folder(folder);
     ASSERT_TRUE(testing::MakeRawFolder(disk.Path(testing::kGbkSeaside)));
@@ -161,6 +163,19 @@ TEST_F(FolderTreeTest, ChildrenComeInNameOrderAndGbkNamesReadAsChinese)
     tree.setCurrentItem(photos);
     EXPECT_EQ(state.SelectedFolderPath,
               disk.Path(testing::kGbkSeaside + "/" + testing::kGbkPhotos + "/"));
+}
+
+TEST_F(FolderTreeTest, ChildrenComeInPinyinOrderUnderAChineseLocale)
+{
+    for (const char* folder : {"海边", "家人", "毕业", "春游"})
+        disk.Folder(folder);
+    const testing::ScopedDefaultLocale zh(QLocale(QLocale::Chinese, QLocale::China));
+    QTreeWidgetItem* volume = VolumeNodeOver(disk.Root());
+    tree.setCurrentItem(volume);
+    std::vector<std::string> shown;
+    for (int i = 0; i < volume->childCount(); ++i)
+        shown.push_back(volume->child(i)->text(0).toStdString());
+    EXPECT_EQ(shown, (std::vector<std::string>{"毕业", "春游", "海边", "家人"}));
 }
 
 TEST_F(FolderTreeTest, ReselectingRereadsWithoutDuplicates)
@@ -304,6 +319,33 @@ TEST(VolumeLabel, EmptyForNoFolderAndTrimmedOtherwise)
     }
     EXPECT_EQ(VolumeNodeText("", "/mnt/d"), "(/mnt/d)");
     EXPECT_EQ(VolumeNodeText("CARD", "/media/anna/CARD"), "CARD(/media/anna/CARD)");
+}
+
+// A theme that has a folder icon and nothing else: the folder takes the
+// theme's, every other node keeps its drawing.
+TEST(TreeIcons, ThemeIconsWhereTheThemeHasThem)
+{
+    TempTree themes;
+    themes.File("test-theme/index.theme", "[Icon Theme]\nName=Test\nDirectories=16x16\n\n"
+                                          "[16x16]\nSize=16\nType=Fixed\n");
+    themes.Folder("test-theme/16x16");
+    QImage folder(16, 16, QImage::Format_ARGB32);
+    folder.fill(QColor(0, 200, 0));
+    ASSERT_TRUE(folder.save(QString::fromStdString(themes.Path("test-theme/16x16/folder.png"))));
+    const QImage drawnDesktop = TreeIcon(kDesktopImage).pixmap(16, 16).toImage();
+
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(themes.Root())});
+    QIcon::setThemeName(QStringLiteral("test-theme"));
+    const QImage themedFolder = TreeIcon(kFolderImage).pixmap(16, 16).toImage();
+    const QImage themedDesktop = TreeIcon(kDesktopImage).pixmap(16, 16).toImage();
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
+
+    EXPECT_EQ(themedFolder.pixelColor(8, 8), QColor(0, 200, 0));
+    EXPECT_EQ(themedDesktop.convertToFormat(QImage::Format_ARGB32),
+              drawnDesktop.convertToFormat(QImage::Format_ARGB32));
 }
 
 TEST(TreeIcons, EightDistinctPictures)

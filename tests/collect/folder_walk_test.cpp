@@ -1,6 +1,7 @@
 #include "collect/folder_walk.h"
 #include "collect/mount_table.h"
 #include "support/raw_files.h"
+#include "support/scoped_locale.h"
 #include "temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,7 @@ TEST(FolderWalk, NestedTreeIsWalkedDepthFirstFilesFirstInNameOrder)
 // Names made in an order that no file system would list them in by chance.
 TEST(FolderWalk, PicturesAndFoldersComeInNameOrderWhateverTheDiskOrder)
 {
+    const testing::ScopedDefaultLocale c(QLocale::c());
     TempTree tree;
     const std::vector<std::string> files = {"IMG_10.jpg", "b.jpg",     "照片002.jpg", "IMG_2.jpg",
                                             "Photo.jpg",  "photo.jpg", "照片001.jpg", "IMG_1.jpg"};
@@ -230,6 +232,27 @@ TEST(FolderWalk, PicturesAndFoldersComeInNameOrderWhateverTheDiskOrder)
               (std::vector<std::string>{"album/b", "album/IMG_1", "album/IMG_2", "album/IMG_10",
                                         "album/Photo", "album/photo", "album/照片001",
                                         "album/照片002", "day1/p", "Day2/p", "day10/p"}));
+}
+
+// Under zh_CN.UTF-8 folders come in pinyin order, as file managers there
+// list them; the C locale orders them by code point.
+TEST(FolderWalk, FoldersComeInTheOrderOfTheUsersLocale)
+{
+    TempTree tree;
+    for (const char* folder : {"海边", "家人", "毕业", "春游"})
+        tree.File(std::string("album/") + folder + "/p.jpg");
+    auto categories = [&tree] {
+        std::vector<std::string> found;
+        for (const FoundPicture& picture : WalkChosen(tree.Path("album"), true))
+            found.push_back(picture.category);
+        return found;
+    };
+    {
+        const testing::ScopedDefaultLocale zh(QLocale(QLocale::Chinese, QLocale::China));
+        EXPECT_EQ(categories(), (std::vector<std::string>{"毕业", "春游", "海边", "家人"}));
+    }
+    const testing::ScopedDefaultLocale c(QLocale::c());
+    EXPECT_EQ(categories(), (std::vector<std::string>{"家人", "春游", "毕业", "海边"}));
 }
 
 TEST(FolderWalk, GbkNamesKeepTheirBytesInThePathAndReadAsChinese)

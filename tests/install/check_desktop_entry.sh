@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu entry passes desktop-file-validate without an error or warning and
-# carries the names, categories, command and icon the menus show.
+# carries the names, categories, command, icon and the file types for "Open
+# with Quillet" that menus and file managers show.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 need_tools desktop-file-validate
@@ -15,7 +16,12 @@ value()
 {
     sed -n "s/^$1=//p" "$entry"
 }
-[ "$(value Exec)" = quillet ] || fail "Exec is '$(value Exec)', not quillet"
+# Folders and pictures opened from a file manager arrive as arguments.
+[ "$(value Exec)" = "quillet %F" ] || fail "Exec is '$(value Exec)', not 'quillet %F'"
+mimeTypes=";$(value MimeType)"
+for type in image/jpeg image/bmp image/gif inode/directory; do
+    [[ $mimeTypes == *";$type;"* ]] || fail "MimeType lacks $type: $mimeTypes"
+done
 [ "$(value Icon)" = quillet ] || fail "Icon is '$(value Icon)', not quillet"
 [ "$(value Name)" = Quillet ] || fail "Name is '$(value Name)', not Quillet"
 [ "$(value GenericName)" = 相册打印 ] || fail "GenericName is '$(value GenericName)', not 相册打印"

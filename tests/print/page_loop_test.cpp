@@ -1,6 +1,6 @@
 // The page loop as the miniature uses it: one millimetre per canvas pixel,
-// the first page only, filled to a full page and counted as page 1 of 1,
-// landscape laid out wide; and the scaling of fonts and typed values that
+// one page only, filled to a full page and numbered as it prints, landscape
+// laid out wide; and the scaling of fonts and typed values that
 // the three surfaces differ by.  Paper and page files are tested through
 // their own surfaces (print_picture_pages_test, render_pages_test).
 #include "print/canvas_page_surface.h"
@@ -62,6 +62,9 @@ struct MiniatureCase {
     bool landscape;
     QSize laidOut; // the canvas as the page is drawn
     int picturesAsked;
+    int page = 1; // the page drawn
+    int firstAsked = 0;
+    std::string header = "1/1"; // "&p/&a" expanded
 };
 
 void PrintTo(const MiniatureCase& c, std::ostream* os)
@@ -74,7 +77,7 @@ protected:
     void SetUp() override { InstallFontSubstitutions(); }
 };
 
-TEST_P(MiniaturePageTest, DrawsThePageOneOfOneFilledToAFullPage)
+TEST_P(MiniaturePageTest, DrawsOnePageFilledAndNumberedAsItPrints)
 {
     const MiniatureCase& c = GetParam();
     TypedLayoutValues typed = FirstTypedValues();
@@ -103,15 +106,15 @@ TEST_P(MiniaturePageTest, DrawsThePageOneOfOneFilledToAFullPage)
     Canvas canvas;
     NotingSurface surface(canvas);
     const PageLoopResult result =
-        RunPageLoop(job, PageLayout::Miniature(), surface, pictures, progress);
+        RunPageLoop(job, PageLayout::Miniature(c.page), surface, pictures, progress);
 
     EXPECT_EQ(result.pageCount, 1);
     EXPECT_EQ(cells, c.rows * c.columns);
     EXPECT_EQ(static_cast<int>(asked.size()), c.picturesAsked);
     for (std::size_t i = 0; i < asked.size(); ++i)
-        EXPECT_EQ(asked[i], static_cast<int>(i));
+        EXPECT_EQ(asked[i], c.firstAsked + static_cast<int>(i));
     ASSERT_FALSE(surface.texts.empty());
-    EXPECT_EQ(surface.texts.front(), "1/1");
+    EXPECT_EQ(surface.texts.front(), c.header);
     EXPECT_EQ(canvas.Image().size(), c.laidOut);
     EXPECT_EQ(UprightPage(canvas.Image(), job.settings.orientation).size(), QSize(210, 297));
     EXPECT_EQ(canvas.Font().size, 2) << "9 pt captions draw at 2 pt";
@@ -119,12 +122,16 @@ TEST_P(MiniaturePageTest, DrawsThePageOneOfOneFilledToAFullPage)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MiniaturePageTest,
-    ::testing::Values(MiniatureCase{"ThreePicturesOnTwoByTwo", 3, 2, 2, 210, false, {210, 297}, 3},
-                      MiniatureCase{
-                          "OnlyTheFirstPageOfThirty", 30, 5, 5, 210, false, {210, 297}, 25},
-                      MiniatureCase{"NoPicturesStillAPage", 0, 2, 3, 210, false, {210, 297}, 0},
-                      MiniatureCase{"WidthZeroIsA4", 1, 1, 1, 0, false, {210, 297}, 1},
-                      MiniatureCase{"LandscapeLaidOutWide", 4, 2, 2, 210, true, {297, 210}, 4}),
+    ::testing::Values(
+        MiniatureCase{"ThreePicturesOnTwoByTwo", 3, 2, 2, 210, false, {210, 297}, 3},
+        MiniatureCase{
+            "OnlyTheFirstPageOfThirty", 30, 5, 5, 210, false, {210, 297}, 25, 1, 0, "1/2"},
+        MiniatureCase{"SecondPageOfThirty", 30, 5, 5, 210, false, {210, 297}, 5, 2, 25, "2/2"},
+        MiniatureCase{
+            "PastTheLastPageDrawsTheLast", 7, 2, 2, 210, false, {210, 297}, 3, 9, 4, "2/2"},
+        MiniatureCase{"NoPicturesStillAPage", 0, 2, 3, 210, false, {210, 297}, 0},
+        MiniatureCase{"WidthZeroIsA4", 1, 1, 1, 0, false, {210, 297}, 1},
+        MiniatureCase{"LandscapeLaidOutWide", 4, 2, 2, 210, true, {297, 210}, 4}),
     [](const auto& info) { return info.param.name; });
 
 // Natural size on the miniature: a picture pixel is 1 / 11.8 mm.
