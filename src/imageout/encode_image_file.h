@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <optional>
 #include <string>
 
 namespace quillet {
@@ -18,6 +19,15 @@ enum ImageFileFormat : int {
     kImageFormatPng = 5,
 };
 
+// Whether the number names one of the five formats.
+bool IsImageFileFormat(int format);
+
+// The format a page file is written in: a number outside 1..5 writes JPEG.
+ImageFileFormat PageFileFormat(int imageFormat);
+
+// ".bmp", ".jpg", ".gif", ".tiff", ".png".
+const char* ImageFileExtension(ImageFileFormat format);
+
 // Decodes the BMP bytes and writes them to fileName as a BMP, JPEG (quality
 // 75), GIF (256-colour palette), TIFF or PNG file by format 1..5, keeping the
 // BMP's resolution where the format stores one.  The file is written under a
@@ -27,10 +37,10 @@ enum ImageFileFormat : int {
 // error give false and write nothing.
 bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format);
 
-// The same for a rendered page held as an image: written as EncodeImageFile
-// writes the page's 24-bit BMP bytes stamped with pixelsPerMetre both ways,
-// byte for byte, without making those bytes first.
-bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
-                     int format);
+// A rendered page held as an image, encoded as EncodeImageFile encodes the
+// page's 24-bit BMP bytes stamped with pixelsPerMetre both ways, byte for
+// byte, without making those bytes first; nothing for a null page or a
+// number that names no format.
+std::optional<ByteArray> EncodePageImage(const QImage& page, int pixelsPerMetre, int format);
 
 } // namespace quillet

@@ -3,7 +3,6 @@
 #include "imageout/picture_prefetch.h"
 #include "print/header_footer.h"
 #include "runtime/font_spec.h"
-#include "runtime/window.h"
 
 #include <algorithm>
 #include <limits>
@@ -73,8 +72,7 @@ PageLayout PageLayout::PageFiles()
 PageLayout PageLayout::Miniature()
 {
     PageLayout layout;
-    layout.defaultPageWidth = 210;
-    layout.defaultPageHeight = 297;
+    layout.unitsPerMillimetre = 1;
     layout.naturalScale = NaturalScale::Miniature;
     layout.fontScale = FontScale::MillimetrePixels;
     layout.pages = PageRange::FirstPageFilled;
@@ -91,18 +89,15 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
 
     // Cells walked: every picture, or the first page's cells however many
     // pictures there are.
-    const long long cellsPerPage = static_cast<long long>(gridSize.rows) * gridSize.columns;
+    const long long cellsPerPage = CellsPerPage(s.rows, s.columns);
     const int cellCount =
         firstPageOnly
             ? static_cast<int>(std::min<long long>(cellsPerPage, std::numeric_limits<int>::max()))
             : pictureCount;
 
-    int pageWidth = s.paperWidth;
-    int pageHeight = s.paperHeight;
-    if (pageWidth < 0.001 || pageHeight < 0.001) {
-        pageWidth = layout.defaultPageWidth;
-        pageHeight = layout.defaultPageHeight;
-    }
+    const PaperSize paper = UsablePaper(s.paperWidth, s.paperHeight, layout.unitsPerMillimetre);
+    int pageWidth = paper.width;
+    int pageHeight = paper.height;
     if (s.orientation == 1)
         std::swap(pageWidth, pageHeight);
 
@@ -134,7 +129,7 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
     gridSpec.precision = layout.precision;
     gridSpec.origin = layout.origin;
     const PageGrid grid(gridSpec);
-    const int pageCount = firstPageOnly ? 1 : PageCount(pictureCount, gridSize);
+    const int pageCount = firstPageOnly ? 1 : PageCount(pictureCount, s.rows, s.columns);
     const LineFrame frame = grid.HeaderFooterFrame(s.headerOffset, s.footerOffset);
 
     auto drawLine = [&](bool isHeader, int pageNumber) {
@@ -192,7 +187,6 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
         }
         drawLine(false, result.pageCount);
         surface.EndPage(result.pageCount);
-        ProcessPendingMessages();
     }
     return result;
 }

@@ -44,8 +44,7 @@ PictureSource CachedMiniatures(MiniatureCache& cache, const std::vector<std::str
 
 QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, MiniatureCache* pictures)
 {
-    const GridSize grid = NormaliseGrid(job.settings.rows, job.settings.columns);
-    const long long cells = static_cast<long long>(grid.rows) * grid.columns;
+    const long long cells = CellsPerPage(job.settings.rows, job.settings.columns);
     // Only the first page is drawn; nothing after it is loaded.
     std::vector<std::string> firstPage = job.pictures.paths;
     if (static_cast<long long>(firstPage.size()) > cells)

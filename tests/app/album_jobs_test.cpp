@@ -58,16 +58,6 @@ TEST(AlbumJobs, PageBatchesTakeTheCategoryOfTheirLastRow)
     EXPECT_EQ(SplitIntoPageBatches(rows, 0, false).size(), 7u) << "a batch holds one row at least";
 }
 
-// A grid stored as 0 rows (typed in the settings window) is laid out as 5 x 5;
-// batches and the page total must agree with that instead of dividing by 0.
-TEST(AlbumJobs, PicturesPerPageFollowTheLaidOutGrid)
-{
-    EXPECT_EQ(PicturesPerPage(2, 2), 4);
-    EXPECT_EQ(PicturesPerPage(0, 3), 25);
-    EXPECT_EQ(PicturesPerPage(4, -1), 25);
-    EXPECT_EQ(PicturesPerPage(100000, 100000), 10000000000LL);
-}
-
 TEST(AlbumJobs, PageCodesAreFilledInOrderIgnoringCase)
 {
     EXPECT_EQ(ReplacePageJobCodes("&F 第&p页/共&A页", 2, "旅行", 1), "旅行 第1页/共2页");

@@ -32,14 +32,17 @@ protected:
     {
         InstallFontSubstitutions();
         ASSERT_TRUE(dir_.isValid());
-        unit_.SetOutputFileName(PdfPath());
         unit_.SetCoordinateUnit(kUnitTenthMillimetre);
         unit_.SetFont(Font(9));
     }
 
     std::string PdfPath() const { return dir_.filePath("job.pdf").toStdString(); }
 
-    bool StartA4() { return unit_.StartPrintJob(false, false, kPaperKindCustom, 0, 2100, 2970); }
+    PrintTarget Pdf() const { return PrintTarget::PdfFile(PdfPath(), 1, true); }
+    bool StartA4()
+    {
+        return unit_.StartPrintJob(Pdf(), false, false, kPaperKindCustom, 0, 2100, 2970);
+    }
 
     QTemporaryDir dir_;
     PrinterUnit unit_;
@@ -94,8 +97,9 @@ TEST(PrinterUnitPropertiesTest, WithoutAJobDrawingDoesNothingAndMeasuringGivesNo
 
 TEST_F(PrinterUnitPdfTest, AJobThatCannotWriteItsFileDoesNotStart)
 {
-    unit_.SetOutputFileName(dir_.filePath("missing/folder/job.pdf").toStdString());
-    EXPECT_FALSE(StartA4());
+    EXPECT_FALSE(unit_.StartPrintJob(
+        PrintTarget::PdfFile(dir_.filePath("missing/folder/job.pdf").toStdString()), false, false,
+        kPaperKindCustom, 0, 2100, 2970));
     EXPECT_FALSE(unit_.JobRunning());
     EXPECT_EQ(unit_.TextWidth("相册"), 0);
 }
@@ -125,7 +129,7 @@ TEST_F(PrinterUnitPdfTest, AnUnnamedDocumentGetsTheUntitledName)
 
 TEST_F(PrinterUnitPdfTest, LandscapeTurnsTheUprightPaper)
 {
-    ASSERT_TRUE(unit_.StartPrintJob(false, false, kPaperKindCustom, 1, 2100, 2970));
+    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), false, false, kPaperKindCustom, 1, 2100, 2970));
     unit_.EndPrintJob();
     const auto info = testing::ReadPdfInfo(PdfPath());
     ASSERT_TRUE(info);
@@ -317,7 +321,7 @@ TEST_F(PrinterUnitPdfTest, InvalidPicturesAndEmptyRectanglesDrawNothing)
 TEST_F(PrinterUnitPdfTest, StatusBoxNamesDocumentAndFollowsThePages)
 {
     unit_.SetDocumentName("相册");
-    ASSERT_TRUE(unit_.StartPrintJob(false, true, kPaperKindCustom, 0, 2100, 2970));
+    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), false, true, kPaperKindCustom, 0, 2100, 2970));
     const PrintingStatusBox* box = unit_.StatusBox();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
