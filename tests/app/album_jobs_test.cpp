@@ -66,23 +66,5 @@ TEST(AlbumJobs, PageCodesAreFilledInOrderIgnoringCase)
     EXPECT_EQ(ReplaceCategoryCode("&f&F&d", "山"), "山山&d");
 }
 
-TEST(PdfFileNames, InsertTheJobNumberBeforeTheExtension)
-{
-    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 0), "/a/album.pdf");
-    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 1), "/a/album-2.pdf");
-    EXPECT_EQ(NumberedPdfName("/a.b/album", 2), "/a.b/album-3");
-    EXPECT_EQ(NumberedPdfName("/a/.hidden", 1), "/a/.hidden-2");
-}
-
-TEST(PdfFileNames, FurtherJobsNeverTakeAnExistingName)
-{
-    const std::set<std::string> existing{"/d/相册-2.pdf", "/d/相册-4.pdf"};
-    const auto taken = [&](const std::string& name) { return existing.count(name) > 0; };
-    int next = 1;
-    EXPECT_EQ(NextFreePdfName("/d/相册.pdf", next, taken), "/d/相册-3.pdf");
-    EXPECT_EQ(NextFreePdfName("/d/相册.pdf", next, taken), "/d/相册-5.pdf");
-    EXPECT_EQ(next, 5);
-}
-
 } // namespace
 } // namespace quillet

@@ -3,8 +3,10 @@
 #include "runtime/picture.h"
 #include "runtime/printer_unit.h"
 #include "runtime/printing_status_box.h"
+#include "support/full_disk.h"
 #include "support/pdf_tools.h"
 #include "support/print_test_helpers.h"
+#include "support/test_images.h"
 
 #include <QTemporaryDir>
 
@@ -102,6 +104,36 @@ TEST_F(PrinterUnitPdfTest, AJobThatCannotWriteItsFileDoesNotStart)
         kPaperKindCustom, 0, 2100, 2970));
     EXPECT_FALSE(unit_.JobRunning());
     EXPECT_EQ(unit_.TextWidth("相册"), 0);
+}
+
+// The PDF engine does not tell of a failed write: on a full disk the good
+// file that was there stays, no partial file is left, and the job says so.
+TEST_F(PrinterUnitPdfTest, AFullDiskNeverReplacesAGoodPdf)
+{
+    const testing::SmallDisk disk(dir_.filePath("disk").toStdString());
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    const std::string album = disk.Path("album.pdf");
+    ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album), false, false, kPaperKindCustom, 0,
+                                    2100, 2970));
+    unit_.WriteTextAt(0, 0, "good");
+    ASSERT_TRUE(unit_.EndPrintJob().handedOver);
+    const ByteArray good = testing::ReadBytes(album);
+
+    QImage noise(1200, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y) % 256, (x ^ y) % 256));
+    for (const bool replace : {true, false}) {
+        ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album, 1, replace), false, false,
+                                        kPaperKindCustom, 0, 2100, 2970));
+        unit_.DrawImage(noise, 0, 0, 1000, 1000);
+        const PrintJobEnd end = unit_.EndPrintJob();
+        EXPECT_FALSE(end.handedOver);
+        EXPECT_EQ(end.written, "");
+        EXPECT_EQ(testing::ReadBytes(album), good);
+        EXPECT_EQ(disk.EntryCount(), 1);
+    }
 }
 
 TEST_F(PrinterUnitPdfTest, PrintsOnTheCustomPaperAndNamesTheDocument)
