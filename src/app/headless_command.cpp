@@ -124,8 +124,6 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
     }
     settings.printerName = options.printer;
     settings.defaultPrinterName = DefaultPrinterName();
-    if (options.pdfFile.empty() && settings.printerName.empty())
-        settings.printerName = settings.defaultPrinterName;
 
     // Every job's file goes under the first free name from the one after the
     // last written: an existing file is never replaced.
