@@ -48,8 +48,7 @@ JobOutput PrintJob(const JobContent& job, const PrintTarget& target)
     if (!end.handedOver) {
         JobOutput output = Outcome(
             job, toQueue ? JobFailure::PrinterRefused : JobFailure::PdfNotWritten, target.name);
-        if (toQueue)
-            output.reason = end.error;
+        output.reason = end.error;
         return output;
     }
     JobOutput output = Outcome(job, JobFailure::None, target.name);
@@ -79,7 +78,9 @@ std::string JobFailureReason(const JobOutput& output)
     case JobFailure::PrinterRefused:
         return "打印机“" + output.target + "”无法开始打印作业，或没有接收文档。"
                + (output.reason.empty() ? "" : "（CUPS：" + output.reason + "）");
-    case JobFailure::PdfNotWritten: return "无法写入PDF文件“" + output.target + "”。";
+    case JobFailure::PdfNotWritten:
+        return "无法写入PDF文件“" + output.target + "”"
+               + (output.reason.empty() ? "" : "（" + output.reason + "）") + "。";
     case JobFailure::PageTooLarge: return PageTooLargeText();
     case JobFailure::PageFilesNotWritten: {
         std::string text = "下面的页面文件无法写入：";

@@ -26,7 +26,7 @@ struct JobOutput {
     std::string target; // printer, PDF file or folder
     std::string written; // the PDF file written, or the CUPS job ("QUEUE-12")
     int pdfNumber = 0; // the number in the written PDF file's name
-    std::string reason; // CUPS's words for a refused job
+    std::string reason; // CUPS's words for a refused job, or why a PDF is not whole
     int pageCount = 0; // pages the job lays out
     std::vector<std::string> failedFiles; // page files that could not be written
     bool Succeeded() const { return failure == JobFailure::None; }

@@ -70,9 +70,7 @@ PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target,
     // A job that did not start has nowhere to draw: no picture is loaded.
     if (!printer.StartPrintJob(target, false, true, kPaperKindCustom, settings.orientation,
                                settings.paperWidth, settings.paperHeight)) {
-        PrintJobEnd notStarted;
-        notStarted.error = "the job could not start";
-        return notStarted;
+        return PrintJobEnd{};
     }
     {
         // The next picture decodes on a worker while this one is drawn.  One

@@ -28,7 +28,9 @@ struct PrintJobEnd {
     std::string written; // the PDF file written, or the queue's job ("QUEUE-12")
     int pdfNumber = 0; // the number of the PDF file's name
     int cupsJobId = 0;
-    std::string error; // why the document was not taken; empty when it was
+    // Why the document was not taken (CUPS's words, or a document not
+    // written whole); empty when it was, or when the job never started.
+    std::string error;
 };
 
 } // namespace quillet

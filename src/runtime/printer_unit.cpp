@@ -30,7 +30,8 @@ constexpr double kTenthMillimetresPerPoint = 3.5250987027636778;
 // office printer, so picture pixels come out at the size they would on paper.
 constexpr int kPdfFileResolution = 600;
 
-constexpr const char* kDocumentNotWritten = "the document could not be written whole";
+constexpr const char* kDocumentNotWritten = "文件没有写完整，磁盘可能已满 / not written whole, "
+                                            "the disk may be full";
 
 // A PDF ends in "startxref", the offset of its cross-reference table, and
 // "%%EOF".  Bytes lost anywhere before the table move it away from that
