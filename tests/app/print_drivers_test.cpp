@@ -500,6 +500,19 @@ INSTANTIATE_TEST_SUITE_P(
                         f.dialogs.AnswerSaveFileDialog(disk->Path("相册.pdf"));
                     },
                     "分类“山”的打印作业没有完成：无法写入PDF文件“"},
+        // A page-file canvas beyond memory is refused before anything is drawn.
+        FailureCase{"PaperTooLargeForPageFiles",
+                    [](PrintRunFixture& f) {
+                        f.storeOnOk = [](PrintSettings& s) {
+                            testing::StoreAlbumSettings(s, kPdfFilePrinterItem);
+                            s.printToImage = 1;
+                            s.paperWidth = 30000;
+                            s.paperHeight = 30000;
+                        };
+                        f.dialogs.AnswerBrowseForFolder(f.Path(""));
+                        f.dialogs.AnswerBrowseForFolder(f.Path(""));
+                    },
+                    "分类“山”的打印作业没有完成：纸张太大，页面文件最多1亿像素（A0"},
         FailureCase{"PageFilesCannotBeWritten",
                     [](PrintRunFixture& f) {
                         f.storeOnOk = [](PrintSettings& s) {
