@@ -145,8 +145,11 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
                 << JobFailureReason(output) << ")" << std::endl;
             continue;
         }
-        pdfNumber = output.pdfNumber + 1;
-        out << output.written << std::endl;
+        // stdout names files; a CUPS job is no file.
+        if (!pdfFile.empty()) {
+            pdfNumber = output.pdfNumber + 1;
+            out << output.written << std::endl;
+        }
     }
     return failed ? kCommandOutputFailed : kCommandSucceeded;
 }
