@@ -1,6 +1,6 @@
 #include "app/command_options.h"
 
-#include "imageout/encode_image_file.h"
+#include "runtime/image_file_format.h"
 
 #include <charconv>
 #include <cmath>

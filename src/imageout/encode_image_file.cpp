@@ -49,29 +49,6 @@ double DotsPerInch(int pixelsPerMetre)
     return std::abs(dpi - whole) < 0.01 ? whole : dpi;
 }
 
-bool IsImageFileFormat(int format)
-{
-    return format >= kImageFormatBmp && format <= kImageFormatPng;
-}
-
-ImageFileFormat PageFileFormat(int imageFormat)
-{
-    return IsImageFileFormat(imageFormat) ? static_cast<ImageFileFormat>(imageFormat)
-                                          : kImageFormatJpeg;
-}
-
-const char* ImageFileExtension(ImageFileFormat format)
-{
-    switch (format) {
-    case kImageFormatBmp: return ".bmp";
-    case kImageFormatGif: return ".gif";
-    case kImageFormatTiff: return ".tiff";
-    case kImageFormatPng: return ".png";
-    case kImageFormatJpeg: break;
-    }
-    return ".jpg";
-}
-
 bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format)
 {
     if (fileName.empty() || !IsImageFileFormat(format))

@@ -2,6 +2,7 @@
 // Writing a rendered page (BMP bytes) as an image file of the chosen format.
 
 #include "runtime/bytes.h"
+#include "runtime/image_file_format.h"
 
 #include <QImage>
 
@@ -9,24 +10,6 @@
 #include <string>
 
 namespace quillet {
-
-// Page file formats, as the settings number them.
-enum ImageFileFormat : int {
-    kImageFormatBmp = 1,
-    kImageFormatJpeg = 2,
-    kImageFormatGif = 3,
-    kImageFormatTiff = 4,
-    kImageFormatPng = 5,
-};
-
-// Whether the number names one of the five formats.
-bool IsImageFileFormat(int format);
-
-// The format a page file is written in: a number outside 1..5 writes JPEG.
-ImageFileFormat PageFileFormat(int imageFormat);
-
-// ".bmp", ".jpg", ".gif", ".tiff", ".png".
-const char* ImageFileExtension(ImageFileFormat format);
 
 // Decodes the BMP bytes and writes them to fileName as a BMP, JPEG (quality
 // 75), GIF (256-colour palette), TIFF or PNG file by format 1..5, keeping the
