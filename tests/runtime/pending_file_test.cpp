@@ -10,10 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <thread>
-#include <vector>
-
 namespace quillet {
 namespace {
 
@@ -61,31 +57,6 @@ TEST(PendingFile, AFreeNameNeverReplacesAnExistingFile)
     EXPECT_EQ(ReadBytes(dir.Path("album-3.pdf")), Bytes("kept too"));
     EXPECT_EQ(ReadBytes(dir.Path("album-4.pdf")), Bytes("album-4.pdf"));
     EXPECT_EQ(Entries(dir.Root()), 4) << "no temporary file is left";
-}
-
-// Writers racing for one name each get a name of their own.
-TEST(PendingFile, WritersAtTheSameMomentGetNamesOfTheirOwn)
-{
-    ScratchDir dir;
-    constexpr int kWriters = 16;
-    std::vector<std::string> names(kWriters);
-    std::vector<std::thread> writers;
-    for (int i = 0; i < kWriters; ++i) {
-        writers.emplace_back([&, i] {
-            PendingFile file(dir.Path("page.png"));
-            if (!file.Write(Bytes(std::to_string(i))))
-                return;
-            if (const auto placed = file.PlaceUnderFreeName(
-                    [&](int n) { return PendingFile::NumberedName(dir.Path("page.png"), n, '_'); }))
-                names[i] = placed->name;
-        });
-    }
-    for (std::thread& writer : writers)
-        writer.join();
-    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), std::size_t{kWriters});
-    for (int i = 0; i < kWriters; ++i)
-        EXPECT_EQ(ReadBytes(names[i]), Bytes(std::to_string(i))) << names[i];
-    EXPECT_EQ(Entries(dir.Root()), kWriters);
 }
 
 TEST(PendingFile, AFullDiskKeepsTheGoodFileAndLeavesNoPartialOne)
