@@ -6,7 +6,6 @@
 #include "app/globals.h"
 #include "app/progress_window.h"
 #include "runtime/fonts.h"
-#include "runtime/printer_queries.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -67,13 +66,11 @@ void BM_PrintAlbumHundredPhotosFourPages(benchmark::State& state)
     job.footerTemplate = "&Y-&M-&D";
 
     const std::string pdf = dir.filePath("album.pdf").toStdString();
-    SetPdfFileDestination(pdf);
     const double before = PeakResidentMegabytes();
     for (auto _ : state) {
-        if (PrintPicturePages(job) != 1)
+        if (!PrintPicturePages(job, PrintTarget::PdfFile(pdf, 1, true)).handedOver)
             state.SkipWithError("the job did not start");
     }
-    SetPdfFileDestination("");
     state.counters["spool_MB"] = QFileInfo(QString::fromStdString(pdf)).size() / 1048576.0;
     state.counters["peak_RSS_MB"] = PeakResidentMegabytes();
     state.counters["RSS_growth_MB"] = PeakResidentMegabytes() - before;

@@ -9,7 +9,6 @@
 #include "settings/picture_list.h"
 #include "table/picture_table.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +32,6 @@ std::vector<AlbumJob> SplitIntoCategoryRuns(const std::vector<AlbumRow>& rows, b
 std::vector<AlbumJob> SplitIntoPageBatches(const std::vector<AlbumRow>& rows, long long perPage,
                                            bool captions);
 
-// Pictures on one page of the grid; a grid stored with fewer than one row or
-// column is laid out as 5 x 5, and so it is counted.
-long long PicturesPerPage(int rows, int columns);
-
 // "&f", letter case ignored, replaced by the category.
 std::string ReplaceCategoryCode(std::string_view pageTemplate, std::string_view category);
 
@@ -51,13 +46,5 @@ std::string ReplacePageJobCodes(std::string_view pageTemplate, int pageTotal,
 std::vector<AlbumJob> SplitAlbumIntoJobs(const std::vector<AlbumRow>& rows, bool byCategory,
                                          std::string_view headerTemplate,
                                          std::string_view footerTemplate, bool captions);
-
-// "album.pdf" for the first job, then "album-2.pdf", "album-3.pdf", ...
-std::string NumberedPdfName(const std::string& pdfFile, int jobIndex);
-
-// The numbered name of the first job index from jobIndex on whose file is
-// not taken; jobIndex moves past it, so the next call starts after it.
-std::string NextFreePdfName(const std::string& pdfFile, int& jobIndex,
-                            const std::function<bool(const std::string&)>& taken);
 
 } // namespace quillet

@@ -8,14 +8,22 @@ namespace quillet {
 namespace {
 
 // The window's bar and cancel button as the page loop sees them.  A press
-// left over from before the job is forgotten when the job starts.
+// left over from before the job is forgotten when the job starts.  Window
+// messages are processed after every cell, so the windows stay painted and
+// the cancel button can be pressed while a page is drawn.
 template <typename Progress>
 Progress WindowProgress(ProgressWindow& window)
 {
     window.ClearCancelRequest();
     Progress progress;
-    progress.started = [&window](int cells) { window.SetProgressRange(0, cells); };
-    progress.advanced = [&window](int done) { window.SetProgress(done); };
+    progress.started = [&window](int cells) {
+        window.SetProgressRange(0, cells);
+        ProcessPendingMessages();
+    };
+    progress.advanced = [&window](int done) {
+        window.SetProgress(done);
+        ProcessPendingMessages();
+    };
     progress.cancelRequested = [&window] { return window.CancelRequested(); };
     return progress;
 }
@@ -31,14 +39,14 @@ void CloseAfterJob(ProgressWindow& window)
 
 } // namespace
 
-int PrintPicturePages(const PageJob& job)
+PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target)
 {
     ProgressWindow& window = LoadProgressWindow();
     const auto progress = WindowProgress<PageProgress>(window);
     window.show();
-    const int printed = PrintPagesOnPrinter(window.打印机1(), job, progress);
+    PrintJobEnd end = PrintPagesOnPrinter(window.打印机1(), target, job, progress);
     CloseAfterJob(window);
-    return printed;
+    return end;
 }
 
 RenderPagesResult RenderPagesToImages(const PageJob& job, const std::string& folder)

@@ -6,14 +6,16 @@
 
 #include "print/page_job.h"
 #include "print/render_pages.h"
+#include "runtime/print_target.h"
 
 #include <string>
 
 namespace quillet {
 
-// 1 when the job was printed (or cancelled part-way), 0 when it could not
-// start or the document was not taken.
-int PrintPicturePages(const PageJob& job);
+// The job printed onto the target (a cancelled job hands over what was
+// drawn); not handed over when it could not start or the document was not
+// written or taken.
+PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target);
 
 // Every page written into folder; failed pages are named in the result.
 RenderPagesResult RenderPagesToImages(const PageJob& job, const std::string& folder);

@@ -1,5 +1,7 @@
 #include "app/command_options.h"
 
+#include "runtime/image_file_format.h"
+
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -88,7 +90,9 @@ int ParseAlign(const std::string& option, const std::string& value)
 int ParseFormat(const std::string& value)
 {
     static const std::map<std::string, int> formats{
-        {"bmp", 1}, {"jpg", 2}, {"jpeg", 2}, {"gif", 3}, {"tif", 4}, {"tiff", 4}, {"png", 5}};
+        {"bmp", kImageFormatBmp}, {"jpg", kImageFormatJpeg}, {"jpeg", kImageFormatJpeg},
+        {"gif", kImageFormatGif}, {"tif", kImageFormatTiff}, {"tiff", kImageFormatTiff},
+        {"png", kImageFormatPng}};
     auto it = formats.find(value);
     if (it == formats.end())
         throw UsageError{
@@ -284,6 +288,9 @@ std::string CommandHelpText()
 
 选项 / OPTIONS (默认值即设置窗口第一次“准备打印”的值 / defaults are those of a first OK in the settings window):
   --paper 210x297        纸张宽x高，毫米 / paper width x height in mm
+                         页面文件最多1亿像素（A0）、每边最多32767像素，一像素0.1毫米
+                         / page files: at most 100 million pixels (A0) and 32767 a side,
+                         one pixel per 0.1 mm
   --landscape            横向 / landscape
   --margins 20,18,5,15   上,下,左,右 页边距，毫米 / top,bottom,left,right margins in mm
   --header-offset 11     页眉距顶端，毫米 / header distance from the top edge, mm

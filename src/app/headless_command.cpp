@@ -3,6 +3,7 @@
 #include "app/album_jobs.h"
 #include "app/album_output.h"
 #include "app/globals.h"
+#include "app/job_output.h"
 #include "collect/folder_walk.h"
 #include "imageout/picture_load_problems.h"
 #include "print/render_pages.h"
@@ -123,6 +124,12 @@ std::optional<std::vector<AlbumRow>> ReadTableRows(const std::string& path, std:
 int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, std::ostream& out,
                std::ostream& err)
 {
+    const PrintSettings& settings = App().printSettings;
+    if (!PageFileFits(settings.paperWidth, settings.paperHeight)) {
+        err << "quillet: " << PageTooLargeText() << " / the paper is too large for page files: "
+            << "at most 100 million pixels (A0) and 32767 pixels a side, one pixel per 0.1 mm\n";
+        return kCommandOutputFailed;
+    }
     const QString folder = QString::fromStdString(options.outDir);
     if (!QDir().mkpath(folder)) {
         err << "无法创建输出文件夹 / cannot create the output folder: " << options.outDir << '\n';
@@ -149,37 +156,39 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
               std::ostream& err)
 {
     PrintSettings& settings = App().printSettings;
-    if (!options.printer.empty()) {
-        const std::vector<std::string> printers = InstalledPrinters();
-        if (std::find(printers.begin(), printers.end(), options.printer) == printers.end()) {
-            err << "没有这台打印机 / no such printer: " << options.printer << '\n';
-            return kCommandUsageError;
-        }
+    if (!options.printer.empty() && !PrinterInstalled(options.printer)) {
+        err << "没有这台打印机 / no such printer: " << options.printer << '\n';
+        return kCommandUsageError;
     }
     settings.printerName = options.printer;
     settings.defaultPrinterName = DefaultPrinterName();
 
+    // Every job's file goes under the first free name from the one after the
+    // last written: an existing file is never replaced.
+    const std::string pdfFile =
+        options.pdfFile.empty()
+            ? std::string()
+            : QFileInfo(QString::fromStdString(options.pdfFile)).absoluteFilePath().toStdString();
+    int pdfNumber = 1;
     bool failed = false;
-    for (int i = 0; i < static_cast<int>(jobs.size()); ++i) {
-        const AlbumJob& job = jobs[i];
-        std::string pdf;
-        if (!options.pdfFile.empty()) {
-            pdf = QFileInfo(QString::fromStdString(NumberedPdfName(options.pdfFile, i)))
-                      .absoluteFilePath()
-                      .toStdString();
-            SetPdfFileDestination(pdf);
-        }
-        const bool printed =
-            PrintPicturePages(PageJob{settings, job.pictures, job.headerText, job.footerText}) == 1;
-        if (!printed) {
+    for (const AlbumJob& job : jobs) {
+        const PrintTarget target = pdfFile.empty() ? PrintTarget::Queue(settings.printerName)
+                                                   : PrintTarget::PdfFile(pdfFile, pdfNumber);
+        const JobOutput output =
+            PrintJob(JobContent{settings, job.pictures, job.headerText, job.footerText}, target);
+        if (!output.Succeeded()) {
             failed = true;
-            err << "打印作业无法开始 / the print job could not start: "
-                << (pdf.empty() ? options.printer : pdf) << std::endl;
-        } else if (!pdf.empty()) {
-            out << pdf << std::endl;
+            err << "打印作业没有完成 / the print job failed: "
+                << (pdfFile.empty() ? settings.printerName : pdfFile) << " ("
+                << JobFailureReason(output) << ")" << std::endl;
+            continue;
+        }
+        // stdout names files; a CUPS job is no file.
+        if (!pdfFile.empty()) {
+            pdfNumber = output.pdfNumber + 1;
+            out << output.written << std::endl;
         }
     }
-    SetPdfFileDestination("");
     return failed ? kCommandOutputFailed : kCommandSucceeded;
 }
 

@@ -2,6 +2,7 @@
 // Where one confirmed job goes: the chosen printer, a PDF file, or page image
 // files in a folder; and what the user is told when a job's output fails.
 
+#include "runtime/print_target.h"
 #include "settings/picture_list.h"
 #include "settings/print_settings.h"
 
@@ -14,14 +15,18 @@ namespace quillet {
 enum class JobFailure {
     None,
     NoSuchPrinter, // the chosen printer is not installed (any more)
-    PrinterRefused, // the printer could not start the job or took no document
-    PdfNotWritten,
+    PrinterRefused, // the printer could not start the job or CUPS refused it
+    PdfNotWritten, // no file could be made, or it could not be written whole
     PageFilesNotWritten,
+    PageTooLarge, // a page file's canvas would not fit in memory
 };
 
 struct JobOutput {
     JobFailure failure = JobFailure::None;
     std::string target; // printer, PDF file or folder
+    std::string written; // the PDF file written, or the CUPS job ("QUEUE-12")
+    int pdfNumber = 0; // the number in the written PDF file's name
+    std::string reason; // CUPS's words for a refused job, or why a PDF is not whole
     int pageCount = 0; // pages the job lays out
     std::vector<std::string> failedFiles; // page files that could not be written
     bool Succeeded() const { return failure == JobFailure::None; }
@@ -35,22 +40,17 @@ struct JobContent {
     const std::string& footerText;
 };
 
-// A paper width or height of 0 or below would lay pages out on no paper;
-// such a size is A4 (2100 x 2970), as page images take it.
-PrintSettings WithUsablePaper(PrintSettings settings);
-
-// Pages the job lays out, on the grid the page layout uses.
-int JobPageCount(const PrintSettings& settings, const PictureList& pictures);
-
-JobOutput PrintJobOnPrinter(const JobContent& job);
-// Written under a temporary name beside the file and renamed into place, so
-// a failed job never leaves a half-written file, nor spoils one replaced.
-JobOutput PrintJobToPdfFile(const JobContent& job, const std::string& pdfFile);
+// The job printed on a queue that must be installed now (the printer unit
+// would otherwise have nothing to open), or written as a PDF file: under a
+// temporary name beside it, put in place only when whole.
+JobOutput PrintJob(const JobContent& job, const PrintTarget& target);
 JobOutput RenderJobToImages(const JobContent& job, const std::string& folder);
 
 // The title and text of the message box about a failed job: the job's name,
 // what failed, and the pages (counted from firstPage) that were not written.
 inline constexpr std::string_view kJobFailedTitle = "打印出错";
+// What failed, as the message box and the command's stderr say it.
+std::string JobFailureReason(const JobOutput& output);
 std::string JobFailureText(std::string_view jobName, int firstPage, const JobOutput& output);
 
 } // namespace quillet

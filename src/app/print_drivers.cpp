@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/print_job.h"
 #include "collect/report_list.h"
+#include "print/page_layout.h"
 #include "runtime/convert.h"
 #include "runtime/dialogs.h"
 #include "runtime/window.h"
@@ -108,15 +109,25 @@ enum class RunEnd {
     Cancelled, // a job's question was cancelled: no final status
 };
 
+// The jobs CUPS took, by the names lpstat shows them under.
+std::string CupsJobsText(const PrintRun& run)
+{
+    std::string text;
+    for (const std::string& job : run.cupsJobs)
+        text += (text.empty() ? "打印作业：" : "、") + job;
+    return text;
+}
+
 void EndRun(MainWindow& window, RunEnd end, const PrintRun& run)
 {
     App().printSettings.confirmed = 0;
     switch (end) {
     case RunEnd::Finished:
         if (run.failedJobs == 0)
-            SetStatus(window, kStatusFinished);
+            SetStatus(window, std::string(kStatusFinished) + CupsJobsText(run));
         else
-            SetStatus(window, "打印结束，有" + ToText(run.failedJobs) + "个打印作业没有完成。");
+            SetStatus(window, "打印结束，有" + ToText(run.failedJobs) + "个打印作业没有完成。"
+                                  + CupsJobsText(run));
         break;
     case RunEnd::Interrupted: SetStatus(window, kStatusInterrupted); break;
     case RunEnd::Cancelled: break;
@@ -187,7 +198,7 @@ void PrintByPage(MainWindow& window)
     const PrintSettings& settings = App().printSettings;
     const std::vector<AlbumJob> pages =
         SplitIntoPageBatches(ReadAlbumRows(ResultList(window), *columns),
-                             PicturesPerPage(settings.rows, settings.columns), true);
+                             CellsPerPage(settings.rows, settings.columns), true);
     const int pageTotal = static_cast<int>(pages.size());
     PrintRun run;
     for (int page = 0; page < pageTotal; ++page) {

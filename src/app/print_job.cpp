@@ -7,7 +7,6 @@
 #include "runtime/dialogs.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <optional>
@@ -49,20 +48,18 @@ std::string ProposedPdfPath(const std::string& category)
     return DocumentsFolder() + name + ".pdf";
 }
 
-// The run's first PDF job asks for the file; later ones go beside it under
-// names that no file has yet.  Nothing when the user cancelled.
-std::optional<std::string> PdfFileForJob(const std::string& category, PrintRun& run)
+// The run's first PDF job asks for the file, and replaces it when the user
+// confirmed that in the save dialog; later ones go beside it under names
+// that no file has yet.  Nothing when the user cancelled.
+std::optional<PrintTarget> PdfTargetForJob(const std::string& category, PrintRun& run)
 {
-    if (run.pdfFile.empty()) {
-        std::string chosen = SaveFileDialog(kSaveAsPdfTitle, kPdfFilter, ProposedPdfPath(category));
-        if (chosen.empty())
-            return std::nullopt;
-        run.pdfFile = chosen;
-        return chosen;
-    }
-    return NextFreePdfName(run.pdfFile, run.nextPdfIndex, [](const std::string& name) {
-        return QFileInfo::exists(QString::fromStdString(name));
-    });
+    if (!run.pdfFile.empty())
+        return PrintTarget::PdfFile(run.pdfFile, run.nextPdfNumber);
+    std::string chosen = SaveFileDialog(kSaveAsPdfTitle, kPdfFilter, ProposedPdfPath(category));
+    if (chosen.empty())
+        return std::nullopt;
+    run.pdfFile = chosen;
+    return PrintTarget::PdfFile(chosen, 1, true);
 }
 
 void ReportFailure(const JobLabel& label, const JobOutput& output, PrintRun& run)
@@ -135,14 +132,18 @@ int RunPrintJob(const PictureList& job, const std::string& headerText,
         run.imageFolder = folder;
         output = RenderJobToImages(content, folder);
     } else if (settings.printerName == kPdfFilePrinterItem) {
-        const std::optional<std::string> pdfFile = PdfFileForJob(label.category, run);
-        if (!pdfFile) {
+        const std::optional<PrintTarget> target = PdfTargetForJob(label.category, run);
+        if (!target) {
             run.stopped = true;
             return 0;
         }
-        output = PrintJobToPdfFile(content, *pdfFile);
+        output = PrintJob(content, *target);
+        if (output.Succeeded() && output.pdfNumber >= run.nextPdfNumber)
+            run.nextPdfNumber = output.pdfNumber + 1;
     } else {
-        output = PrintJobOnPrinter(content);
+        output = PrintJob(content, PrintTarget::Queue(settings.printerName));
+        if (output.Succeeded())
+            run.cupsJobs.push_back(output.written);
     }
     if (!output.Succeeded()) {
         ReportFailure(label, output, run);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet {
 
@@ -16,9 +17,10 @@ namespace quillet {
 // print button; its jobs run one after the other inside the click.
 struct PrintRun {
     std::string pdfFile; // chosen at the run's first job that writes a PDF file
-    int nextPdfIndex = 1; // further jobs write "-2", "-3", ... beside it
+    int nextPdfNumber = 2; // further jobs write "-2", "-3", ... beside it
     std::string imageFolder; // the folder last chosen for page images
     int failedJobs = 0;
+    std::vector<std::string> cupsJobs; // "QUEUE-12": the jobs CUPS took
     bool stopped = false; // the user ended the whole run (save dialog cancelled)
 };
 

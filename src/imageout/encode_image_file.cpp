@@ -3,8 +3,7 @@
 #include "imageout/page_encoders.h"
 #include "runtime/bmp.h"
 
-#include <QSaveFile>
-#include <QString>
+#include "runtime/pending_file.h"
 
 #include <cmath>
 
@@ -33,20 +32,12 @@ std::optional<ByteArray> EncodeFormat(const QImage& image, int bitsPerPixel,
     }
 }
 
-// QSaveFile writes a temporary file beside the target and renames it into
-// place on commit, so a failed write leaves nothing under the real name.
+// Written beside the target and renamed into place: a failed write leaves
+// nothing under the real name.
 bool WriteWhole(const std::string& fileName, const ByteArray& bytes)
 {
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const auto written =
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    PendingFile file(fileName);
+    return file.Write(bytes) && file.Replace();
 }
 
 } // namespace
@@ -60,7 +51,7 @@ double DotsPerInch(int pixelsPerMetre)
 
 bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format)
 {
-    if (fileName.empty() || format < kImageFormatBmp || format > kImageFormatPng)
+    if (fileName.empty() || !IsImageFileFormat(format))
         return false;
     const std::optional<BmpPicture> bmp = ReadBmp(bmpBytes);
     if (!bmp)
@@ -70,14 +61,11 @@ bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int
     return encoded && WriteWhole(fileName, *encoded);
 }
 
-bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
-                     int format)
+std::optional<ByteArray> EncodePageImage(const QImage& page, int pixelsPerMetre, int format)
 {
-    if (fileName.empty() || page.isNull() || format < kImageFormatBmp || format > kImageFormatPng)
-        return false;
-    const std::optional<ByteArray> encoded =
-        EncodeFormat(page, 24, pixelsPerMetre, pixelsPerMetre, format);
-    return encoded && WriteWhole(fileName, *encoded);
+    if (page.isNull() || !IsImageFileFormat(format))
+        return std::nullopt;
+    return EncodeFormat(page, 24, pixelsPerMetre, pixelsPerMetre, format);
 }
 
 } // namespace quillet

@@ -2,21 +2,14 @@
 // Writing a rendered page (BMP bytes) as an image file of the chosen format.
 
 #include "runtime/bytes.h"
+#include "runtime/image_file_format.h"
 
 #include <QImage>
 
+#include <optional>
 #include <string>
 
 namespace quillet {
-
-// Page file formats, as the settings number them.
-enum ImageFileFormat : int {
-    kImageFormatBmp = 1,
-    kImageFormatJpeg = 2,
-    kImageFormatGif = 3,
-    kImageFormatTiff = 4,
-    kImageFormatPng = 5,
-};
 
 // Decodes the BMP bytes and writes them to fileName as a BMP, JPEG (quality
 // 75), GIF (256-colour palette), TIFF or PNG file by format 1..5, keeping the
@@ -27,10 +20,10 @@ enum ImageFileFormat : int {
 // error give false and write nothing.
 bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format);
 
-// The same for a rendered page held as an image: written as EncodeImageFile
-// writes the page's 24-bit BMP bytes stamped with pixelsPerMetre both ways,
-// byte for byte, without making those bytes first.
-bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
-                     int format);
+// A rendered page held as an image, encoded as EncodeImageFile encodes the
+// page's 24-bit BMP bytes stamped with pixelsPerMetre both ways, byte for
+// byte, without making those bytes first; nothing for a null page or a
+// number that names no format.
+std::optional<ByteArray> EncodePageImage(const QImage& page, int pixelsPerMetre, int format);
 
 } // namespace quillet

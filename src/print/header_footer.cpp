@@ -16,6 +16,11 @@ ClockReading ReadClock()
     return ClockReading{Year(now), Month(now), Day(now), Hour(now), Minute(now), Second(now)};
 }
 
+std::string ReplaceCode(std::string_view text, std::string_view code, std::string_view value)
+{
+    return ReplaceSubstring(text, code, value, 1, -1, false);
+}
+
 std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumber, int pageCount,
                                     const ClockReading& clock)
 {
@@ -30,10 +35,8 @@ std::string ExpandHeaderFooterCodes(std::string_view pageTemplate, int pageNumbe
         {"&S", clock.second},
     }};
     std::string text(pageTemplate);
-    // Codes start with '&', which never occurs inside a multi-byte UTF-8
-    // character, so no character can be split by a match.
     for (const auto& [code, value] : codes)
-        text = ReplaceSubstring(text, code, std::to_string(value), 1, -1, false);
+        text = ReplaceCode(text, code, std::to_string(value));
     return text;
 }
 

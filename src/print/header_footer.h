@@ -27,6 +27,12 @@ struct ClockReading {
 
 ClockReading ReadClock();
 
+// Every occurrence of the code, letter case ignored, replaced by the value;
+// the scan goes left to right and never rescans the text it has just
+// inserted.  Codes start with '&', which never occurs inside a multi-byte
+// UTF-8 character, so no character can be split by a match.
+std::string ReplaceCode(std::string_view text, std::string_view code, std::string_view value);
+
 // Replaces, in this order and in either case, &P page number, &A page count,
 // &Y year, &M month, &D day, &H hour, &F minute, &S second; plain decimals
 // without leading zeros.  Each pass scans left to right and never rescans the

@@ -25,13 +25,25 @@ GridSize NormaliseGrid(int rows, int columns)
     return GridSize{rows, columns};
 }
 
-int PageCount(int pictureCount, GridSize grid)
+long long CellsPerPage(int rows, int columns)
 {
-    // In 64 bits: a grid of 100000 x 100000 must not overflow the product.
-    const long long perPage = static_cast<long long>(grid.rows) * grid.columns;
-    if (perPage < 1 || pictureCount <= 0)
+    const GridSize grid = NormaliseGrid(rows, columns);
+    return static_cast<long long>(grid.rows) * grid.columns;
+}
+
+int PageCount(int pictureCount, int rows, int columns)
+{
+    const long long perPage = CellsPerPage(rows, columns);
+    if (pictureCount <= 0)
         return 0;
     return static_cast<int>(pictureCount / perPage + (pictureCount % perPage != 0 ? 1 : 0));
+}
+
+PaperSize UsablePaper(int width, int height, int unitsPerMillimetre)
+{
+    if (width > 0 && height > 0)
+        return PaperSize{width, height};
+    return PaperSize{210 * unitsPerMillimetre, 297 * unitsPerMillimetre};
 }
 
 int CaptionGapInForce(std::optional<int> captionGap, double captionLineHeight)

@@ -46,8 +46,24 @@ struct GridSize {
 // such a grid is laid out as 5 x 5.
 GridSize NormaliseGrid(int rows, int columns);
 
-// Pages needed for the pictures: whole pages plus one for a partial page.
-int PageCount(int pictureCount, GridSize grid);
+// Cells on one page of the grid as it is laid out (5 x 5 for a grid without
+// cells), in 64 bits: 100000 x 100000 does not overflow.
+long long CellsPerPage(int rows, int columns);
+
+// Pages needed for the pictures on the grid as it is laid out: whole pages
+// plus one for a partial page.
+int PageCount(int pictureCount, int rows, int columns);
+
+struct PaperSize {
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const PaperSize&) const = default;
+};
+
+// A paper with a side of 0 or below has no area to lay pages out on; such a
+// paper is A4, in a unit of 1/unitsPerMillimetre mm (2100 x 2970 in 0.1 mm).
+PaperSize UsablePaper(int width, int height, int unitsPerMillimetre);
 
 // The caption gap that is kept: a gap below half the caption line height
 // moves the caption into the row gap; a missing or larger gap is dropped.
@@ -104,7 +120,7 @@ public:
     GridSize Grid() const { return spec_.grid; }
     long long CellsPerPage() const
     {
-        return static_cast<long long>(spec_.grid.rows) * spec_.grid.columns;
+        return quillet::CellsPerPage(spec_.grid.rows, spec_.grid.columns);
     }
 
     // Unrounded top-left corner of a cell in the grid's frame.

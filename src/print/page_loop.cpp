@@ -3,7 +3,6 @@
 #include "imageout/picture_prefetch.h"
 #include "print/header_footer.h"
 #include "runtime/font_spec.h"
-#include "runtime/window.h"
 
 #include <algorithm>
 #include <limits>
@@ -73,8 +72,7 @@ PageLayout PageLayout::PageFiles()
 PageLayout PageLayout::Miniature(int page)
 {
     PageLayout layout;
-    layout.defaultPageWidth = 210;
-    layout.defaultPageHeight = 297;
+    layout.unitsPerMillimetre = 1;
     layout.naturalScale = NaturalScale::Miniature;
     layout.fontScale = FontScale::MillimetrePixels;
     layout.pages = PageRange::OnePageFilled;
@@ -92,9 +90,9 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
 
     // Cells walked: every picture, or one page's cells however many pictures
     // it holds.
-    const long long cellsPerPage = static_cast<long long>(gridSize.rows) * gridSize.columns;
-    const int pageCount = onePageOnly ? std::max(1, PageCount(pictureCount, gridSize))
-                                      : PageCount(pictureCount, gridSize);
+    const long long cellsPerPage = CellsPerPage(s.rows, s.columns);
+    const int pageCount = onePageOnly ? std::max(1, PageCount(pictureCount, s.rows, s.columns))
+                                      : PageCount(pictureCount, s.rows, s.columns);
     const int shownPage = onePageOnly ? std::clamp(layout.filledPage, 1, pageCount) : 1;
     const long long firstCell = (shownPage - 1) * cellsPerPage;
     const int cellCount =
@@ -102,12 +100,9 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
             ? static_cast<int>(std::min<long long>(cellsPerPage, std::numeric_limits<int>::max()))
             : pictureCount;
 
-    int pageWidth = s.paperWidth;
-    int pageHeight = s.paperHeight;
-    if (pageWidth < 0.001 || pageHeight < 0.001) {
-        pageWidth = layout.defaultPageWidth;
-        pageHeight = layout.defaultPageHeight;
-    }
+    const PaperSize paper = UsablePaper(s.paperWidth, s.paperHeight, layout.unitsPerMillimetre);
+    int pageWidth = paper.width;
+    int pageHeight = paper.height;
     if (s.orientation == 1)
         std::swap(pageWidth, pageHeight);
 
@@ -201,7 +196,6 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
         }
         drawLine(false, pageNumber);
         surface.EndPage(pageNumber);
-        ProcessPendingMessages();
     }
     return result;
 }

@@ -40,9 +40,8 @@ enum class PageRange {
 
 // Everything in which the three surfaces lay a job out differently.
 struct PageLayout {
-    // A4 in the unit: a page without area (below 0.001) is laid out at this size.
-    int defaultPageWidth = 2100;
-    int defaultPageHeight = 2970;
+    // 10 for 0.1 mm, 1 for 1 mm: a page without area is A4 in this unit.
+    int unitsPerMillimetre = 10;
     CellPrecision precision = CellPrecision::SinglePrecision;
     CellOrigin origin = CellOrigin::PageCorner;
     NaturalScale naturalScale = NaturalScale::DevicePixels;
@@ -105,8 +104,8 @@ struct PageLoopResult {
 // Lays the job out and draws its pages on the surface: for every page the
 // header, then row by row the pictures placed by the fit mode with their
 // captions, then the footer, then EndPage.  Progress counts cells; a cancel
-// finishes the page in hand and ends the loop.  Window messages are
-// processed after every page.
+// finishes the page in hand and ends the loop.  The loop never processes
+// window messages: a progress callback that keeps a window alive does.
 PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSurface& surface,
                            const PictureSource& pictures, const PageProgress& progress);
 

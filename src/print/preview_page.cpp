@@ -44,15 +44,14 @@ PictureSource CachedMiniatures(MiniatureCache& cache, const std::vector<std::str
 
 int PreviewPageCount(const PageJob& job)
 {
-    const GridSize grid = NormaliseGrid(job.settings.rows, job.settings.columns);
-    return std::max(1, PageCount(static_cast<int>(job.pictures.paths.size()), grid));
+    return std::max(1, PageCount(static_cast<int>(job.pictures.paths.size()), job.settings.rows,
+                                 job.settings.columns));
 }
 
 QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, MiniatureCache* pictures,
                          int page)
 {
-    const GridSize grid = NormaliseGrid(job.settings.rows, job.settings.columns);
-    const long long cells = static_cast<long long>(grid.rows) * grid.columns;
+    const long long cells = CellsPerPage(job.settings.rows, job.settings.columns);
     page = std::clamp(page, 1, PreviewPageCount(job));
     const std::vector<std::string>& paths = job.pictures.paths;
     const auto total = static_cast<long long>(paths.size());

@@ -3,7 +3,6 @@
 #include "imageout/picture_prefetch.h"
 #include "print/page_loop.h"
 #include "runtime/datetime.h"
-#include "runtime/printer_queries.h"
 #include "runtime/printer_unit.h"
 
 namespace quillet {
@@ -11,7 +10,7 @@ namespace {
 
 // The printer unit as the page loop's surface.  The unit is set to 0.1 mm
 // and its margins to the job's, so (0, 0) is the top-left margin corner of
-// the printable area; every drawing command processes window messages.
+// the printable area.
 class PaperSurface : public PageSurface {
 public:
     explicit PaperSurface(PrinterUnit& printer) : printer_(printer) {}
@@ -53,7 +52,8 @@ std::string PrintDocumentName(int minute, int second, int paperWidth, int paperH
            + std::to_string(paperHeight) + "，方向：" + std::to_string(orientation);
 }
 
-int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProgress& progress)
+PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target, const PageJob& job,
+                                const PageProgress& progress)
 {
     const PrintSettings& settings = job.settings;
     const DateTime now = Now();
@@ -67,11 +67,12 @@ int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProg
     printer.SetMarginRight(settings.marginRight);
     printer.SetMarginBottom(settings.marginBottom);
 
-    SetDefaultPrinter(settings.printerName);
-    const bool started = printer.StartPrintJob(false, true, kPaperKindCustom, settings.orientation,
-                                               settings.paperWidth, settings.paperHeight);
     // A job that did not start has nowhere to draw: no picture is loaded.
-    if (started) {
+    if (!printer.StartPrintJob(target, false, true, kPaperKindCustom, settings.orientation,
+                               settings.paperWidth, settings.paperHeight)) {
+        return PrintJobEnd{};
+    }
+    {
         // The next picture decodes on a worker while this one is drawn.  One
         // ahead keeps the printer busy and holds at most two pictures, even
         // at full size; the printer takes a picture's pixels as it is drawn.
@@ -79,10 +80,7 @@ int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProg
         PaperSurface surface(printer);
         RunPageLoop(job, PageLayout::Paper(), surface, PrefetchedPictures(prefetcher), progress);
     }
-
-    const bool handedOver = printer.EndPrintJob();
-    SetDefaultPrinter(settings.defaultPrinterName);
-    return started && handedOver ? 1 : 0;
+    return printer.EndPrintJob();
 }
 
 } // namespace quillet

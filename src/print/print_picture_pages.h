@@ -4,6 +4,7 @@
 // through the printer unit it is handed.  Lengths are in 0.1 mm.
 
 #include "print/page_job.h"
+#include "runtime/print_target.h"
 
 #include <string>
 
@@ -11,13 +12,13 @@ namespace quillet {
 
 class PrinterUnit;
 
-// Prints the job through the printer unit, on the printer the job's
-// settings choose, and returns 1; returns 0 when the job could not start (no
-// such printer, the printer or file refused it; nothing is printed then) or
-// the finished document was not taken.  Says nothing to the user either way.
-// A cancel finishes the current page with its footer and ends the job
-// normally (1).
-int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProgress& progress);
+// Prints the job through the printer unit onto the target.  Not handed over
+// when the job could not start (no such queue, no file can be made there;
+// nothing is drawn then), its document could not be written whole, or CUPS
+// refused it.  Says nothing to the user either way.  A cancel finishes the
+// current page with its footer and hands over what was drawn.
+PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target, const PageJob& job,
+                                const PageProgress& progress);
 
 // The document name of a job started at minute:second: "4507_宽高：2100×2970，方向：0".
 std::string PrintDocumentName(int minute, int second, int paperWidth, int paperHeight,

@@ -5,18 +5,13 @@
 #include "print/canvas_page_surface.h"
 #include "print/header_footer.h"
 
-#include <sys/stat.h>
+#include "runtime/pending_file.h"
 
 namespace quillet {
 namespace {
 
-constexpr int kPagePixelsPerMetre = 11811; // 300 per inch
-
-bool NameTaken(const std::string& fileName)
-{
-    struct stat info {};
-    return ::lstat(fileName.c_str(), &info) == 0;
-}
+// One pixel per 0.1 mm: 254 per inch.
+constexpr int kPagePixelsPerMetre = 10000;
 
 // Every finished page goes to a file of its own in the folder, named by the
 // clock when it is saved; the canvas is then cleared for the next page.
@@ -32,12 +27,15 @@ public:
     {
         // One clock reading per page: the date and the time of a name always
         // belong together.
-        const int format = job_.settings.imageFormat;
-        const std::string name = UnusedPageFileName(PageFileStem(folder_, ReadClock(), pageNumber),
-                                                    PageFileExtension(format));
-        const bool written =
+        const ImageFileFormat format = PageFileFormat(job_.settings.imageFormat);
+        const std::string stem = PageFileStem(folder_, ReadClock(), pageNumber);
+        const std::string extension = ImageFileExtension(format);
+        const std::optional<ByteArray> bytes =
             EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),
-                            kPagePixelsPerMetre, name, KnownFormat(format));
+                            kPagePixelsPerMetre, format);
+        const std::optional<std::string> written =
+            bytes ? WritePageFile(stem, extension, *bytes) : std::nullopt;
+        const std::string name = written ? *written : stem + extension;
         (written ? result_.writtenFiles : result_.failedFiles).push_back(name);
         if (const auto& report = written ? progress_.pageWritten : progress_.pageFailed)
             report(name);
@@ -45,13 +43,6 @@ public:
     }
 
 private:
-    // A format number outside 1..5 writes JPEG, as its ".jpg" name says.
-    static int KnownFormat(int imageFormat)
-    {
-        return imageFormat >= kImageFormatBmp && imageFormat <= kImageFormatPng ? imageFormat
-                                                                                : kImageFormatJpeg;
-    }
-
     const PageJob& job_;
     const std::string& folder_;
     const PageFileProgress& progress_;
@@ -59,17 +50,6 @@ private:
 };
 
 } // namespace
-std::string PageFileExtension(int imageFormat)
-{
-    switch (imageFormat) {
-    case kImageFormatBmp: return ".bmp";
-    case kImageFormatGif: return ".gif";
-    case kImageFormatTiff: return ".tiff";
-    case kImageFormatPng: return ".png";
-    default: return ".jpg";
-    }
-}
-
 std::string PageFileStem(const std::string& folder, const ClockReading& clock, int pageNumber)
 {
     const long long date = clock.year * 10000LL + clock.month * 100 + clock.day;
@@ -87,18 +67,38 @@ std::string PageFileStem(const std::string& folder, const ClockReading& clock, i
     return reduced;
 }
 
-std::string UnusedPageFileName(const std::string& stem, const std::string& extension)
+std::optional<std::string> WritePageFile(const std::string& stem, const std::string& extension,
+                                         const ByteArray& bytes)
 {
-    std::string name = stem + extension;
-    for (int n = 2; NameTaken(name); ++n)
-        name = stem + "_" + std::to_string(n) + extension;
-    return name;
+    const std::string first = stem + extension;
+    PendingFile file(first);
+    if (!file.Write(bytes))
+        return std::nullopt;
+    const auto placed = file.PlaceUnderFreeName(
+        [&first](int number) { return PendingFile::NumberedName(first, number, '_'); });
+    return placed ? std::optional<std::string>(placed->name) : std::nullopt;
+}
+
+bool PageFileFits(int paperWidth, int paperHeight)
+{
+    const PaperSize paper = UsablePaper(paperWidth, paperHeight, 10);
+    return paper.width <= kMostPageFileSide && paper.height <= kMostPageFileSide
+           && static_cast<long long>(paper.width) * paper.height <= kMostPageFilePixels;
+}
+
+std::string PageTooLargeText()
+{
+    return "纸张太大，页面文件最多1亿像素（A0，841×1189毫米）、每边最多32767像素（3276毫米）。";
 }
 
 RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder, Canvas& canvas,
                                       const PageFileProgress& progress)
 {
     RenderPagesResult result;
+    if (!PageFileFits(job.settings.paperWidth, job.settings.paperHeight)) {
+        result.pageTooLarge = true;
+        return result;
+    }
     PageFileSurface surface(canvas, job, folder, progress, result);
     // Decoding runs ahead on worker threads; the loop takes the pictures in
     // order, so what is drawn, the progress and the cancel stay as they were.

@@ -1,5 +1,6 @@
 #include "runtime/files.h"
 
+#include "runtime/pending_file.h"
 #include "runtime/text.h"
 
 #include <fcntl.h>
@@ -10,7 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <utility>
 
@@ -68,19 +68,6 @@ bool WriteInPlace(const std::string& path,
         return false;
     const bool written = WriteAll(fd.get(), parts);
     return fd.Close() && written;
-}
-
-mode_t CurrentUmask()
-{
-    // Read rather than set-and-restore, so no other thread ever sees a
-    // changed umask.
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("Umask:"))
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
 }
 
 // A link is written through, as opening it would; the real file is replaced.
@@ -201,34 +188,19 @@ bool WriteFile(const std::string& path, std::initializer_list<std::span<const st
     if (path.empty() || path.ends_with('/'))
         return false;
     const std::string target = ResolveLink(path);
-
-    mode_t mode = 0666 & ~CurrentUmask();
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode))
-            return WriteInPlace(target, parts); // a device or pipe is written as it is
-        mode = existing.st_mode & 07777;
-    }
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : target.substr(0, slash);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temporary = folder + "/." + name + ".XXXXXX";
-    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!fd) {
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        return WriteInPlace(target, parts); // a device or pipe is written as it is
+    PendingFile file(target);
+    if (!file.IsOpen()) {
         // No room for a temporary beside it (folder not writable, name too
         // long): the file itself may still be writable.
         return WriteInPlace(target, parts);
     }
-    ::fchmod(fd.get(), mode);
-    const bool written = WriteAll(fd.get(), parts);
-    if (!fd.Close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    for (const auto part : parts)
+        if (!file.Write(part))
+            return false;
+    return file.Replace();
 }
 
 bool MatchesNamePattern(std::string_view name, std::string_view pattern)

@@ -12,26 +12,9 @@
 namespace quillet {
 namespace {
 
-std::string& ChosenPrinter()
-{
-    static std::string name;
-    return name;
-}
-
-std::string& PdfDestination()
-{
-    static std::string path;
-    return path;
-}
-
 QString FromUtf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-bool IsInstalled(std::string_view name)
-{
-    return !name.empty() && !QPrinterInfo::printerInfo(FromUtf8(name)).isNull();
 }
 
 // CUPS reports sizes in points and millimetres; the forms' sizes are whole
@@ -73,34 +56,14 @@ std::vector<std::string> InstalledPrinters()
     return names;
 }
 
+bool PrinterInstalled(std::string_view printerName)
+{
+    return !printerName.empty() && !QPrinterInfo::printerInfo(FromUtf8(printerName)).isNull();
+}
+
 std::string DefaultPrinterName()
 {
-    if (IsInstalled(ChosenPrinter()))
-        return ChosenPrinter();
     return QPrinterInfo::defaultPrinterName().toStdString();
-}
-
-bool SetDefaultPrinter(std::string_view printerName)
-{
-    if (!IsInstalled(printerName))
-        return false;
-    ChosenPrinter() = std::string(printerName);
-    return true;
-}
-
-void ClearDefaultPrinterChoice()
-{
-    ChosenPrinter().clear();
-}
-
-void SetPdfFileDestination(std::string path)
-{
-    PdfDestination() = std::move(path);
-}
-
-const std::string& PdfFileDestination()
-{
-    return PdfDestination();
 }
 
 std::vector<std::string> PaperFormNames(const PrinterUnit& unit)

@@ -1,10 +1,13 @@
 #include "runtime/printer_unit.h"
 
+#include "runtime/cups_job.h"
+#include "runtime/files.h"
 #include "runtime/fonts.h"
+#include "runtime/pending_file.h"
 #include "runtime/printer_queries.h"
 #include "runtime/printing_status_box.h"
-#include "runtime/window.h"
 
+#include <QDir>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -26,6 +29,60 @@ constexpr double kTenthMillimetresPerPoint = 3.5250987027636778;
 // PDF files have no resolution of their own; this one matches a common
 // office printer, so picture pixels come out at the size they would on paper.
 constexpr int kPdfFileResolution = 600;
+
+constexpr const char* kDocumentNotWritten = "文件没有写完整，磁盘可能已满 / not written whole, "
+                                            "the disk may be full";
+
+// A PDF ends in "startxref", the offset of its cross-reference table, and
+// "%%EOF".  Bytes lost anywhere before the table move it away from that
+// offset, and bytes lost after it take the end marker with them.
+bool CompletePdf(const std::string& path)
+{
+    const std::int64_t size = FileSize(path);
+    constexpr std::int64_t kTail = 64;
+    if (size < kTail)
+        return false;
+    const ByteArray tailBytes = ReadFilePart(path, size - kTail, kTail);
+    const std::string tail(tailBytes.begin(), tailBytes.end());
+    const std::size_t marker = tail.rfind("startxref");
+    const std::size_t end = tail.find_last_not_of("\r\n ");
+    if (marker == std::string::npos || end == std::string::npos || end < 4
+        || tail.compare(end - 4, 5, "%%EOF") != 0)
+        return false;
+    const long long offset = std::atoll(tail.c_str() + marker + 9);
+    if (offset <= 0 || offset >= size)
+        return false;
+    const ByteArray table = ReadFilePart(path, offset, 4);
+    return std::string(table.begin(), table.end()) == "xref";
+}
+
+// What Qt's own CUPS submission would ask for: the paper by its name, the
+// copies (made by CUPS), one-sided or duplex as the printer says, and the
+// orientation.
+CupsOptions QueueOptions(const QPrinter& printer)
+{
+    CupsOptions options;
+    const QPageLayout layout = printer.pageLayout();
+    options.emplace_back("media", layout.pageSize().key().toStdString());
+    const int copies = printer.copyCount();
+    if (copies > 1) {
+        options.emplace_back("copies", std::to_string(copies));
+        if (printer.collateCopies())
+            options.emplace_back("Collate", "True");
+    }
+    const bool landscape = layout.orientation() == QPageLayout::Landscape;
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone: options.emplace_back("sides", "one-sided"); break;
+    case QPrinter::DuplexAuto:
+        options.emplace_back("sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
+        break;
+    case QPrinter::DuplexLongSide: options.emplace_back("sides", "two-sided-long-edge"); break;
+    case QPrinter::DuplexShortSide: options.emplace_back("sides", "two-sided-short-edge"); break;
+    }
+    if (landscape)
+        options.emplace_back("landscape", "");
+    return options;
+}
 
 // Length of one unit in tenths of a millimetre, for the units that have a
 // fixed physical size.
@@ -115,34 +172,40 @@ void PrinterUnit::SetCopies(int copies)
 std::string PrinterUnit::PrinterName() const
 {
     if (JobRunning())
-        return jobPrinterName_;
-    return DefaultPrinterName();
+        return target_.kind == PrintTarget::Kind::Queue ? target_.name : std::string();
+    return printerName_.empty() ? DefaultPrinterName() : printerName_;
 }
 
-bool PrinterUnit::StartPrintJob(bool /*showPrintDialog*/, bool showStatusBox, int paperKind,
-                                int orientation, int customWidth, int customHeight)
+bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialog*/,
+                                bool showStatusBox, int paperKind, int orientation, int customWidth,
+                                int customHeight)
 {
     EndPrintJob();
 
-    std::string fileName = outputFileName_.empty() ? PdfFileDestination() : outputFileName_;
-    std::string printerName;
+    const bool toQueue = target.kind == PrintTarget::Kind::Queue;
     std::unique_ptr<QPrinter> printer;
-    if (fileName.empty()) {
-        printerName = DefaultPrinterName();
+    if (toQueue) {
         // QPrinter quietly turns into a PDF writer for an unknown printer;
         // such a job must not start at all.
-        const QPrinterInfo info = QPrinterInfo::printerInfo(FromUtf8(printerName));
-        if (printerName.empty() || info.isNull())
+        if (!PrinterInstalled(target.name))
             return false;
-        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(FromUtf8(target.name)),
+                                             QPrinter::HighResolution);
         if (printer->outputFormat() != QPrinter::NativeFormat)
             return false;
     } else {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString(fileName));
         printer->setResolution(kPdfFileResolution);
     }
+    // The printer's engine draws the document into a file of ours, which
+    // goes to CUPS, or under the file's name, only once it is whole; a queue
+    // keeps its own resolution and printable area for the drawing.
+    auto document = std::make_unique<PendingFile>(
+        toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
+    if (!document->IsOpen())
+        return false;
+    printer->setOutputFileName(QString::fromStdString(document->TemporaryPath()));
 
     printer->setFullPage(false);
     if (paperKind == kPaperKindCustom && customWidth > 0 && customHeight > 0) {
@@ -168,31 +231,69 @@ bool PrinterUnit::StartPrintJob(bool /*showPrintDialog*/, bool showStatusBox, in
 
     printer_ = std::move(printer);
     painter_ = std::move(painter);
-    jobPrinterName_ = printerName;
+    document_ = std::move(document);
+    target_ = target;
     pageOpen_ = true;
     pageCounter_ = 1;
     RebuildDeviceFont();
     if (showStatusBox) {
-        statusBox_ = std::make_unique<PrintingStatusBox>(
-            documentName, printerName.empty() ? fileName : printerName);
+        statusBox_ = std::make_unique<PrintingStatusBox>(documentName, target.name);
         statusBox_->show();
     }
     return true;
 }
 
-bool PrinterUnit::EndPrintJob()
+PrintJobEnd PrinterUnit::EndPrintJob()
 {
+    PrintJobEnd end;
     if (!painter_)
-        return false;
+        return end;
     // Ending the painter closes the open page (an ended one was already
-    // closed by NewPage) and hands the document to CUPS or the file.
-    const bool handedOver = painter_->end();
+    // closed by NewPage) and writes the rest of the document.
+    const bool ended = painter_->end();
+    const CupsOptions options = QueueOptions(*printer_);
+    const std::string title = printer_->docName().toStdString();
     painter_.reset();
     printer_.reset();
     statusBox_.reset();
-    jobPrinterName_.clear();
     pageOpen_ = false;
-    return handedOver;
+    const std::unique_ptr<PendingFile> document = std::move(document_);
+
+    // The engine does not tell of a failed write (a full disk): a document
+    // that does not end in its cross-reference table was not written whole.
+    if (!ended || !CompletePdf(document->TemporaryPath())) {
+        end.error = kDocumentNotWritten;
+        return end;
+    }
+    if (target_.kind == PrintTarget::Kind::PdfFile) {
+        if (target_.replaceExisting) {
+            end.handedOver = document->Replace();
+            end.pdfNumber = target_.pdfNumber;
+            end.written = target_.name;
+        } else if (const auto placed = document->PlaceUnderFreeName([this](int n) {
+                       return PendingFile::NumberedName(target_.name, target_.pdfNumber + n - 1,
+                                                        '-');
+                   })) {
+            end.handedOver = true;
+            end.pdfNumber = target_.pdfNumber + placed->number - 1;
+            end.written = placed->name;
+        }
+        if (!end.handedOver)
+            end.error = kDocumentNotWritten;
+        return end;
+    }
+    if (!document->Finish()) {
+        end.error = kDocumentNotWritten;
+        return end;
+    }
+    const CupsJobResult job =
+        SubmitPdfToCups(target_.name, document->TemporaryPath(), title, options);
+    end.cupsJobId = job.jobId;
+    end.error = job.error;
+    end.handedOver = job.Succeeded();
+    if (end.handedOver)
+        end.written = target_.name + "-" + std::to_string(job.jobId);
+    return end;
 }
 
 bool PrinterUnit::NewPage()
@@ -214,7 +315,6 @@ bool PrinterUnit::NewPage()
 
 bool PrinterUnit::PrepareToDraw()
 {
-    ProcessPendingMessages();
     if (!painter_)
         return false;
     if (!pageOpen_) {

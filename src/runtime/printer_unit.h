@@ -1,16 +1,18 @@
 #pragma once
-// The printer unit: one print job at a time on the program's default printer
-// (or into a PDF file), drawn in a chosen coordinate unit.
+// The printer unit: one print job at a time on a CUPS queue or into a PDF
+// file, drawn in a chosen coordinate unit.
 //
 // Coordinates are relative to the top-left corner of the printable area,
 // shifted by the left and top margins; y grows downward in every unit.
 // Pages open lazily: the start opens page 1, NewPage ends a page, and the
 // next drawing command opens the next one, so ending right after NewPage
 // leaves no blank trailing page.  Every command is silent: without a running
-// job drawing does nothing and measuring returns the no-job values.
+// job drawing does nothing and measuring returns the no-job values.  The
+// unit never processes window messages itself: its caller decides when.
 
 #include "runtime/font_spec.h"
 #include "runtime/picture.h"
+#include "runtime/print_target.h"
 #include "runtime/text_surface.h"
 
 #include <QFont>
@@ -26,6 +28,7 @@ class QPrinter;
 
 namespace quillet {
 
+class PendingFile;
 class PrintingStatusBox;
 
 // Coordinate units of the printer unit.
@@ -72,25 +75,24 @@ public:
     int MarginRight() const { return marginRight_; }
     int MarginBottom() const { return marginBottom_; }
 
-    // A PDF file this unit's jobs write instead of printing; empty uses the
-    // program-wide destination (PdfFileDestination), else the default printer.
-    void SetOutputFileName(std::string path) { outputFileName_ = std::move(path); }
-    const std::string& OutputFileName() const { return outputFileName_; }
-
-    // The printer a job of this unit prints on: the running job's printer,
-    // else the default printer.  Empty for a PDF file or when none is known.
+    // The printer whose paper forms the unit offers: the running job's queue,
+    // else the one named here, else the default printer.  Empty for a PDF
+    // file or when none is known.
+    void SetPrinterName(std::string queue) { printerName_ = std::move(queue); }
     std::string PrinterName() const;
 
-    // Starts a job; true when page 1 was started.  orientation 1 is landscape,
-    // anything else portrait; the custom size is the upright paper in 0.1 mm.
-    // A printer that does not exist, or refuses the job, leaves the unit
-    // without a job.  The print dialog is not offered here: jobs go to the
-    // chosen printer.
-    bool StartPrintJob(bool showPrintDialog, bool showStatusBox, int paperKind, int orientation,
-                       int customWidth, int customHeight);
-    // Ends the open page if any and hands the document over; false when no
-    // job was running or the printer or file did not take the document.
-    bool EndPrintJob();
+    // Starts a job on the target; true when page 1 was started.  orientation
+    // 1 is landscape, anything else portrait; the custom size is the upright
+    // paper in 0.1 mm.  A queue that is not installed, or a PDF file whose
+    // folder takes no file, leaves the unit without a job.  The print dialog
+    // is not offered here: jobs go to the target they are given.
+    bool StartPrintJob(const PrintTarget& target, bool showPrintDialog, bool showStatusBox,
+                       int paperKind, int orientation, int customWidth, int customHeight);
+    // Ends the open page if any and hands the document over: the whole PDF
+    // to the queue as one CUPS job, or the PDF file put under its name.  Not
+    // handed over when no job was running, the document could not be
+    // written whole, or CUPS refused it.
+    PrintJobEnd EndPrintJob();
     // Ends the open page, or emits a blank page when none is open.
     bool NewPage();
     bool JobRunning() const { return painter_ != nullptr; }
@@ -150,13 +152,14 @@ private:
     int marginTop_ = 0;
     int marginRight_ = 0;
     int marginBottom_ = 0;
-    std::string outputFileName_;
+    std::string printerName_;
 
     // Job state.
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<PendingFile> document_; // the PDF as it is drawn
+    PrintTarget target_;
     std::unique_ptr<PrintingStatusBox> statusBox_;
-    std::string jobPrinterName_;
     QFont deviceFont_;
     bool pageOpen_ = false;
     int pageCounter_ = 0;

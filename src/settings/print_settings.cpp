@@ -1,5 +1,7 @@
 #include "settings/print_settings.h"
 
+#include "runtime/image_file_format.h"
+
 namespace quillet {
 
 PrintSettings StartupPrintSettings()
@@ -33,7 +35,7 @@ PrintSettings FirstConfirmedPrintSettings()
     s.footerAlign = 1;
     s.photoFitMode = 0;
     s.printToImage = 0;
-    s.imageFormat = 2;
+    s.imageFormat = kImageFormatJpeg;
     s.imageOptimization = 3;
     s.confirmed = 1;
     return s;

@@ -36,7 +36,7 @@ struct PrintSettings {
     std::int32_t captionGap = 0;
     std::int32_t confirmed = 0;
     std::int32_t printToImage = 0;
-    std::int32_t imageFormat = 0; // 1 bmp, 2 jpg, 3 gif, 4 tiff, 5 png
+    std::int32_t imageFormat = 0; // an ImageFileFormat: 1 bmp, 2 jpg, 3 gif, 4 tiff, 5 png
     std::int32_t imageOptimization = 0; // 0 none, 1..5 = 50K..250K
 
     bool operator==(const PrintSettings&) const = default;

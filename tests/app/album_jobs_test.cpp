@@ -58,40 +58,12 @@ TEST(AlbumJobs, PageBatchesTakeTheCategoryOfTheirLastRow)
     EXPECT_EQ(SplitIntoPageBatches(rows, 0, false).size(), 7u) << "a batch holds one row at least";
 }
 
-// A grid stored as 0 rows (typed in the settings window) is laid out as 5 x 5;
-// batches and the page total must agree with that instead of dividing by 0.
-TEST(AlbumJobs, PicturesPerPageFollowTheLaidOutGrid)
-{
-    EXPECT_EQ(PicturesPerPage(2, 2), 4);
-    EXPECT_EQ(PicturesPerPage(0, 3), 25);
-    EXPECT_EQ(PicturesPerPage(4, -1), 25);
-    EXPECT_EQ(PicturesPerPage(100000, 100000), 10000000000LL);
-}
-
 TEST(AlbumJobs, PageCodesAreFilledInOrderIgnoringCase)
 {
     EXPECT_EQ(ReplacePageJobCodes("&F 第&p页/共&A页", 2, "旅行", 1), "旅行 第1页/共2页");
     // "&f" goes before "&p": a category holding "&p" gets the page number too.
     EXPECT_EQ(ReplacePageJobCodes("&f", 3, "x&Py", 2), "x2y");
     EXPECT_EQ(ReplaceCategoryCode("&f&F&d", "山"), "山山&d");
-}
-
-TEST(PdfFileNames, InsertTheJobNumberBeforeTheExtension)
-{
-    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 0), "/a/album.pdf");
-    EXPECT_EQ(NumberedPdfName("/a/album.pdf", 1), "/a/album-2.pdf");
-    EXPECT_EQ(NumberedPdfName("/a.b/album", 2), "/a.b/album-3");
-    EXPECT_EQ(NumberedPdfName("/a/.hidden", 1), "/a/.hidden-2");
-}
-
-TEST(PdfFileNames, FurtherJobsNeverTakeAnExistingName)
-{
-    const std::set<std::string> existing{"/d/相册-2.pdf", "/d/相册-4.pdf"};
-    const auto taken = [&](const std::string& name) { return existing.count(name) > 0; };
-    int next = 1;
-    EXPECT_EQ(NextFreePdfName("/d/相册.pdf", next, taken), "/d/相册-3.pdf");
-    EXPECT_EQ(NextFreePdfName("/d/相册.pdf", next, taken), "/d/相册-5.pdf");
-    EXPECT_EQ(next, 5);
 }
 
 } // namespace

@@ -74,19 +74,20 @@ protected:
                          });
     }
 
+    PrintTarget Pdf() const { return PrintTarget::PdfFile(PdfPath()); }
+
     QTemporaryDir dir_;
     PageJob job_;
 };
 
 TEST_F(AlbumOutputTest, PrintingShowsTheWindowAndClosesIt)
 {
-    const testing::ScopedPdfDestination destination(PdfPath());
     bool shownDuringTheJob = false;
     QTimer::singleShot(0, [&] {
         shownDuringTheJob = LoadedProgressWindow() && LoadedProgressWindow()->isVisible();
     });
     PressCancelBeforeTheJob();
-    ASSERT_EQ(PrintPicturePages(job_), 1);
+    ASSERT_TRUE(PrintPicturePages(job_, Pdf()).handedOver);
     EXPECT_TRUE(shownDuringTheJob);
     EXPECT_EQ(PdfPages(), 3) << "a press before the job does not stop it";
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
@@ -94,10 +95,9 @@ TEST_F(AlbumOutputTest, PrintingShowsTheWindowAndClosesIt)
 
 TEST_F(AlbumOutputTest, CancelWhilePrintingFinishesOnlyThePageInHand)
 {
-    const testing::ScopedPdfDestination destination(PdfPath());
     int pressedAt = -1;
     PressCancelAfterTheFirstPicture(pressedAt);
-    ASSERT_EQ(PrintPicturePages(job_), 1);
+    ASSERT_TRUE(PrintPicturePages(job_, Pdf()).handedOver);
     EXPECT_EQ(pressedAt, 1);
     EXPECT_EQ(PdfPages(), 1);
     const auto words = testing::ReadPdfWords(PdfPath());
@@ -107,9 +107,10 @@ TEST_F(AlbumOutputTest, CancelWhilePrintingFinishesOnlyThePageInHand)
 
 TEST_F(AlbumOutputTest, AJobThatCannotStartClosesTheWindowToo)
 {
-    const testing::ScopedPdfDestination destination(
-        dir_.filePath("no/such/folder/album.pdf").toStdString());
-    EXPECT_EQ(PrintPicturePages(job_), 0);
+    EXPECT_FALSE(
+        PrintPicturePages(
+            job_, PrintTarget::PdfFile(dir_.filePath("no/such/folder/album.pdf").toStdString()))
+            .handedOver);
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
 }
 

@@ -2,7 +2,9 @@
 // its own, its output files read back.
 #include "app/headless_command.h"
 
+#include "support/full_disk.h"
 #include "support/output_lines.h"
+#include "support/pdf_tools.h"
 #include "support/test_images.h"
 
 #include <QDir>
@@ -12,6 +14,9 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
 
 namespace quillet {
 namespace {
@@ -95,6 +100,94 @@ TEST_F(HeadlessCommand, PrintsToPdfFilesNumberedPerJob)
     EXPECT_EQ(files[1], dir.Path("album-2.pdf"));
     for (const std::string& file : files)
         EXPECT_TRUE(QFile::exists(QString::fromStdString(file))) << file;
+}
+
+// An existing file is never replaced: the next free name is written and
+// printed, and the file that was there stays as it was.
+TEST_F(HeadlessCommand, PdfKeepsAnExistingFileAndWritesTheNextFreeName)
+{
+    const std::string pdf = dir.Path("album.pdf");
+    ASSERT_TRUE(testing::WriteBytes(pdf, ByteArray{'k', 'e', 'p', 't'}));
+    CommandRun run = Quillet({"print", "--pdf", QString::fromStdString(pdf), album});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(testing::OutputLines(run.out), std::vector<std::string>{dir.Path("album-2.pdf")});
+    EXPECT_EQ(testing::ReadBytes(pdf), (ByteArray{'k', 'e', 'p', 't'}));
+    EXPECT_EQ(testing::ListPdfImages(dir.Path("album-2.pdf")).size(), 3u);
+}
+
+// --pdf naming one of the album's own photos: the photo is read as it was
+// and the PDF goes beside it.
+TEST_F(HeadlessCommand, PdfNamingAnInputPhotoWritesBesideIt)
+{
+    const std::string photo = album.toStdString() + "/a0.jpg";
+    const ByteArray before = testing::ReadBytes(photo);
+    CommandRun run = Quillet({"print", "--pdf", QString::fromStdString(photo), album});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string beside = album.toStdString() + "/a0-2.jpg";
+    EXPECT_EQ(testing::OutputLines(run.out), std::vector<std::string>{beside});
+    EXPECT_EQ(testing::ReadBytes(photo), before);
+    EXPECT_EQ(testing::ListPdfImages(beside).size(), 3u) << "every photo drawn, a0.jpg too";
+}
+
+TEST_F(HeadlessCommand, PdfOnAFullDiskExitsOneAndKeepsTheGoodFile)
+{
+    // Room for the good file and not much more.
+    const testing::SmallDisk disk(dir.Path("disk"), 8);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    const std::string pdf = disk.Path("album.pdf");
+    const std::string good = "%PDF-1.4 a good album\n%%EOF\n";
+    const ByteArray kept(good.begin(), good.end());
+    ASSERT_TRUE(testing::WriteBytes(pdf, kept));
+
+    CommandRun full = Quillet({"print", "--pdf", QString::fromStdString(pdf), album});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.out, "");
+    EXPECT_NE(full.err.find("无法写入PDF文件"), std::string::npos) << full.err;
+    EXPECT_EQ(testing::ReadBytes(pdf), kept);
+    EXPECT_EQ(disk.EntryCount(), 1) << "no partial file is left";
+}
+
+// Two renders into one folder in the same seconds name their pages alike:
+// each page claims its name, and a name taken gets the next one.
+TEST_F(HeadlessCommand, TwoRendersAtOnceIntoOneFolderKeepEveryPage)
+{
+    const QString many = QString::fromStdString(dir.Path("many"));
+    QDir().mkpath(many);
+    for (int i = 0; i < 12; ++i)
+        Save(many + QString("/p%1.jpg").arg(i), Qt::darkCyan);
+    const QStringList args{"render", "--out", out, "--rows", "1", "--columns", "1", many};
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 2; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->start(QUILLET_EXECUTABLE, args);
+    }
+    std::set<std::string> listed;
+    for (const auto& run : runs) {
+        ASSERT_TRUE(run->waitForFinished(120000));
+        EXPECT_EQ(run->exitCode(), 0);
+        for (const std::string& file :
+             testing::OutputLines(run->readAllStandardOutput().toStdString()))
+            listed.insert(file);
+    }
+    EXPECT_EQ(listed.size(), 24u);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 24);
+}
+
+TEST_F(HeadlessCommand, PageFilesBeyondTheCanvasLimitAreRefusedPaperIsNot)
+{
+    CommandRun huge = Quillet({"render", "--out", out, "--paper", "3000x3000", album});
+    EXPECT_EQ(huge.exitCode, 1);
+    EXPECT_NE(huge.err.find("A0"), std::string::npos) << huge.err;
+    EXPECT_FALSE(QDir(out).exists() && !QDir(out).isEmpty());
+
+    const QString pdf = QString::fromStdString(dir.Path("huge.pdf"));
+    CommandRun paper = Quillet({"print", "--pdf", pdf, "--paper", "3000x3000", album});
+    EXPECT_EQ(paper.exitCode, 0) << paper.err;
+    EXPECT_TRUE(QFile::exists(pdf));
+
+    CommandRun help = Quillet({"--help"});
+    EXPECT_NE(help.out.find("A0"), std::string::npos) << "the limit is stated";
 }
 
 TEST_F(HeadlessCommand, ReadsATableOfPictures)

@@ -50,7 +50,6 @@ std::string WriteTestJpeg(const QString& path, Qt::GlobalColor colour)
 
 PrintRunFixture::PrintRunFixture(bool withCollection)
 {
-    ClearDefaultPrinterChoice();
     if (withCollection) {
         PrepareProgramState();
         FolderTreeBuilder() = AttachCollection;
@@ -92,7 +91,6 @@ PrintRunFixture::~PrintRunFixture()
     FolderTreeBuilder() = nullptr;
     RegisterExitProcedure(nullptr);
     CloseProgressWindow();
-    ClearDefaultPrinterChoice();
     ResetGlobals();
 }
 

@@ -159,7 +159,14 @@ TEST_P(PrintRun, EveryCategoryOfASearchedFolderTreeComesOutAsItsOwnJob)
 
     EXPECT_EQ(Asked(DialogKind::TimedMessageBox).size(), 2u);
     EXPECT_EQ(openings.size(), 1u);
-    EXPECT_EQ(Status(), "打印完毕！");
+    // Jobs CUPS took are named by their CUPS job ids.
+    if (GetParam() == Output::CupsFileQueue) {
+        const std::string job = std::string(kFileQueue) + "-";
+        EXPECT_TRUE(Status().starts_with("打印完毕！打印作业：" + job)) << Status();
+        EXPECT_NE(Status().find("、" + job), std::string::npos) << Status();
+    } else {
+        EXPECT_EQ(Status(), "打印完毕！");
+    }
     EXPECT_EQ(dialogs.UnansweredCount(), 2) << "both timed questions left to go on by themselves";
 
     if (GetParam() != Output::PngPages) {

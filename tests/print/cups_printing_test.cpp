@@ -36,6 +36,7 @@ using testing::kFileQueue;
 using testing::PointsFromMillimetres;
 using testing::QueueLock;
 using testing::RunTool;
+using testing::ThrowAwayQueue;
 using testing::WaitUntilQueueEmpty;
 
 class CupsPrintingTest : public ::testing::Test {
@@ -60,7 +61,6 @@ protected:
         }
         ASSERT_TRUE(dir_.isValid());
         InstallFontSubstitutions();
-        ClearDefaultPrinterChoice();
         PrintSettings& s = settings_;
         s = StartupPrintSettings();
         testing::UseAlbumTestSettings(s);
@@ -69,11 +69,7 @@ protected:
         SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
     }
 
-    void TearDown() override
-    {
-        SetClockForTesting(std::nullopt);
-        ClearDefaultPrinterChoice();
-    }
+    void TearDown() override { SetClockForTesting(std::nullopt); }
 
     PageJob Album(int pictures)
     {
@@ -96,39 +92,34 @@ protected:
         return job;
     }
 
-    int Print(const PageJob& job)
+    PrintJobEnd Print(const PageJob& job, const PageProgress& progress = {})
     {
         PrinterUnit printer;
-        return PrintPagesOnPrinter(printer, job, {});
+        return PrintPagesOnPrinter(printer, PrintTarget::Queue(job.settings.printerName), job,
+                                   progress);
     }
 
     QTemporaryDir dir_;
     PrintSettings settings_;
 };
 
-TEST_F(CupsPrintingTest, ListsTheQueuesAndChoosesTheDefaultWithoutChangingCups)
+TEST_F(CupsPrintingTest, KnowsWhichQueuesAreInstalledAndCupsDefault)
 {
-    const std::string cupsDefaultBefore = RunTool("lpstat", {"-d"});
-    EXPECT_TRUE(SetDefaultPrinter(kFileQueue));
-    EXPECT_EQ(DefaultPrinterName(), kFileQueue);
-    EXPECT_FALSE(SetDefaultPrinter(""));
-    EXPECT_FALSE(SetDefaultPrinter("QUILLET_NO_SUCH_QUEUE"));
-    EXPECT_EQ(DefaultPrinterName(), kFileQueue);
-    EXPECT_TRUE(SetDefaultPrinter(kCupsPdfQueue));
-    EXPECT_EQ(DefaultPrinterName(), kCupsPdfQueue);
-    EXPECT_EQ(RunTool("lpstat", {"-d"}), cupsDefaultBefore);
-    // Forgetting the choice falls back to CUPS's own default.
-    ClearDefaultPrinterChoice();
-    if (cupsDefaultBefore.find("no system default") != std::string::npos)
+    EXPECT_TRUE(PrinterInstalled(kFileQueue));
+    EXPECT_TRUE(PrinterInstalled(kCupsPdfQueue));
+    EXPECT_FALSE(PrinterInstalled(""));
+    EXPECT_FALSE(PrinterInstalled("QUILLET_NO_SUCH_QUEUE"));
+    const std::string cupsDefault = RunTool("lpstat", {"-d"});
+    if (cupsDefault.find("no system default") != std::string::npos)
         EXPECT_EQ(DefaultPrinterName(), "");
     else
-        EXPECT_NE(cupsDefaultBefore.find(": " + DefaultPrinterName()), std::string::npos);
+        EXPECT_NE(cupsDefault.find(": " + DefaultPrinterName()), std::string::npos);
 }
 
 TEST_F(CupsPrintingTest, PaperFormsComeFromTheUnitsPrinterInTenthsOfAMillimetre)
 {
-    ASSERT_TRUE(SetDefaultPrinter(kFileQueue));
     PrinterUnit unit;
+    unit.SetPrinterName(kFileQueue);
     const auto names = PaperFormNames(unit);
     ASSERT_FALSE(names.empty());
     ASSERT_NE(std::find(names.begin(), names.end(), "A4"), names.end());
@@ -161,10 +152,11 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughTheFileQueueWithItsTextsInPlace)
     QFile::remove(QString::fromStdString(FileQueueOutput()));
     settings_.printerName = kFileQueue;
     settings_.defaultPrinterName = kCupsPdfQueue;
-    ASSERT_EQ(Print(Album(5)), 1);
+    const PrintJobEnd end = Print(Album(5));
+    ASSERT_TRUE(end.handedOver) << end.error;
+    EXPECT_GT(end.cupsJobId, 0);
+    EXPECT_EQ(end.written, std::string(kFileQueue) + "-" + std::to_string(end.cupsJobId));
     ASSERT_TRUE(WaitUntilQueueEmpty(kFileQueue));
-    // The job's printer was chosen only for the job.
-    EXPECT_EQ(DefaultPrinterName(), kCupsPdfQueue);
 
     const std::string output = FileQueueOutput();
     const auto info = testing::ReadPdfInfo(output);
@@ -184,8 +176,8 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughTheFileQueueWithItsTextsInPlace)
     EXPECT_NEAR(photo2[0].xMin - photo1[0].xMin, PointsFromMillimetres(96), 0.6);
     EXPECT_NEAR(photo1[0].yMin, photo2[0].yMin, 0.1);
     // Positions count from the corner of the queue's printable area.
-    SetDefaultPrinter(kFileQueue);
     PrinterUnit unit;
+    unit.SetPrinterName(kFileQueue);
     PaperForm a4;
     ASSERT_TRUE(PaperFormSize(unit, "A4", a4));
     const auto album = FindPdfWords(words, 1, "Album1");
@@ -208,7 +200,7 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughCupsPdf)
     const QString outputDir = QDir::homePath() + "/PDF";
     const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
     settings_.printerName = kCupsPdfQueue;
-    ASSERT_EQ(Print(Album(6)), 1);
+    ASSERT_TRUE(Print(Album(6)).handedOver);
     ASSERT_TRUE(WaitUntilQueueEmpty(kCupsPdfQueue));
 
     QFileInfo newest;
@@ -243,10 +235,45 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughCupsPdf)
 TEST_F(CupsPrintingTest, ACupsJobCannotStartOnAQueueThatIsGone)
 {
     settings_.printerName = "QUILLET_NO_SUCH_QUEUE";
-    settings_.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
-    if (!DefaultPrinterName().empty())
-        GTEST_SKIP() << "CUPS has a default printer; the job would go there";
-    EXPECT_EQ(Print(Album(2)), 0);
+    EXPECT_FALSE(Print(Album(2)).handedOver);
+}
+
+// A queue that refuses jobs, or that is deleted while the job is drawn,
+// refuses the document: the job is not handed over and CUPS says why.
+TEST_F(CupsPrintingTest, ARefusingOrVanishedQueueDoesNotTakeTheJob)
+{
+    for (const bool deleteMidJob : {false, true}) {
+        ThrowAwayQueue queue(dir_.filePath("refused.pdf").toStdString());
+        ASSERT_TRUE(queue.Ready());
+        settings_.printerName = queue.Name();
+        PageProgress progress;
+        if (deleteMidJob) {
+            progress.advanced = [&queue](int done) {
+                if (done == 1) {
+                    EXPECT_TRUE(queue.Delete());
+                }
+            };
+        } else {
+            ASSERT_TRUE(queue.Reject());
+        }
+        const PrintJobEnd end = Print(Album(24), progress);
+        EXPECT_FALSE(end.handedOver) << (deleteMidJob ? "deleted" : "rejecting");
+        EXPECT_FALSE(end.error.empty());
+        EXPECT_EQ(end.written, "");
+    }
+}
+
+// CUPS holds a job for a stopped queue until it is started again: taken.
+TEST_F(CupsPrintingTest, AStoppedQueueHoldsTheJobAndThatIsSuccess)
+{
+    ThrowAwayQueue queue(dir_.filePath("held.pdf").toStdString());
+    ASSERT_TRUE(queue.Ready());
+    ASSERT_TRUE(queue.Stop());
+    settings_.printerName = queue.Name();
+    const PrintJobEnd end = Print(Album(2));
+    ASSERT_TRUE(end.handedOver) << end.error;
+    EXPECT_NE(RunTool("lpstat", {"-o", QString::fromStdString(queue.Name())}).find(end.written),
+              std::string::npos);
 }
 
 } // namespace

@@ -64,7 +64,7 @@ class PageCountTest : public ::testing::TestWithParam<PageCountCase> {};
 TEST_P(PageCountTest, CountsWholeAndPartialPages)
 {
     const PageCountCase& c = GetParam();
-    EXPECT_EQ(PageCount(c.pictures, c.grid), c.pages);
+    EXPECT_EQ(PageCount(c.pictures, c.grid.rows, c.grid.columns), c.pages);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PageCountCase{"OneOnFiveByFive", 1, {5, 5}, 1},
                       PageCountCase{"NoPictures", 0, {2, 2}, 0},
                       PageCountCase{"ThreeHundredOnThreeByFour", 300, {3, 4}, 25},
-                      PageCountCase{"HugeGridWithoutOverflow", 7, {100000, 100000}, 1}),
+                      PageCountCase{"HugeGridWithoutOverflow", 7, {100000, 100000}, 1},
+                      // A grid stored without cells is laid out, and counted, as 5 x 5.
+                      PageCountCase{"ZeroRowsCountFiveByFive", 26, {0, 3}, 2},
+                      PageCountCase{"NegativeColumnsCountFiveByFive", 25, {4, -1}, 1}),
     [](const auto& info) { return info.param.name; });
 
 struct CaptionGapCase {

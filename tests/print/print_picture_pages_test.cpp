@@ -67,11 +67,13 @@ protected:
         return job;
     }
 
+    // 1 when the PDF file was written, as the job's outcome says.
     int Print(const PageJob& job, const PageProgress& progress = {})
     {
-        const testing::ScopedPdfDestination destination(PdfPath());
         PrinterUnit printer;
-        return PrintPagesOnPrinter(printer, job, progress);
+        const PrintJobEnd end =
+            PrintPagesOnPrinter(printer, PrintTarget::PdfFile(PdfPath(), 1, true), job, progress);
+        return end.handedOver && end.written == PdfPath() ? 1 : 0;
     }
 
     int Pages() const
@@ -95,10 +97,10 @@ protected:
     int CaptionLineHeight()
     {
         PrinterUnit unit;
-        unit.SetOutputFileName(dir_.filePath("measure.pdf").toStdString());
         unit.SetCoordinateUnit(kUnitTenthMillimetre);
         unit.SetFont(settings_.captionFont);
-        if (!unit.StartPrintJob(false, false, kPaperKindCustom, 0, 2100, 2970))
+        if (!unit.StartPrintJob(PrintTarget::PdfFile(dir_.filePath("measure.pdf").toStdString()),
+                                false, false, kPaperKindCustom, 0, 2100, 2970))
             return -1;
         const int height = unit.TextHeight("大");
         unit.EndPrintJob();
@@ -253,28 +255,17 @@ TEST_F(PrintPicturePagesTest, CancelDuringTheFirstPictureFinishesOnlyThatPage)
 
 TEST_F(PrintPicturePagesTest, AJobThatCannotStartReturnsZeroAndLoadsNoPicture)
 {
-    const testing::ScopedPdfDestination destination(
-        dir_.filePath("no/such/folder/album.pdf").toStdString());
-    PrinterUnit printer;
-    int started = 0;
-    PageProgress progress;
-    progress.started = [&started](int) { ++started; };
-    EXPECT_EQ(PrintPagesOnPrinter(printer, Album(5, 2, 2), progress), 0);
-    EXPECT_EQ(started, 0);
-}
-
-TEST_F(PrintPicturePagesTest, NoSuchPrinterReturnsZero)
-{
-    PageJob job = Album(2, 1, 1);
-    job.settings.printerName = "QUILLET_NO_SUCH_QUEUE";
-    job.settings.defaultPrinterName = "QUILLET_NO_SUCH_QUEUE";
-    // No PDF destination: the job would need a real printer of that name.
-    ASSERT_EQ(PdfFileDestination(), "");
-    ClearDefaultPrinterChoice();
-    if (!DefaultPrinterName().empty())
-        GTEST_SKIP() << "a default printer exists; the unknown name is not used";
-    PrinterUnit printer;
-    EXPECT_EQ(PrintPagesOnPrinter(printer, job, {}), 0);
+    for (const PrintTarget& target :
+         {PrintTarget::PdfFile(dir_.filePath("no/such/folder/album.pdf").toStdString()),
+          PrintTarget::Queue("QUILLET_NO_SUCH_QUEUE")}) {
+        PrinterUnit printer;
+        int started = 0;
+        PageProgress progress;
+        progress.started = [&started](int) { ++started; };
+        const PrintJobEnd end = PrintPagesOnPrinter(printer, target, Album(5, 2, 2), progress);
+        EXPECT_FALSE(end.handedOver) << target.name;
+        EXPECT_EQ(started, 0) << target.name;
+    }
 }
 
 struct GridCase {

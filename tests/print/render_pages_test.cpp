@@ -2,6 +2,7 @@
 // captions, header and footer stand, how pages are named, turned and stamped.
 #include "print/render_pages.h"
 
+#include "imageout/encode_image_file.h"
 #include "print/header_footer.h"
 #include "runtime/datetime.h"
 #include "support/test_images.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <tiffio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -295,7 +297,7 @@ TEST_F(RenderPagesTest, LandscapePagesAreTurnedUprightClockwise)
     const QPoint landscape(50 + cellW / 2, 200 + (2100 - 380) / 2);
     const QPoint upright(2100 - 1 - landscape.y(), landscape.x());
     EXPECT_TRUE(ColoursClose(page.pixel(upright), kPalette[0], 24));
-    EXPECT_EQ(page.dotsPerMeterX(), 11811);
+    EXPECT_EQ(page.dotsPerMeterX(), 10000);
 
     s.orientation = 0;
     RenderPagesResult portrait = Render(AlbumOf(s, out, list));
@@ -322,7 +324,9 @@ TEST_F(RenderPagesTest, HeaderAndFooterStandAtTheirOffsets)
     EXPECT_FALSE(InkIn(page, QRect(2100 - 149, 2970 - 140, 149, 40))) << "stops at the margin";
 }
 
-TEST_F(RenderPagesTest, EveryFormatCarriesThreeHundredPixelsPerInch)
+// One pixel per 0.1 mm: 10000 per metre, 254 per inch, in every format that
+// stores a resolution, so a page printed at its stated size is its paper.
+TEST_F(RenderPagesTest, EveryFormatCarriesTenThousandPixelsPerMetre)
 {
     for (int format : {1, 2, 5}) {
         RenderPagesResult r = Render(Input(1, format));
@@ -330,16 +334,50 @@ TEST_F(RenderPagesTest, EveryFormatCarriesThreeHundredPixelsPerInch)
         QImageReader reader(QString::fromStdString(r.writtenFiles[0]));
         QImage image = reader.read();
         ASSERT_FALSE(image.isNull()) << r.writtenFiles[0];
-        EXPECT_EQ(image.dotsPerMeterX(), 11811) << r.writtenFiles[0];
-        EXPECT_EQ(image.dotsPerMeterY(), 11811) << r.writtenFiles[0];
+        EXPECT_EQ(image.dotsPerMeterX(), 10000) << r.writtenFiles[0];
+        EXPECT_EQ(image.dotsPerMeterY(), 10000) << r.writtenFiles[0];
     }
-    for (int format : {3, 4}) {
-        RenderPagesResult r = Render(Input(1, format));
-        ASSERT_EQ(r.writtenFiles.size(), 1u) << format;
-        struct stat info {};
-        ASSERT_EQ(::stat(r.writtenFiles[0].c_str(), &info), 0);
-        EXPECT_GT(info.st_size, 1000);
-    }
+    RenderPagesResult tiff = Render(Input(1, 4));
+    ASSERT_EQ(tiff.writtenFiles.size(), 1u);
+    TIFF* file = TIFFOpen(tiff.writtenFiles[0].c_str(), "r");
+    ASSERT_NE(file, nullptr);
+    float x = 0;
+    float y = 0;
+    std::uint16_t unit = 0;
+    EXPECT_EQ(TIFFGetField(file, TIFFTAG_XRESOLUTION, &x), 1);
+    EXPECT_EQ(TIFFGetField(file, TIFFTAG_YRESOLUTION, &y), 1);
+    EXPECT_EQ(TIFFGetField(file, TIFFTAG_RESOLUTIONUNIT, &unit), 1);
+    TIFFClose(file);
+    EXPECT_EQ(unit, RESUNIT_INCH);
+    EXPECT_FLOAT_EQ(x, 254);
+    EXPECT_FLOAT_EQ(y, 254);
+
+    RenderPagesResult gif = Render(Input(1, 3));
+    ASSERT_EQ(gif.writtenFiles.size(), 1u);
+    struct stat info {};
+    ASSERT_EQ(::stat(gif.writtenFiles[0].c_str(), &info), 0);
+    EXPECT_GT(info.st_size, 1000);
+}
+
+// A canvas of one pixel per 0.1 mm grows with the square of the paper: a
+// paper beyond A0 is refused before a canvas is made or a picture loaded.
+TEST_F(RenderPagesTest, PaperBeyondTheCanvasLimitIsRefusedBeforeDrawing)
+{
+    EXPECT_TRUE(PageFileFits(8410, 11890)); // A0
+    EXPECT_TRUE(PageFileFits(0, 0)); // A4
+    EXPECT_FALSE(PageFileFits(8410, 11891));
+    EXPECT_FALSE(PageFileFits(32768, 100));
+    Album in = Input(3);
+    in.paperWidth = 30000;
+    in.paperHeight = 30000;
+    int started = 0;
+    PageFileProgress progress;
+    progress.started = [&started](int) { ++started; };
+    const RenderPagesResult r = Render(in, progress);
+    EXPECT_TRUE(r.pageTooLarge);
+    EXPECT_EQ(r.pageCount, 0);
+    EXPECT_EQ(started, 0);
+    EXPECT_TRUE(QDir(QString::fromStdString(out)).isEmpty());
 }
 
 TEST_F(RenderPagesTest, PagesNeverOverwriteEachOther)
@@ -409,8 +447,8 @@ TEST(PageFileNames, DateTimeAndPageWithoutLeadingZerosAndOneSeparator)
     EXPECT_EQ(PageFileStem("/", clock, 1), "/20260102_503_1");
     EXPECT_EQ(PageFileStem("/tmp/out/", ClockReading{2026, 12, 31, 23, 59, 59}, 12),
               "/tmp/out/20261231_235959_12");
-    EXPECT_EQ(PageFileExtension(4), ".tiff");
-    EXPECT_EQ(PageFileExtension(9), ".jpg");
+    EXPECT_STREQ(ImageFileExtension(PageFileFormat(4)), ".tiff");
+    EXPECT_STREQ(ImageFileExtension(PageFileFormat(9)), ".jpg");
 }
 
 } // namespace

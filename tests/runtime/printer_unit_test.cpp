@@ -3,8 +3,10 @@
 #include "runtime/picture.h"
 #include "runtime/printer_unit.h"
 #include "runtime/printing_status_box.h"
+#include "support/full_disk.h"
 #include "support/pdf_tools.h"
 #include "support/print_test_helpers.h"
+#include "support/test_images.h"
 
 #include <QTemporaryDir>
 
@@ -32,14 +34,17 @@ protected:
     {
         InstallFontSubstitutions();
         ASSERT_TRUE(dir_.isValid());
-        unit_.SetOutputFileName(PdfPath());
         unit_.SetCoordinateUnit(kUnitTenthMillimetre);
         unit_.SetFont(Font(9));
     }
 
     std::string PdfPath() const { return dir_.filePath("job.pdf").toStdString(); }
 
-    bool StartA4() { return unit_.StartPrintJob(false, false, kPaperKindCustom, 0, 2100, 2970); }
+    PrintTarget Pdf() const { return PrintTarget::PdfFile(PdfPath(), 1, true); }
+    bool StartA4()
+    {
+        return unit_.StartPrintJob(Pdf(), false, false, kPaperKindCustom, 0, 2100, 2970);
+    }
 
     QTemporaryDir dir_;
     PrinterUnit unit_;
@@ -94,10 +99,41 @@ TEST(PrinterUnitPropertiesTest, WithoutAJobDrawingDoesNothingAndMeasuringGivesNo
 
 TEST_F(PrinterUnitPdfTest, AJobThatCannotWriteItsFileDoesNotStart)
 {
-    unit_.SetOutputFileName(dir_.filePath("missing/folder/job.pdf").toStdString());
-    EXPECT_FALSE(StartA4());
+    EXPECT_FALSE(unit_.StartPrintJob(
+        PrintTarget::PdfFile(dir_.filePath("missing/folder/job.pdf").toStdString()), false, false,
+        kPaperKindCustom, 0, 2100, 2970));
     EXPECT_FALSE(unit_.JobRunning());
     EXPECT_EQ(unit_.TextWidth("相册"), 0);
+}
+
+// The PDF engine does not tell of a failed write: on a full disk the good
+// file that was there stays, no partial file is left, and the job says so.
+TEST_F(PrinterUnitPdfTest, AFullDiskNeverReplacesAGoodPdf)
+{
+    const testing::SmallDisk disk(dir_.filePath("disk").toStdString());
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    const std::string album = disk.Path("album.pdf");
+    ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album), false, false, kPaperKindCustom, 0,
+                                    2100, 2970));
+    unit_.WriteTextAt(0, 0, "good");
+    ASSERT_TRUE(unit_.EndPrintJob().handedOver);
+    const ByteArray good = testing::ReadBytes(album);
+
+    QImage noise(1200, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y) % 256, (x ^ y) % 256));
+    for (const bool replace : {true, false}) {
+        ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album, 1, replace), false, false,
+                                        kPaperKindCustom, 0, 2100, 2970));
+        unit_.DrawImage(noise, 0, 0, 1000, 1000);
+        const PrintJobEnd end = unit_.EndPrintJob();
+        EXPECT_FALSE(end.handedOver);
+        EXPECT_EQ(end.written, "");
+        EXPECT_EQ(testing::ReadBytes(album), good);
+        EXPECT_EQ(disk.EntryCount(), 1);
+    }
 }
 
 TEST_F(PrinterUnitPdfTest, PrintsOnTheCustomPaperAndNamesTheDocument)
@@ -125,7 +161,7 @@ TEST_F(PrinterUnitPdfTest, AnUnnamedDocumentGetsTheUntitledName)
 
 TEST_F(PrinterUnitPdfTest, LandscapeTurnsTheUprightPaper)
 {
-    ASSERT_TRUE(unit_.StartPrintJob(false, false, kPaperKindCustom, 1, 2100, 2970));
+    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), false, false, kPaperKindCustom, 1, 2100, 2970));
     unit_.EndPrintJob();
     const auto info = testing::ReadPdfInfo(PdfPath());
     ASSERT_TRUE(info);
@@ -317,7 +353,7 @@ TEST_F(PrinterUnitPdfTest, InvalidPicturesAndEmptyRectanglesDrawNothing)
 TEST_F(PrinterUnitPdfTest, StatusBoxNamesDocumentAndFollowsThePages)
 {
     unit_.SetDocumentName("相册");
-    ASSERT_TRUE(unit_.StartPrintJob(false, true, kPaperKindCustom, 0, 2100, 2970));
+    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), false, true, kPaperKindCustom, 0, 2100, 2970));
     const PrintingStatusBox* box = unit_.StatusBox();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());

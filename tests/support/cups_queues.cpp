@@ -55,4 +55,46 @@ QueueLock::~QueueLock()
         ::close(fd_); // closing releases the lock
 }
 
+namespace {
+
+bool RunAdmin(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
+} // namespace
+
+ThrowAwayQueue::ThrowAwayQueue(const std::string& outputFile)
+{
+    static int made = 0;
+    name_ = "QUILLET_TMP_" + std::to_string(::getpid()) + "_" + std::to_string(++made);
+    ready_ = RunAdmin("lpadmin", {"-p", QString::fromStdString(name_), "-E", "-v",
+                                  QString::fromStdString("file://" + outputFile), "-P",
+                                  "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd"});
+}
+
+ThrowAwayQueue::~ThrowAwayQueue()
+{
+    RunAdmin("cancel", {"-a", QString::fromStdString(name_)});
+    Delete();
+}
+
+bool ThrowAwayQueue::Reject()
+{
+    return RunAdmin("cupsreject", {QString::fromStdString(name_)});
+}
+
+bool ThrowAwayQueue::Stop()
+{
+    return RunAdmin("cupsdisable", {QString::fromStdString(name_)});
+}
+
+bool ThrowAwayQueue::Delete()
+{
+    return RunAdmin("lpadmin", {"-x", QString::fromStdString(name_)});
+}
+
 } // namespace quillet::testing

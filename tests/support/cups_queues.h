@@ -35,4 +35,25 @@ private:
     int fd_;
 };
 
+// A queue of the generic PDF driver into a file of its own, made for one
+// test and deleted with the object, so that a test may refuse, stop or
+// delete it without touching the shared queues.
+class ThrowAwayQueue {
+public:
+    explicit ThrowAwayQueue(const std::string& outputFile);
+    ~ThrowAwayQueue();
+    ThrowAwayQueue(const ThrowAwayQueue&) = delete;
+    ThrowAwayQueue& operator=(const ThrowAwayQueue&) = delete;
+
+    bool Ready() const { return ready_; }
+    const std::string& Name() const { return name_; }
+    bool Reject(); // cupsreject: new jobs are refused
+    bool Stop(); // cupsdisable: jobs are held
+    bool Delete(); // lpadmin -x
+
+private:
+    std::string name_;
+    bool ready_ = false;
+};
+
 } // namespace quillet::testing

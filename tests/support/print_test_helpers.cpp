@@ -58,16 +58,6 @@ QRect InkBounds(const QImage& page, QRect within)
     return bounds;
 }
 
-ScopedPdfDestination::ScopedPdfDestination(std::string path)
-{
-    SetPdfFileDestination(std::move(path));
-}
-
-ScopedPdfDestination::~ScopedPdfDestination()
-{
-    SetPdfFileDestination("");
-}
-
 void UseAlbumTestSettings(PrintSettings& s)
 {
     s.paperWidth = 2100;

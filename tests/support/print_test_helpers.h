@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the printing tests: pictures and picture files made for a
-// test, the ink on a rasterised page, and a PDF file as the job destination.
+// test and the ink on a rasterised page.
 
 #include "runtime/picture.h"
 #include "settings/print_settings.h"
@@ -40,14 +40,5 @@ std::string WriteJpeg(const QTemporaryDir& dir, const QString& name, int width, 
 
 // The bounding box of the pixels darker than mid-grey.
 QRect InkBounds(const QImage& page, QRect within = {});
-
-// While alive, every job without an output file of its own writes this PDF.
-class ScopedPdfDestination {
-public:
-    explicit ScopedPdfDestination(std::string path);
-    ~ScopedPdfDestination();
-    ScopedPdfDestination(const ScopedPdfDestination&) = delete;
-    ScopedPdfDestination& operator=(const ScopedPdfDestination&) = delete;
-};
 
 } // namespace quillet::testing

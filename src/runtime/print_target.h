@@ -1,0 +1,36 @@
+#pragma once
+// Where a print job goes: a CUPS queue, or a PDF file.
+
+#include <string>
+
+namespace quillet {
+
+struct PrintTarget {
+    enum class Kind { Queue, PdfFile };
+    Kind kind = Kind::Queue;
+    std::string name; // the queue, or the PDF file as chosen
+    // A PDF file is written under the first free name from this number on
+    // ("album.pdf" for 1, then "album-2.pdf", ...), never over another file,
+    // unless replaceExisting: the user confirmed replacing the chosen file.
+    int pdfNumber = 1;
+    bool replaceExisting = false;
+
+    static PrintTarget Queue(std::string queue) { return {Kind::Queue, std::move(queue)}; }
+    static PrintTarget PdfFile(std::string file, int number = 1, bool replace = false)
+    {
+        return {Kind::PdfFile, std::move(file), number, replace};
+    }
+};
+
+// How a job ended once its document was handed over, or why it was not.
+struct PrintJobEnd {
+    bool handedOver = false;
+    std::string written; // the PDF file written, or the queue's job ("QUEUE-12")
+    int pdfNumber = 0; // the number of the PDF file's name
+    int cupsJobId = 0;
+    // Why the document was not taken (CUPS's words, or a document not
+    // written whole); empty when it was, or when the job never started.
+    std::string error;
+};
+
+} // namespace quillet
