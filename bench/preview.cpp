@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QLineEdit>
@@ -119,9 +120,8 @@ QByteArray ExifSegment(QByteArray thumbnail)
 
 bool WriteAll(const QString& path, const QByteArray& bytes)
 {
-    return WriteFile(path.toStdString(),
-                     {std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size()))});
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 struct Album {

@@ -1,8 +1,9 @@
 #include "imageout/encode_image_file.h"
 
 #include "imageout/page_encoders.h"
-#include "runtime/bmp.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QSaveFile>
 #include <QString>
 
@@ -11,20 +12,26 @@
 namespace quillet {
 namespace {
 
-std::optional<ByteArray> EncodeFormat(const QImage& image, int bitsPerPixel,
-                                      int horizontalResolution, int verticalResolution, int format)
+// Qt writes an opaque page as a bottom-up 24-bit file with the 40-byte
+// information header.
+std::optional<ByteArray> EncodeBmp(const PageRaster& page)
 {
-    // Pages are paper: whatever alpha a BMP carries is dropped, not blended.
-    PageRaster page{image.convertToFormat(QImage::Format_RGB32), horizontalResolution,
-                    verticalResolution};
+    QImage image = page.image;
+    image.setDotsPerMeterX(page.horizontalResolution);
+    image.setDotsPerMeterY(page.verticalResolution);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "bmp").write(image))
+        return std::nullopt;
+    return ByteArray(bytes.begin(), bytes.end());
+}
+
+std::optional<ByteArray> EncodeFormat(const QImage& image, int pixelsPerMetre, int format)
+{
+    // Pages are paper: whatever alpha a page carries is dropped, not blended.
+    PageRaster page{image.convertToFormat(QImage::Format_RGB32), pixelsPerMetre, pixelsPerMetre};
     switch (format) {
-    case kImageFormatBmp: {
-        ByteArray bytes = WriteBmp(page.image, bitsPerPixel == 32 ? 32 : 24,
-                                   page.horizontalResolution, page.verticalResolution);
-        if (bytes.empty())
-            return std::nullopt;
-        return bytes;
-    }
+    case kImageFormatBmp: return EncodeBmp(page);
     case kImageFormatJpeg: return EncodeJpeg(page);
     case kImageFormatGif: return EncodeGif(page);
     case kImageFormatTiff: return EncodeTiff(page);
@@ -58,25 +65,12 @@ double DotsPerInch(int pixelsPerMetre)
     return std::abs(dpi - whole) < 0.01 ? whole : dpi;
 }
 
-bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format)
-{
-    if (fileName.empty() || format < kImageFormatBmp || format > kImageFormatPng)
-        return false;
-    const std::optional<BmpPicture> bmp = ReadBmp(bmpBytes);
-    if (!bmp)
-        return false;
-    const std::optional<ByteArray> encoded = EncodeFormat(
-        bmp->image, bmp->bitsPerPixel, bmp->horizontalResolution, bmp->verticalResolution, format);
-    return encoded && WriteWhole(fileName, *encoded);
-}
-
 bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
                      int format)
 {
     if (fileName.empty() || page.isNull() || format < kImageFormatBmp || format > kImageFormatPng)
         return false;
-    const std::optional<ByteArray> encoded =
-        EncodeFormat(page, 24, pixelsPerMetre, pixelsPerMetre, format);
+    const std::optional<ByteArray> encoded = EncodeFormat(page, pixelsPerMetre, format);
     return encoded && WriteWhole(fileName, *encoded);
 }
 

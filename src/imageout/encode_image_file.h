@@ -1,7 +1,5 @@
 #pragma once
-// Writing a rendered page (BMP bytes) as an image file of the chosen format.
-
-#include "runtime/bytes.h"
+// Writing a rendered page as an image file of the chosen format.
 
 #include <QImage>
 
@@ -18,18 +16,13 @@ enum ImageFileFormat : int {
     kImageFormatPng = 5,
 };
 
-// Decodes the BMP bytes and writes them to fileName as a BMP, JPEG (quality
-// 75), GIF (256-colour palette), TIFF or PNG file by format 1..5, keeping the
-// BMP's resolution where the format stores one.  The file is written under a
-// temporary name in the same folder and renamed into place, so a failure
-// never leaves a partial file under the real name.  True only when the whole
-// file was written; any other format number, undecodable bytes or a write
-// error give false and write nothing.
-bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format);
-
-// The same for a rendered page held as an image: written as EncodeImageFile
-// writes the page's 24-bit BMP bytes stamped with pixelsPerMetre both ways,
-// byte for byte, without making those bytes first.
+// Writes the page to fileName as a 24-bit BMP, JPEG (quality 75), GIF
+// (256-colour palette), TIFF or PNG file by format 1..5, stamped with
+// pixelsPerMetre both ways where the format stores a resolution.  The file is
+// written under a temporary name in the same folder and renamed into place,
+// so a failure never leaves a partial file under the real name.  True only
+// when the whole file was written; no page, any other format number or a
+// write error give false and write nothing.
 bool EncodePageImage(const QImage& page, int pixelsPerMetre, const std::string& fileName,
                      int format);
 

@@ -19,7 +19,7 @@ bool NameTaken(const std::string& fileName)
 }
 
 // Every finished page goes to a file of its own in the folder, named by the
-// clock when it is saved; the canvas is then cleared for the next page.
+// job's clock reading and the page number; the canvas is then cleared for the next page.
 class PageFileSurface : public CanvasPageSurface {
 public:
     PageFileSurface(Canvas& canvas, const PageJob& job, const std::string& folder,
@@ -30,10 +30,8 @@ public:
 
     void EndPage(int pageNumber) override
     {
-        // One clock reading per page: the date and the time of a name always
-        // belong together.
         const int format = job_.settings.imageFormat;
-        const std::string name = UnusedPageFileName(PageFileStem(folder_, ReadClock(), pageNumber),
+        const std::string name = UnusedPageFileName(PageFileStem(folder_, job_.clock, pageNumber),
                                                     PageFileExtension(format));
         const bool written =
             EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),

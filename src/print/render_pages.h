@@ -6,14 +6,13 @@
 #include "print/page_job.h"
 #include "print/page_layout.h"
 #include "runtime/canvas.h"
+#include "runtime/datetime.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace quillet {
-
-struct ClockReading;
 
 struct RenderPagesResult {
     int pageCount = 0; // pages laid out

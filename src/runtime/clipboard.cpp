@@ -37,11 +37,6 @@ std::optional<std::string> ReadClipboardText()
     return std::nullopt;
 }
 
-std::string GetClipboardText()
-{
-    return ReadClipboardText().value_or(std::string());
-}
-
 bool SetClipboardText(std::string_view text)
 {
     QClipboard* clipboard = Clipboard();

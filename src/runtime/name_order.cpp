@@ -90,13 +90,6 @@ int CompareKeyed(std::string_view shownA, std::string_view rawA, std::string_vie
 
 } // namespace
 
-int CompareNames(std::string_view a, std::string_view b)
-{
-    const std::string shownA = IsValidUtf8(a) ? std::string() : DisplayName(a);
-    const std::string shownB = IsValidUtf8(b) ? std::string() : DisplayName(b);
-    return CompareKeyed(shownA.empty() ? a : shownA, a, shownB.empty() ? b : shownB, b);
-}
-
 void SortNames(std::vector<std::string>& names)
 {
     // Decoded forms only for the names that need one; most folders have none.

@@ -7,17 +7,12 @@
 // shown (read as GB18030), so a GBK 照片001 sorts next to a UTF-8 照片002.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quillet {
 
-// Negative, zero or positive as a sorts before, with or after b.  Zero only
-// for byte-equal names.
-int CompareNames(std::string_view a, std::string_view b);
-
-// Sorts names (raw bytes) into that order.  Each name is decoded once, not
-// once per comparison.
+// Sorts names (raw bytes) into that order; only byte-equal names tie.  Each name is decoded once,
+// not once per comparison.
 void SortNames(std::vector<std::string>& names);
 
 } // namespace quillet
