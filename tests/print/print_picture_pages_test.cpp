@@ -92,8 +92,8 @@ protected:
     // the same unit.
     int CaptionLineHeight()
     {
+        const testing::ScopedPdfDestination destination(dir_.filePath("measure.pdf").toStdString());
         PrinterUnit unit;
-        unit.SetOutputFileName(dir_.filePath("measure.pdf").toStdString());
         unit.SetCoordinateUnit(kUnitTenthMillimetre);
         unit.SetFont(settings_.captionFont);
         if (!unit.StartPrintJob(false, false, kPaperKindCustom, 0, 2100, 2970))
