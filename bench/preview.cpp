@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QLineEdit>
@@ -120,9 +121,8 @@ QByteArray ExifSegment(QByteArray thumbnail)
 
 bool WriteAll(const QString& path, const QByteArray& bytes)
 {
-    return WriteFile(path.toStdString(),
-                     {std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size()))});
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 struct Album {

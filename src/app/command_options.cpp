@@ -2,6 +2,9 @@
 
 #include "runtime/image_file_format.h"
 
+#include <QCommandLineParser>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -101,16 +104,45 @@ int ParseFormat(const std::string& value)
     return it->second;
 }
 
+// Arguments pass through QString as Latin-1, one character per byte, so that
+// file names and texts that are not UTF-8 come back with their own bytes.
+QString FromBytes(const std::string& bytes)
+{
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text)
+{
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// The argument that spells the option: "--name", "--name=...", or a short
+// option among compacted ones ("-xh").
+std::string ArgumentNaming(const std::vector<std::string>& args, const QString& name)
+{
+    const std::string option = ToBytes(name);
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--" + option || arg.starts_with("--" + option + "="))
+            return arg;
+        if (!arg.starts_with("--") && arg.starts_with('-') && option.size() == 1
+            && arg.find(option, 1) != std::string::npos)
+            return arg;
+    }
+    return "--" + option;
+}
+
 void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
 {
     PrintSettings& s = o.settings;
     using Handler = std::function<void(const std::string&)>;
-    const std::map<std::string, Handler> withValue{
-        {"--out", [&](const std::string& v) { o.outDir = v; }},
-        {"--printer", [&](const std::string& v) { o.printer = v; }},
-        {"--pdf", [&](const std::string& v) { o.pdfFile = v; }},
-        {"--table", [&](const std::string& v) { o.tableFile = v; }},
-        {"--paper",
+    const std::map<QString, Handler> withValue{
+        {"out", [&](const std::string& v) { o.outDir = v; }},
+        {"printer", [&](const std::string& v) { o.printer = v; }},
+        {"pdf", [&](const std::string& v) { o.pdfFile = v; }},
+        {"table", [&](const std::string& v) { o.tableFile = v; }},
+        {"paper",
          [&](const std::string& v) {
              std::vector<std::string> wh = SplitAt(v, 'x');
              if (wh.size() != 2)
@@ -120,7 +152,7 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
              if (s.paperWidth <= 0 || s.paperHeight <= 0)
                  throw UsageError{"--paper 必须大于零 / must be positive: " + v};
          }},
-        {"--margins",
+        {"margins",
          [&](const std::string& v) {
              std::vector<std::string> m = SplitAt(v, ',');
              if (m.size() != 4)
@@ -131,93 +163,105 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
              s.marginLeft = ParseMillimetres("--margins", m[2]);
              s.marginRight = ParseMillimetres("--margins", m[3]);
          }},
-        {"--header-offset",
+        {"header-offset",
          [&](const std::string& v) { s.headerOffset = ParseMillimetres("--header-offset", v); }},
-        {"--footer-offset",
+        {"footer-offset",
          [&](const std::string& v) { s.footerOffset = ParseMillimetres("--footer-offset", v); }},
-        {"--rows", [&](const std::string& v) { s.rows = ParseGridCount("--rows", v); }},
-        {"--columns", [&](const std::string& v) { s.columns = ParseGridCount("--columns", v); }},
-        {"--row-gap", [&](const std::string& v) { s.rowGap = ParseInt("--row-gap", v); }},
-        {"--column-gap", [&](const std::string& v) { s.columnGap = ParseInt("--column-gap", v); }},
-        {"--caption-gap",
-         [&](const std::string& v) { s.captionGap = ParseInt("--caption-gap", v); }},
-        {"--fit",
+        {"rows", [&](const std::string& v) { s.rows = ParseGridCount("--rows", v); }},
+        {"columns", [&](const std::string& v) { s.columns = ParseGridCount("--columns", v); }},
+        {"row-gap", [&](const std::string& v) { s.rowGap = ParseInt("--row-gap", v); }},
+        {"column-gap", [&](const std::string& v) { s.columnGap = ParseInt("--column-gap", v); }},
+        {"caption-gap", [&](const std::string& v) { s.captionGap = ParseInt("--caption-gap", v); }},
+        {"fit",
          [&](const std::string& v) {
              s.photoFitMode = ParseInt("--fit", v);
              if (s.photoFitMode < 0 || s.photoFitMode > 4)
                  throw UsageError{"--fit 只能是 0 到 4 / must be 0 to 4: " + v};
          }},
-        {"--optimize",
+        {"optimize",
          [&](const std::string& v) {
              s.imageOptimization = ParseInt("--optimize", v);
              if (s.imageOptimization < 0 || s.imageOptimization > 5)
                  throw UsageError{"--optimize 只能是 0 到 5 / must be 0 to 5: " + v};
          }},
-        {"--format", [&](const std::string& v) { s.imageFormat = ParseFormat(v); }},
-        {"--header", [&](const std::string& v) { o.headerText = v; }},
-        {"--footer", [&](const std::string& v) { o.footerText = v; }},
-        {"--header-align",
+        {"format", [&](const std::string& v) { s.imageFormat = ParseFormat(v); }},
+        {"header", [&](const std::string& v) { o.headerText = v; }},
+        {"footer", [&](const std::string& v) { o.footerText = v; }},
+        {"header-align",
          [&](const std::string& v) { s.headerAlign = ParseAlign("--header-align", v); }},
-        {"--footer-align",
+        {"footer-align",
          [&](const std::string& v) { s.footerAlign = ParseAlign("--footer-align", v); }},
-        {"--caption-font",
+        {"caption-font",
          [&](const std::string& v) {
              s.captionFont = ParseFont("--caption-font", v, s.captionFont);
          }},
-        {"--header-font",
+        {"header-font",
          [&](const std::string& v) { s.headerFont = ParseFont("--header-font", v, s.headerFont); }},
-        {"--footer-font",
+        {"footer-font",
          [&](const std::string& v) { s.footerFont = ParseFont("--footer-font", v, s.footerFont); }},
-        {"--copies",
+        {"copies",
          [&](const std::string& v) {
              s.copies = ParseInt("--copies", v);
              if (s.copies < 1 || s.copies > 999)
                  throw UsageError{"--copies 只能是 1 到 999 / must be 1 to 999: " + v};
          }},
     };
-    const std::map<std::string, std::function<void()>> flags{
-        {"--landscape", [&] { s.orientation = 1; }},
-        {"--recursive", [&] { o.recursive = true; }},
-        {"--no-captions", [&] { o.captions = false; }},
-        {"--by-category", [&] { o.byCategory = true; }},
+    const std::map<QString, std::function<void()>> flags{
+        {"landscape", [&] { s.orientation = 1; }},
+        {"recursive", [&] { o.recursive = true; }},
+        {"no-captions", [&] { o.captions = false; }},
+        {"by-category", [&] { o.byCategory = true; }},
+        {"help", [&] { o.kind = CommandKind::Help; }},
+        {"h", [&] { o.kind = CommandKind::Help; }},
     };
 
-    bool onlyInputs = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
-            o.inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            onlyInputs = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
+    QCommandLineParser parser;
+    for (const auto& entry : withValue)
+        parser.addOption(QCommandLineOption(entry.first, QString(), QStringLiteral("value")));
+    for (const auto& entry : flags)
+        parser.addOption(QCommandLineOption(entry.first));
+    QStringList arguments;
+    for (const std::string& arg : args)
+        arguments << FromBytes(arg);
+
+    if (!parser.parse(arguments)) {
+        // An unknown option, a flag given a value ("--landscape=1"), or a
+        // last option without its value.
+        const auto flagWithValue = [&](const std::string& arg) {
+            const std::size_t equals = arg.find('=');
+            return arg.starts_with("--") && equals != std::string::npos
+                   && flags.contains(FromBytes(arg.substr(2, equals - 2)));
+        };
+        const QStringList unknown = parser.unknownOptionNames();
+        const auto fault =
+            unknown.isEmpty()
+                ? std::find_if(args.begin() + 1, args.end(), flagWithValue)
+                : std::find(args.begin() + 1, args.end(), ArgumentNaming(args, unknown.front()));
+        // Help asked for before the fault still wins, as it was read first.
+        if (std::any_of(args.begin() + 1, fault,
+                        [](const std::string& arg) { return arg == "--help" || arg == "-h"; })) {
             o.kind = CommandKind::Help;
             return;
         }
-        std::string value;
-        bool inlineValue = false;
-        if (std::size_t eq = arg.find('='); eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg = arg.substr(0, eq);
-            inlineValue = true;
-        }
-        if (auto f = flags.find(arg); f != flags.end() && !inlineValue) {
+        if (fault != args.end())
+            throw UsageError{"未知的选项 / unknown option: " + *fault};
+        throw UsageError{args.back() + " 缺少参数 / needs a value"};
+    }
+
+    // Options take effect in the order they were given, so the first bad
+    // value is the one reported, and the last of a repeated option counts.
+    std::map<QString, qsizetype> taken;
+    for (const QString& name : parser.optionNames()) {
+        if (auto f = flags.find(name); f != flags.end()) {
             f->second();
+            if (o.kind == CommandKind::Help)
+                return;
             continue;
         }
-        auto h = withValue.find(arg);
-        if (h == withValue.end())
-            throw UsageError{"未知的选项 / unknown option: " + args[i]};
-        if (!inlineValue) {
-            if (i + 1 >= args.size())
-                throw UsageError{arg + " 缺少参数 / needs a value"};
-            value = args[++i];
-        }
-        h->second(value);
+        withValue.at(name)(ToBytes(parser.values(name).at(taken[name]++)));
     }
+    for (const QString& input : parser.positionalArguments())
+        o.inputs.push_back(ToBytes(input));
 
     if (o.kind == CommandKind::Render) {
         if (o.outDir.empty())

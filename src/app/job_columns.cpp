@@ -7,11 +7,6 @@
 #include <climits>
 
 namespace quillet {
-namespace {
-
-constexpr int kWholeNumberInput = 2;
-
-} // namespace
 
 ColumnMap DetectColumnMap(const ReportList& list)
 {
@@ -57,7 +52,7 @@ int AskColumn(const ColumnQuestion& question, int proposedOneBased)
 {
     int column = proposedOneBased;
     InputBox(ColumnPrompt(question.start, proposedOneBased), question.title,
-             ToText(proposedOneBased), column, kWholeNumberInput);
+             ToText(proposedOneBased), column);
     return column;
 }
 

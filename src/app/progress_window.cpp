@@ -41,8 +41,6 @@ ProgressWindow::ProgressWindow()
     SetProgress(0);
     // The scratch canvas only retains drawings; it is never shown.
     ui_->画板_temp->hide();
-    pictureScaler_ = animationBox_.CreateImageObject();
-    animationBox_.SetSize(ui_->动画框1->width(), ui_->动画框1->height());
 
     connect(ui_->按钮_取消打印, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
     ui_->进度条_当前进度->installEventFilter(this);

@@ -1,14 +1,12 @@
 #pragma once
 // The small window shown while a job prints or renders: a progress bar to
 // drag it by, a cancel button, and the working units the output code draws
-// with: the printer unit 打印机1, the hidden scratch canvas 画板_temp and the
-// image box 动画框1 whose one object (pictureScaler) scales pictures.
+// with: the printer unit 打印机1 and the hidden scratch canvas 画板_temp.
 //
 // There is at most one; jobs load it, fill it, hide it and close it, and
 // hand the page loop its progress bar and its cancel button as callbacks.
 
 #include "runtime/canvas.h"
-#include "runtime/image_box.h"
 #include "runtime/printer_unit.h"
 
 #include <QPoint>
@@ -32,9 +30,6 @@ public:
 
     PrinterUnit& 打印机1() { return printer_; }
     Canvas& 画板_temp() { return scratchCanvas_; }
-    ImageBox& 动画框1() { return animationBox_; }
-    // The image object created in 动画框1 with the window.
-    int pictureScaler() const { return pictureScaler_; }
 
     void SetProgressRange(int minimum, int maximum);
     void SetProgress(int value);
@@ -53,8 +48,6 @@ private:
     std::unique_ptr<Ui::ProgressWindow> ui_;
     PrinterUnit printer_;
     Canvas scratchCanvas_;
-    ImageBox animationBox_;
-    int pictureScaler_ = -1;
     bool cancelRequested_ = false;
     // Where the pointer grabbed the window, while it is dragged by hand.
     std::optional<QPoint> dragOffset_;

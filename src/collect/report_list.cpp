@@ -9,7 +9,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <memory>
 
 namespace quillet {
 namespace {
@@ -27,15 +26,11 @@ bool IsValidUtf8(std::string_view text)
     return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
 }
 
-// A fresh item holds no bytes that would have to be dropped.
-enum class CellState { Fresh, Used };
-
-void SetCell(QTreeWidgetItem& item, int column, std::string_view text, CellState state)
+// Cells are only ever set on fresh items, which hold no bytes to drop.
+void SetCell(QTreeWidgetItem& item, int column, std::string_view text)
 {
     if (IsValidUtf8(text)) {
         item.setText(column, ToQString(text));
-        if (state == CellState::Used && item.data(column, cellBytesRole).isValid())
-            item.setData(column, cellBytesRole, QVariant());
         return;
     }
     item.setText(column, ToQString(DisplayPath(text)));
@@ -110,13 +105,6 @@ void ReportList::DeleteAllRows()
         list_->setColumnWidth(column, widths[column]);
 }
 
-void ReportList::DeleteRow(int row)
-{
-    if (row < 0 || row >= RowCount())
-        return;
-    std::unique_ptr<QTreeWidgetItem> removed(list_->takeTopLevelItem(row));
-}
-
 void ReportList::DeleteColumn(int column)
 {
     const int count = ColumnCount();
@@ -166,20 +154,6 @@ int ReportList::AppendColumn(std::string_view title, int width, ColumnAlignment 
     return column;
 }
 
-int ReportList::AppendRow()
-{
-    const int row = RowCount();
-    new QTreeWidgetItem(list_); // the list owns its rows
-    return row;
-}
-
-int ReportList::AppendRow(const QStringList& cells)
-{
-    const int row = RowCount();
-    new QTreeWidgetItem(list_, cells.mid(0, ColumnCount()));
-    return row;
-}
-
 int ReportList::AppendRows(const std::vector<std::vector<std::string>>& rows)
 {
     const int first = RowCount();
@@ -189,18 +163,11 @@ int ReportList::AppendRows(const std::vector<std::vector<std::string>>& rows)
     for (const std::vector<std::string>& cells : rows) {
         auto* item = new QTreeWidgetItem;
         for (int column = 0; column < columns && column < static_cast<int>(cells.size()); ++column)
-            SetCell(*item, column, cells[column], CellState::Fresh);
+            SetCell(*item, column, cells[column]);
         items.append(item);
     }
     list_->addTopLevelItems(items); // the list takes them all
     return first;
-}
-
-void ReportList::SetCellText(int row, int column, std::string_view text)
-{
-    if (!HasCell(row, column))
-        return;
-    SetCell(*list_->topLevelItem(row), column, text, CellState::Used);
 }
 
 std::string ReportList::CellText(int row, int column) const
@@ -225,26 +192,6 @@ void ReportList::SetColumnTitle(int column, std::string_view title)
     if (column < 0 || column >= ColumnCount())
         return;
     list_->headerItem()->setText(column, ToQString(title));
-}
-
-int ReportList::ColumnWidth(int column) const
-{
-    if (column < 0 || column >= ColumnCount())
-        return 0;
-    return list_->columnWidth(column);
-}
-
-ColumnAlignment ReportList::Alignment(int column) const
-{
-    if (column < 0 || column >= ColumnCount())
-        return ColumnAlignment::Left;
-    const auto alignment =
-        Qt::Alignment(list_->headerItem()->data(column, Qt::TextAlignmentRole).toInt());
-    if (alignment & Qt::AlignRight)
-        return ColumnAlignment::Right;
-    if (alignment & Qt::AlignHCenter)
-        return ColumnAlignment::Centre;
-    return ColumnAlignment::Left;
 }
 
 int ReportList::SelectedRow() const

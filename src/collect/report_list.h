@@ -5,8 +5,6 @@
 // Every state (titles, widths, alignments, cells) lives in the widget, so
 // any number of these adapters may look at the same list.
 
-#include <QStringList>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,41 +19,29 @@ class ReportList {
 public:
     explicit ReportList(QTreeWidget* list);
 
-    QTreeWidget* Widget() const { return list_; }
-
     int RowCount() const;
     int ColumnCount() const;
 
     void DeleteAllRows();
-    // Removes a row; later rows move up.  A row outside the list is ignored.
-    void DeleteRow(int row);
     // Removes a column; later columns move left.  Outside the list: ignored.
     void DeleteColumn(int column);
     // Adds a column after the last one and returns its index.
     int AppendColumn(std::string_view title, int width = 50,
                      ColumnAlignment alignment = ColumnAlignment::Left);
 
-    // Adds an empty row after the last one and returns its index.
-    int AppendRow();
-    // Adds a row with its cells filled, in one step (no change signal per
-    // cell): the way to fill a long list.
-    int AppendRow(const QStringList& cells);
-    // Adds many filled rows in one step; returns the index of the first.
-    // The view lays itself out once for the lot instead of once per row.
-    // Cells are set as by SetCellText.
+    // Adds filled rows in one step (no change signal per cell); returns the
+    // index of the first.  The view lays itself out once for the lot instead
+    // of once per row.  Cells beyond the columns are dropped.  A cell keeps
+    // the bytes it was given: text that is not UTF-8 (a path with a GBK file
+    // name) is shown decoded and read back as it was given, so the path still
+    // opens its file.
     int AppendRows(const std::vector<std::vector<std::string>>& rows);
 
-    // Writing outside the list is ignored; reading outside gives "".
-    // A cell keeps the bytes it was given: text that is not UTF-8 (a path
-    // with a GBK file name) is shown decoded and read back as it was given,
-    // so the path still opens its file.
-    void SetCellText(int row, int column, std::string_view text);
+    // Reading outside the list gives "".
     std::string CellText(int row, int column) const;
 
     std::string ColumnTitle(int column) const;
     void SetColumnTitle(int column, std::string_view title);
-    int ColumnWidth(int column) const;
-    ColumnAlignment Alignment(int column) const;
 
     // The first selected row in list order, -1 when none is selected.
     int SelectedRow() const;

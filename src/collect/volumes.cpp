@@ -129,16 +129,6 @@ std::vector<Volume> MountedVolumes()
     return volumes;
 }
 
-std::string VolumeLabel(std::string_view mountPoint)
-{
-    if (mountPoint.empty() || mountPoint.front() != '/')
-        return {};
-    const QStorageInfo storage(QString::fromUtf8(mountPoint.data(), qsizetype(mountPoint.size())));
-    if (!storage.isValid() || !storage.isReady())
-        return {};
-    return TrimSpaces(storage.name().toStdString());
-}
-
 std::string VolumeNodeText(std::string_view label, std::string_view mountPoint)
 {
     return std::string(label) + "(" + std::string(mountPoint) + ")";

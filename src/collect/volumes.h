@@ -32,11 +32,6 @@ bool IsListedVolume(std::string_view fileSystemType, std::string_view mountPoint
 // The volumes mounted now, in the order the mount table lists them.
 std::vector<Volume> MountedVolumes();
 
-// The label of the volume mounted at (or holding) a folder, trimmed of
-// spaces; empty for a relative or empty path and when the volume cannot be
-// queried.
-std::string VolumeLabel(std::string_view mountPoint);
-
 // The text of a volume's node, e.g. "CARD(/media/anna/CARD)".
 std::string VolumeNodeText(std::string_view label, std::string_view mountPoint);
 

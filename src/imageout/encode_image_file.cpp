@@ -1,43 +1,27 @@
 #include "imageout/encode_image_file.h"
 
 #include "imageout/page_encoders.h"
-#include "runtime/bmp.h"
 
-#include "runtime/pending_file.h"
+#include <QBuffer>
+#include <QImageWriter>
 
 #include <cmath>
 
 namespace quillet {
 namespace {
 
-std::optional<ByteArray> EncodeFormat(const QImage& image, int bitsPerPixel,
-                                      int horizontalResolution, int verticalResolution, int format)
+// Qt writes an opaque page as a bottom-up 24-bit file with the 40-byte
+// information header.
+std::optional<ByteArray> EncodeBmp(const PageRaster& page)
 {
-    // Pages are paper: whatever alpha a BMP carries is dropped, not blended.
-    PageRaster page{image.convertToFormat(QImage::Format_RGB32), horizontalResolution,
-                    verticalResolution};
-    switch (format) {
-    case kImageFormatBmp: {
-        ByteArray bytes = WriteBmp(page.image, bitsPerPixel == 32 ? 32 : 24,
-                                   page.horizontalResolution, page.verticalResolution);
-        if (bytes.empty())
-            return std::nullopt;
-        return bytes;
-    }
-    case kImageFormatJpeg: return EncodeJpeg(page);
-    case kImageFormatGif: return EncodeGif(page);
-    case kImageFormatTiff: return EncodeTiff(page);
-    case kImageFormatPng: return EncodePng(page);
-    default: return std::nullopt;
-    }
-}
-
-// Written beside the target and renamed into place: a failed write leaves
-// nothing under the real name.
-bool WriteWhole(const std::string& fileName, const ByteArray& bytes)
-{
-    PendingFile file(fileName);
-    return file.Write(bytes) && file.Replace();
+    QImage image = page.image;
+    image.setDotsPerMeterX(page.horizontalResolution);
+    image.setDotsPerMeterY(page.verticalResolution);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "bmp").write(image))
+        return std::nullopt;
+    return ByteArray(bytes.begin(), bytes.end());
 }
 
 } // namespace
@@ -49,23 +33,21 @@ double DotsPerInch(int pixelsPerMetre)
     return std::abs(dpi - whole) < 0.01 ? whole : dpi;
 }
 
-bool EncodeImageFile(const ByteArray& bmpBytes, const std::string& fileName, int format)
-{
-    if (fileName.empty() || !IsImageFileFormat(format))
-        return false;
-    const std::optional<BmpPicture> bmp = ReadBmp(bmpBytes);
-    if (!bmp)
-        return false;
-    const std::optional<ByteArray> encoded = EncodeFormat(
-        bmp->image, bmp->bitsPerPixel, bmp->horizontalResolution, bmp->verticalResolution, format);
-    return encoded && WriteWhole(fileName, *encoded);
-}
-
 std::optional<ByteArray> EncodePageImage(const QImage& page, int pixelsPerMetre, int format)
 {
     if (page.isNull() || !IsImageFileFormat(format))
         return std::nullopt;
-    return EncodeFormat(page, 24, pixelsPerMetre, pixelsPerMetre, format);
+    // Pages are paper: whatever alpha a page carries is dropped, not blended.
+    const PageRaster raster{page.convertToFormat(QImage::Format_RGB32), pixelsPerMetre,
+                            pixelsPerMetre};
+    switch (static_cast<ImageFileFormat>(format)) {
+    case kImageFormatBmp: return EncodeBmp(raster);
+    case kImageFormatJpeg: return EncodeJpeg(raster);
+    case kImageFormatGif: return EncodeGif(raster);
+    case kImageFormatTiff: return EncodeTiff(raster);
+    case kImageFormatPng: return EncodePng(raster);
+    }
+    return std::nullopt;
 }
 
 } // namespace quillet

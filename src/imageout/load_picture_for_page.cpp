@@ -113,9 +113,4 @@ QImage DecodePictureForPage(const std::string& path, int level)
     return picture;
 }
 
-PictureHandle LoadPictureForPage(const std::string& path, int level)
-{
-    return AdoptPicture(DecodePictureForPage(path, level));
-}
-
 } // namespace quillet

@@ -2,8 +2,6 @@
 // Loading a picture for a page, shrunk in memory when its file is large for
 // the chosen optimisation level.  The file on disk is never changed.
 
-#include "runtime/picture.h"
-
 #include <QImage>
 
 #include <string>
@@ -24,12 +22,8 @@ float OversizeRatio(long long fileSize, int level);
 int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level);
 
 // The picture of the file at path, shrunk by ShrinkFactorPerMille on each
-// side when that is not 0.  0 when there is no such file or it does not
-// decode.  The caller frees the picture.
-PictureHandle LoadPictureForPage(const std::string& path, int level);
-
-// The same picture as a decoded image, without a handle (a null image for
-// none, whose reason goes to a PictureLoadProblemWatch if one listens).
+// side when that is not 0.  A null image when there is no such file or it
+// does not decode; the reason goes to a PictureLoadProblemWatch if one listens.
 // The path's bytes are opened as they are.  Touches no other shared state,
 // so it may run on a worker thread.
 QImage DecodePictureForPage(const std::string& path, int level);

@@ -26,7 +26,7 @@ namespace quillet {
 struct Miniature {
     QImage image; // upright (EXIF orientation applied); null when the file cannot be read
     QSize fullSize; // the picture's own size in pixels, upright
-    // The size LoadPictureForPage(path, 1) gives the picture, which is how
+    // The size DecodePictureForPage(path, 1) gives the picture, which is how
     // the preview loads its pictures: its natural-size fit mode measures this.
     QSize loadedSize;
 };

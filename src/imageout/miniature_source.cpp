@@ -108,7 +108,6 @@ void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole,
         if (!thumbnail.isNull()) {
             out.image = std::move(thumbnail);
             out.fullSize = Upright(QSize(header->width, header->height), header->orientation);
-            out.origin = MiniatureOrigin::ExifThumbnail;
             return;
         }
     }
@@ -126,7 +125,6 @@ void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole,
         return;
     out.image = ApplyExifOrientation(decoded.image, decoded.orientation);
     out.fullSize = Upright(QSize(decoded.fullWidth, decoded.fullHeight), decoded.orientation);
-    out.origin = MiniatureOrigin::ReducedJpeg;
 }
 
 } // namespace
@@ -176,10 +174,8 @@ MiniatureSource LoadMiniatureSource(const std::string& path, QSize need)
     if (!whole)
         AppendTheRest(path, bytes);
     out.image = DecodePicture(bytes);
-    if (!out.image.isNull()) {
+    if (!out.image.isNull())
         out.fullSize = out.image.size();
-        out.origin = MiniatureOrigin::WholePicture;
-    }
     return out;
 }
 

@@ -17,18 +17,10 @@ namespace quillet {
 // below 1 count as 1.
 QSize CoverSize(QSize full, QSize need);
 
-enum class MiniatureOrigin {
-    Nothing, // no file, or one that does not decode
-    ExifThumbnail, // the preview a camera embeds in its JPEG
-    ReducedJpeg, // the photo itself at one of libjpeg's scales
-    WholePicture, // any other format, decoded whole
-};
-
 struct MiniatureSource {
-    QImage image; // upright, at least CoverSize(fullSize, need); null for Nothing
+    QImage image; // upright, at least CoverSize(fullSize, need); null for none
     QSize fullSize; // the picture's own size, upright
     std::int64_t fileBytes = 0;
-    MiniatureOrigin origin = MiniatureOrigin::Nothing;
 };
 
 MiniatureSource LoadMiniatureSource(const std::string& path, QSize need);

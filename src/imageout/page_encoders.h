@@ -1,5 +1,5 @@
 #pragma once
-// The per-format encoders behind EncodeImageFile.  Each takes a decoded page
+// The per-format encoders behind EncodePageImage.  Each takes a decoded page
 // and its resolution (pixels per metre, 0 when unknown) and returns the
 // complete file in memory, or nothing when the library refused it.
 

@@ -2,7 +2,7 @@
 // Decodes the pictures of a job ahead of the page loop on worker threads, so
 // that drawing and writing one page overlaps with decoding the next pictures.
 // The page loop still takes the pictures one by one, in order, and sees
-// exactly what LoadPictureForPage would have given it.
+// exactly what DecodePictureForPage would have given it.
 
 #include <QImage>
 
@@ -18,7 +18,7 @@ namespace quillet {
 
 class PicturePrefetcher {
 public:
-    // level is the optimisation level of LoadPictureForPage.  Decoded
+    // level is the optimisation level of DecodePictureForPage.  Decoded
     // pictures waiting to be taken are held to about byteBudget (at least
     // the one the loop waits for is always decoded).
     PicturePrefetcher(std::vector<std::string> paths, int level, int workers = DefaultWorkers(),

@@ -1,6 +1,6 @@
 #include "print/canvas_page_surface.h"
 
-#include "runtime/bitmap_object.h"
+#include <QTransform>
 
 namespace quillet {
 
@@ -37,7 +37,8 @@ void CanvasPageSurface::DrawPicture(const QImage& picture, const Rect& where)
 
 QImage UprightPage(const QImage& page, int orientation)
 {
-    return orientation == 1 ? RotatedImage(page, 90) : page;
+    // A quarter turn clockwise, pixel for pixel.
+    return orientation == 1 ? page.transformed(QTransform().rotate(90)) : page;
 }
 
 } // namespace quillet

@@ -2,19 +2,12 @@
 
 #include "print/page_layout.h"
 
-#include "runtime/datetime.h"
 #include "runtime/text.h"
 
 #include <array>
 #include <utility>
 
 namespace quillet {
-
-ClockReading ReadClock()
-{
-    const DateTime now = Now();
-    return ClockReading{Year(now), Month(now), Day(now), Hour(now), Minute(now), Second(now)};
-}
 
 std::string ReplaceCode(std::string_view text, std::string_view code, std::string_view value)
 {
@@ -51,12 +44,12 @@ int HeaderFooterLeft(int alignment, int textWidth, int surfaceWidth, int leftEdg
 
 HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
                                     std::string_view pageTemplate, int pageNumber, int pageCount,
-                                    int surfaceWidth, int surfaceHeight, int leftEdge,
-                                    int rightEdge, int headerTop, int footerFromBottom,
-                                    int alignment)
+                                    const ClockReading& clock, int surfaceWidth, int surfaceHeight,
+                                    int leftEdge, int rightEdge, int headerTop,
+                                    int footerFromBottom, int alignment)
 {
     HeaderFooterLine line;
-    line.text = ExpandHeaderFooterCodes(pageTemplate, pageNumber, pageCount, ReadClock());
+    line.text = ExpandHeaderFooterCodes(pageTemplate, pageNumber, pageCount, clock);
     const int width = line.text.empty() ? 0 : surface.TextWidth(line.text);
     line.y = isHeader ? headerTop : TruncateLength(double(surfaceHeight) - footerFromBottom);
     line.x = HeaderFooterLeft(alignment, width, surfaceWidth, leftEdge, rightEdge);

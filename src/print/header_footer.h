@@ -4,28 +4,13 @@
 // Works on any TextSurface (the printer unit, a page canvas), whose current
 // font the caller has already set to the header or footer font.
 
+#include "runtime/datetime.h"
 #include "runtime/text_surface.h"
 
 #include <string>
 #include <string_view>
 
 namespace quillet {
-
-// One reading of the local clock.  All six date and time codes of a line come
-// from the same reading, so a line printed across a change of hour never
-// mixes parts of two different times.
-struct ClockReading {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-
-    bool operator==(const ClockReading&) const = default;
-};
-
-ClockReading ReadClock();
 
 // Every occurrence of the code, letter case ignored, replaced by the value;
 // the scan goes left to right and never rescans the text it has just
@@ -56,11 +41,12 @@ struct HeaderFooterLine {
 // The line for one page: the header sits at headerTop, the footer at
 // surfaceHeight - footerFromBottom, both placed by alignment (the settings'
 // headerAlign or footerAlign).  The width is that of the whole expanded text
-// measured as one line on the surface.
+// measured as one line on the surface.  The date and time codes show the
+// job's clock reading.
 HeaderFooterLine ExpandHeaderFooter(bool isHeader, TextSurface& surface,
                                     std::string_view pageTemplate, int pageNumber, int pageCount,
-                                    int surfaceWidth, int surfaceHeight, int leftEdge,
-                                    int rightEdge, int headerTop, int footerFromBottom,
-                                    int alignment);
+                                    const ClockReading& clock, int surfaceWidth, int surfaceHeight,
+                                    int leftEdge, int rightEdge, int headerTop,
+                                    int footerFromBottom, int alignment);
 
 } // namespace quillet

@@ -1,10 +1,13 @@
 #pragma once
 // One album job as the page engines take it: the settings it is laid out
 // and drawn with (layout, fonts, alignments, optimisation level), its
-// pictures and its two templates, plus what it reports while it runs.
+// pictures, its two templates and the time it started, plus what it reports
+// while it runs.
 
 #include "settings/picture_list.h"
 #include "settings/print_settings.h"
+
+#include "runtime/datetime.h"
 
 #include <functional>
 #include <string>
@@ -16,6 +19,9 @@ struct PageJob {
     PictureList pictures;
     std::string headerTemplate; // "&f" already replaced by the job's category
     std::string footerTemplate;
+    // Read once when the job is made: every header, footer, page-file name
+    // and the printer document name of the job show this time.
+    ClockReading clock = ReadClock();
 };
 
 // What a job reports while it runs (the progress window, a terminal, a test).

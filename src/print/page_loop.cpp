@@ -142,10 +142,10 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
         if (pageTemplate.empty())
             return;
         surface.SetFont(ScaledFont(isHeader ? s.headerFont : s.footerFont, layout.fontScale));
-        const HeaderFooterLine line =
-            ExpandHeaderFooter(isHeader, surface, pageTemplate, pageNumber, pageCount, frame.width,
-                               frame.height, frame.leftEdge, frame.rightEdge, frame.headerTop,
-                               frame.footerFromBottom, isHeader ? s.headerAlign : s.footerAlign);
+        const HeaderFooterLine line = ExpandHeaderFooter(
+            isHeader, surface, pageTemplate, pageNumber, pageCount, job.clock, frame.width,
+            frame.height, frame.leftEdge, frame.rightEdge, frame.headerTop, frame.footerFromBottom,
+            isHeader ? s.headerAlign : s.footerAlign);
         surface.WriteTextAt(line.x, line.y, line.text);
         surface.SetFont(captionFont);
     };

@@ -92,7 +92,7 @@ struct SourcePicture {
 // Entries are asked for in increasing order, each at most once.
 using PictureSource = std::function<SourcePicture(int index, QSize cellPixels)>;
 
-// The pictures as a prefetcher decodes them ahead (LoadPictureForPage at
+// The pictures as a prefetcher decodes them ahead (DecodePictureForPage at
 // its optimisation level); their natural size is the decoded size.
 PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher);
 

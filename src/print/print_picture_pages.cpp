@@ -2,7 +2,6 @@
 
 #include "imageout/picture_prefetch.h"
 #include "print/page_loop.h"
-#include "runtime/datetime.h"
 #include "runtime/printer_unit.h"
 
 namespace quillet {
@@ -56,16 +55,14 @@ PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target,
                                 const PageProgress& progress)
 {
     const PrintSettings& settings = job.settings;
-    const DateTime now = Now();
-    printer.SetDocumentName(PrintDocumentName(Minute(now), Second(now), settings.paperWidth,
-                                              settings.paperHeight, settings.orientation));
+    printer.SetDocumentName(PrintDocumentName(job.clock.minute, job.clock.second,
+                                              settings.paperWidth, settings.paperHeight,
+                                              settings.orientation));
     printer.SetCoordinateUnit(kUnitTenthMillimetre);
     printer.SetFont(settings.captionFont);
     printer.SetCopies(settings.copies);
     printer.SetMarginTop(settings.marginTop);
     printer.SetMarginLeft(settings.marginLeft);
-    printer.SetMarginRight(settings.marginRight);
-    printer.SetMarginBottom(settings.marginBottom);
 
     // A job that did not start has nowhere to draw: no picture is loaded.
     if (!printer.StartPrintJob(target, false, true, kPaperKindCustom, settings.orientation,

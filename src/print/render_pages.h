@@ -8,6 +8,7 @@
 #include "print/page_layout.h"
 #include "runtime/bytes.h"
 #include "runtime/canvas.h"
+#include "runtime/datetime.h"
 
 #include <functional>
 #include <optional>
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace quillet {
-
-struct ClockReading;
 
 // One canvas pixel per 0.1 mm at 4 bytes a pixel: the largest page file
 // canvas is A0 (8410 x 11890, 400 MB, some 1.2 GB at the peak with the

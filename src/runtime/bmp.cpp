@@ -285,18 +285,6 @@ bool ReadRunLength(ByteSpan b, const Layout& l, QImage& image)
     return false; // the data broke off before the end-of-picture mark
 }
 
-void Append16(ByteArray& out, std::uint16_t v)
-{
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Append32(ByteArray& out, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
 } // namespace
 
 std::optional<BmpPicture> ReadBmp(ByteSpan bytes)
@@ -333,57 +321,6 @@ std::optional<BmpPicture> ReadBmp(ByteSpan bytes)
     picture.horizontalResolution = l.xResolution;
     picture.verticalResolution = l.yResolution;
     return picture;
-}
-
-ByteArray WriteBmp(const QImage& source, int bitsPerPixel, int horizontalResolution,
-                   int verticalResolution)
-{
-    if (source.isNull() || (bitsPerPixel != 24 && bitsPerPixel != 32))
-        return {};
-    const QImage image = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                         : QImage::Format_RGB32);
-    const std::size_t width = static_cast<std::size_t>(image.width());
-    const std::size_t height = static_cast<std::size_t>(image.height());
-    const std::size_t stride = (width * static_cast<std::size_t>(bitsPerPixel) + 31) / 32 * 4;
-    const std::size_t dataSize = stride * height;
-    const std::size_t offset = kFileHeaderSize + kInfoHeaderSize;
-
-    ByteArray out;
-    out.reserve(offset + dataSize);
-    out.push_back('B');
-    out.push_back('M');
-    Append32(out, static_cast<std::uint32_t>(offset + dataSize));
-    Append32(out, 0);
-    Append32(out, static_cast<std::uint32_t>(offset));
-    Append32(out, static_cast<std::uint32_t>(kInfoHeaderSize));
-    Append32(out, static_cast<std::uint32_t>(width));
-    Append32(out, static_cast<std::uint32_t>(height));
-    Append16(out, 1);
-    Append16(out, static_cast<std::uint16_t>(bitsPerPixel));
-    Append32(out, kRgb);
-    Append32(out, static_cast<std::uint32_t>(dataSize));
-    Append32(out, static_cast<std::uint32_t>(horizontalResolution));
-    Append32(out, static_cast<std::uint32_t>(verticalResolution));
-    Append32(out, 0);
-    Append32(out, 0);
-
-    out.resize(offset + dataSize, 0);
-    std::uint8_t* data = out.data() + offset;
-    const bool alpha = image.hasAlphaChannel();
-    for (std::size_t row = 0; row < height; ++row) {
-        const auto* in =
-            reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - row)));
-        std::uint8_t* dst = data + row * stride;
-        for (std::size_t x = 0; x < width; ++x) {
-            const QRgb p = in[x];
-            *dst++ = static_cast<std::uint8_t>(qBlue(p));
-            *dst++ = static_cast<std::uint8_t>(qGreen(p));
-            *dst++ = static_cast<std::uint8_t>(qRed(p));
-            if (bitsPerPixel == 32)
-                *dst++ = static_cast<std::uint8_t>(alpha ? qAlpha(p) : 255);
-        }
-    }
-    return out;
 }
 
 } // namespace quillet

@@ -1,6 +1,6 @@
 #pragma once
-// BMP files: our own reader (every layout Windows programs write) and writer
-// (the 24- and 32-bit files our pages and scaled pictures are handed over in).
+// BMP files: our own reader, for every layout Windows programs write.  Qt's
+// reader differs on 16-bit files and draws damaged ones that this refuses.
 
 #include "runtime/bytes.h"
 #include "runtime/image_decode.h"
@@ -21,11 +21,5 @@ struct BmpPicture {
 // the core, info and V2..V5 headers.  Nothing for a file it cannot read in
 // full or whose size is out of bounds.
 std::optional<BmpPicture> ReadBmp(ByteSpan bytes);
-
-// A bottom-up, uncompressed BMP file image with a 40-byte information header.
-// bitsPerPixel is 24 or 32 (32 keeps the alpha of an ARGB32 image and writes
-// 255 for opaque ones).  Empty for a null image.
-ByteArray WriteBmp(const QImage& image, int bitsPerPixel, int horizontalResolution = 0,
-                   int verticalResolution = 0);
 
 } // namespace quillet

@@ -1,8 +1,6 @@
 #include "runtime/canvas.h"
 
-#include "runtime/bmp.h"
 #include "runtime/fonts.h"
-#include "runtime/image_decode.h"
 #include "runtime/resample.h"
 
 #include <QFontMetrics>
@@ -14,8 +12,6 @@
 
 namespace quillet {
 namespace {
-
-constexpr int kPixelsPerMetreAt96Dpi = 3780;
 
 QString ToQString(std::string_view text)
 {
@@ -40,7 +36,6 @@ void Canvas::SetSize(int width, int height)
     width = std::max(0, width);
     height = std::max(0, height);
     image_ = width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
-    RebuildBackground();
     Clear();
 }
 
@@ -52,71 +47,9 @@ void Canvas::SetFont(const FontSpec& font)
     font_.setPixelSize(CanvasPixelSize(font.size));
 }
 
-void Canvas::SetBackgroundColor(QRgb color)
-{
-    backgroundColor_ = color | 0xFF000000u;
-    RebuildBackground();
-}
-
-void Canvas::SetBackgroundPicture(const ByteArray& encodedPicture)
-{
-    backgroundPicture_ = encodedPicture.empty() ? QImage() : DecodePicture(encodedPicture);
-    RebuildBackground();
-}
-
-void Canvas::SetBackgroundPictureMode(int mode)
-{
-    backgroundMode_ = std::clamp(mode, 0, 3);
-    RebuildBackground();
-}
-
-void Canvas::RebuildBackground()
-{
-    if (image_.isNull()) {
-        background_ = QImage();
-        return;
-    }
-    background_ = QImage(image_.size(), QImage::Format_RGB32);
-    background_.fill(backgroundColor_);
-    if (backgroundPicture_.isNull())
-        return;
-    QPainter painter(&background_);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QImage& picture = backgroundPicture_;
-    switch (backgroundMode_) {
-    case kBackgroundTiled:
-        painter.drawTiledPixmap(background_.rect(), QPixmap::fromImage(picture));
-        break;
-    case kBackgroundCentred: {
-        QSize size = picture.size();
-        if (size.width() > background_.width() || size.height() > background_.height())
-            size = size.scaled(background_.size(), Qt::KeepAspectRatio);
-        const QRect target((background_.width() - size.width()) / 2,
-                           (background_.height() - size.height()) / 2, size.width(), size.height());
-        painter.drawImage(target, ResampleToSize(picture, size.width(), size.height()));
-        break;
-    }
-    case kBackgroundStretched: painter.drawImage(background_.rect(), picture); break;
-    default: painter.drawImage(QPoint(0, 0), picture); break;
-    }
-}
-
 void Canvas::Clear()
 {
-    if (!image_.isNull())
-        image_ = background_.copy();
-}
-
-void Canvas::Clear(int x, int y, int width, int height)
-{
-    if (image_.isNull())
-        return;
-    const QRect area = QRect(x, y, width, height).intersected(image_.rect());
-    if (area.isEmpty())
-        return;
-    QPainter painter(&image_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), background_, area);
+    image_.fill(Qt::white);
 }
 
 void Canvas::WriteTextAt(int x, int y, std::string_view text)
@@ -126,7 +59,7 @@ void Canvas::WriteTextAt(int x, int y, std::string_view text)
     QPainter painter(&image_);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(font_);
-    painter.setPen(QColor::fromRgba(textColor_));
+    painter.setPen(Qt::black);
     painter.translate(x, y);
     // Escapement in tenths of a degree, counter-clockwise as fonts measure it.
     if (fontSpec_.angle != 0)
@@ -144,12 +77,6 @@ int Canvas::TextHeight(std::string_view)
     return QFontMetrics(font_).height();
 }
 
-void Canvas::DrawPicture(PictureHandle picture, int x, int y, int width, int height)
-{
-    if (const QImage* source = PictureImage(picture))
-        DrawImage(*source, x, y, width, height);
-}
-
 void Canvas::DrawImage(const QImage& picture, int x, int y, int width, int height)
 {
     const QImage* source = &picture;
@@ -164,11 +91,6 @@ void Canvas::DrawImage(const QImage& picture, int x, int y, int width, int heigh
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(x, y, width, height), *source);
-}
-
-ByteArray Canvas::ContentAsBmp() const
-{
-    return WriteBmp(image_, 24, kPixelsPerMetreAt96Dpi, kPixelsPerMetreAt96Dpi);
 }
 
 } // namespace quillet

@@ -37,12 +37,6 @@ std::optional<OutsideText> ReadClipboardText()
     return std::nullopt;
 }
 
-std::string GetClipboardText()
-{
-    std::optional<OutsideText> text = ReadClipboardText();
-    return text ? std::move(text->text) : std::string();
-}
-
 bool SetClipboardText(std::string_view text)
 {
     QClipboard* clipboard = Clipboard();

@@ -15,9 +15,6 @@ namespace quillet {
 // text ends at a zero character.
 std::optional<OutsideText> ReadClipboardText();
 
-// The clipboard's plain text, or the empty text when it holds none.
-std::string GetClipboardText();
-
 // Replaces the clipboard's content with the text (up to a zero byte, where
 // texts end); false when there is no clipboard to write to.
 bool SetClipboardText(std::string_view text);

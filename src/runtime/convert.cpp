@@ -112,16 +112,6 @@ std::string ToText(double value)
     return FormatGeneral(value, 13);
 }
 
-std::string ToTextFloat(float value)
-{
-    return FormatGeneral(static_cast<double>(value), 6);
-}
-
-std::string ToTextBool(bool value)
-{
-    return value ? "真" : "假";
-}
-
 double ToNumber(std::string_view text)
 {
     const std::string ascii = FullWidthToAscii(text);

@@ -13,8 +13,6 @@ namespace quillet {
 
 std::string ToText(int value);
 std::string ToText(double value); // "%.13g": 20.0 -> "20", 1.0/3 -> "0.3333333333333"
-std::string ToTextFloat(float value); // "%.6g"
-std::string ToTextBool(bool value); // "真" / "假"
 
 // The leading decimal number of the text (after leading white space), 0 when
 // there is none.  Full-width digits, signs and points count as ASCII.

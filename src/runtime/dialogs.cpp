@@ -15,13 +15,6 @@ DialogProvider*& InstalledProvider()
     return provider;
 }
 
-std::optional<std::string> AskInput(std::string_view prompt, std::string_view title,
-                                    std::string_view initialText, int inputKind)
-{
-    return CurrentDialogProvider().InputBox(prompt, title, initialText,
-                                            std::clamp(inputKind, 1, 4));
-}
-
 } // namespace
 
 DialogProvider& CurrentDialogProvider()
@@ -47,32 +40,12 @@ int MessageBox(std::string_view text, int style, std::string_view title)
 }
 
 bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
-              std::string& variable, int inputKind)
+              int& variable)
 {
-    const auto entered = AskInput(prompt, title, initialText, inputKind);
-    if (!entered)
-        return false;
-    variable = *entered;
-    return true;
-}
-
-bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
-              int& variable, int inputKind)
-{
-    const auto entered = AskInput(prompt, title, initialText, inputKind);
+    const auto entered = CurrentDialogProvider().InputBox(prompt, title, initialText);
     if (!entered)
         return false;
     variable = ToInteger(*entered);
-    return true;
-}
-
-bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
-              double& variable, int inputKind)
-{
-    const auto entered = AskInput(prompt, title, initialText, inputKind);
-    if (!entered)
-        return false;
-    variable = ToNumber(*entered);
     return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The standard dialogs.  Every modal dialog of the program goes through one
-// provider: the real Qt dialogs by default, a scripted one in tests (see
-// scripted_dialogs.h), installed for a scope with ScopedDialogProvider.
+// provider: the real Qt dialogs by default, or one that a test installs for
+// a scope with ScopedDialogProvider to script the answers.
 
 #include "runtime/font_spec.h"
 #include "runtime/message_box_style.h"
@@ -18,10 +18,10 @@ public:
 
     // Style bits and results as in message_box_style.h (OK 0, Cancel 1, ...).
     virtual int MessageBox(std::string_view text, int style, std::string_view title) = 0;
-    // The entered text, or nothing when cancelled.  Input kind (1..4): text,
-    // whole number, decimal number, password.
+    // The entered text of a box that asks for a whole number, or nothing
+    // when cancelled.
     virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
-                                                std::string_view initialText, int inputKind) = 0;
+                                                std::string_view initialText) = 0;
     // The chosen folder without a trailing '/' (except the root), or empty.
     // A non-zero flag lets the browser show files as well.  The browser
     // opens at the initial folder when one is given.
@@ -59,15 +59,10 @@ private:
 
 int MessageBox(std::string_view text, int style = 0, std::string_view title = "信息：");
 
-// On OK the entered text goes into the variable (texts copied, whole numbers
-// read by ToInteger, numbers by ToNumber) and the result is true; Cancel
-// leaves the variable alone.  The input kind is clamped to 1..4.
+// On OK the entered text, read by ToInteger, goes into the variable and the
+// result is true; Cancel leaves the variable alone.
 bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
-              std::string& variable, int inputKind = 1);
-bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
-              int& variable, int inputKind = 1);
-bool InputBox(std::string_view prompt, std::string_view title, std::string_view initialText,
-              double& variable, int inputKind = 1);
+              int& variable);
 
 std::string BrowseForFolder(std::string_view prompt, int flag = 0,
                             std::string_view initialFolder = "");

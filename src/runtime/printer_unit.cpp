@@ -8,10 +8,10 @@
 #include "runtime/printing_status_box.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -120,22 +120,7 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
-QPainter::CompositionMode RasterOperation(int copyMode)
-{
-    switch (copyMode) {
-    case 3: return QPainter::RasterOp_SourceXorDestination;
-    case 4: return QPainter::RasterOp_SourceOrDestination;
-    case 5: return QPainter::RasterOp_SourceAndDestination;
-    default: return QPainter::CompositionMode_SourceOver;
-    }
-}
-
 } // namespace
-
-int FontHeightInTenthMillimetres(int points)
-{
-    return static_cast<int>(points * kTenthMillimetresPerPoint);
-}
 
 PrinterUnit::PrinterUnit()
 {
@@ -205,7 +190,8 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
         toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
     if (!document->IsOpen())
         return false;
-    printer->setOutputFileName(QString::fromStdString(document->TemporaryPath()));
+    printer->setOutputFileName(
+        QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath())));
 
     printer->setFullPage(false);
     if (paperKind == kPaperKindCustom && customWidth > 0 && customHeight > 0) {
@@ -446,42 +432,15 @@ int PrinterUnit::DevicePixelsFromUnitsY(int units) const
     return static_cast<int>(std::ceil(units * DevicePixelsPerUnitY()));
 }
 
-int PrinterUnit::PictureWidth(PictureHandle picture) const
-{
-    return UnitsFromDevicePixelsX(quillet::PictureWidth(picture));
-}
-
-int PrinterUnit::PictureHeight(PictureHandle picture) const
-{
-    return UnitsFromDevicePixelsY(quillet::PictureHeight(picture));
-}
-
 void PrinterUnit::DrawImage(const QImage& picture, int x, int y, int width, int height)
 {
     if (!PrepareToDraw() || picture.isNull())
         return;
-    DrawImageAt(picture,
-                QRectF(ToDeviceX(x), ToDeviceY(y), width * DevicePixelsPerUnitX(),
-                       height * DevicePixelsPerUnitY()),
-                1);
+    DrawImageAt(picture, QRectF(ToDeviceX(x), ToDeviceY(y), width * DevicePixelsPerUnitX(),
+                                height * DevicePixelsPerUnitY()));
 }
 
-void PrinterUnit::DrawPicture(PictureHandle picture, int x, int y, std::optional<int> width,
-                              std::optional<int> height, int copyMode)
-{
-    if (!PrepareToDraw())
-        return;
-    const QImage* image = PictureImage(picture);
-    if (!image || image->isNull())
-        return;
-    DrawImageAt(*image,
-                QRectF(ToDeviceX(x), ToDeviceY(y),
-                       width.value_or(PictureWidth(picture)) * DevicePixelsPerUnitX(),
-                       height.value_or(PictureHeight(picture)) * DevicePixelsPerUnitY()),
-                copyMode);
-}
-
-void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target, int copyMode)
+void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target)
 {
     if (!(target.width() > 0) || !(target.height() > 0))
         return;
@@ -499,17 +458,7 @@ void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target, int cop
                              std::min(drawn.height(), coveredHeight), Qt::IgnoreAspectRatio,
                              Qt::SmoothTransformation);
     }
-    if (copyMode == 2)
-        drawn.invertPixels();
-
-    const bool rasterOperation =
-        copyMode >= 3 && copyMode <= 5
-        && painter_->paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
-    if (rasterOperation)
-        painter_->setCompositionMode(RasterOperation(copyMode));
     painter_->drawImage(target, drawn);
-    if (rasterOperation)
-        painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 } // namespace quillet

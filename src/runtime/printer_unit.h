@@ -11,17 +11,14 @@
 // unit never processes window messages itself: its caller decides when.
 
 #include "runtime/font_spec.h"
-#include "runtime/picture.h"
 #include "runtime/print_target.h"
 #include "runtime/text_surface.h"
 
 #include <QFont>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 class QPainter;
 class QPrinter;
@@ -46,10 +43,6 @@ inline constexpr int kPaperKindCustom = -1;
 
 inline constexpr const char* kUntitledPrintJob = "未命名打印作业";
 
-// The character height of a font in 0.1 mm: points x 3.5250987027636778,
-// cut toward zero (9 pt gives 31).
-int FontHeightInTenthMillimetres(int points);
-
 class PrinterUnit : public TextSurface {
 public:
     PrinterUnit();
@@ -59,21 +52,11 @@ public:
 
     // Properties; they persist across jobs.
     void SetCoordinateUnit(int unit); // clamped to 0..5
-    int CoordinateUnit() const { return unit_; }
     void SetFont(const FontSpec& font);
-    const FontSpec& Font() const { return font_; }
     void SetDocumentName(std::string name);
-    const std::string& DocumentName() const { return documentName_; }
     void SetCopies(int copies); // clamped to -1..65535; <= 0 prints one
-    int Copies() const { return copies_; }
     void SetMarginLeft(int margin) { marginLeft_ = margin; }
     void SetMarginTop(int margin) { marginTop_ = margin; }
-    void SetMarginRight(int margin) { marginRight_ = margin; }
-    void SetMarginBottom(int margin) { marginBottom_ = margin; }
-    int MarginLeft() const { return marginLeft_; }
-    int MarginTop() const { return marginTop_; }
-    int MarginRight() const { return marginRight_; }
-    int MarginBottom() const { return marginBottom_; }
 
     // The printer whose paper forms the unit offers: the running job's queue,
     // else the one named here, else the default printer.  Empty for a PDF
@@ -96,7 +79,6 @@ public:
     // Ends the open page, or emits a blank page when none is open.
     bool NewPage();
     bool JobRunning() const { return painter_ != nullptr; }
-    int PageCounter() const { return pageCounter_; }
 
     // Text at (x, y), its top-left corner; CR, LF and CR LF start further
     // lines one text height plus 2 device pixels lower, at the same x.
@@ -104,18 +86,8 @@ public:
     int TextWidth(std::string_view text) override;
     int TextHeight(std::string_view text) override;
 
-    // The picture stretched into the rectangle (its own size when width or
-    // height is missing).  Copy mode 1 source copy, 2 inverted source; 3 XOR,
-    // 4 OR and 5 AND combine with what is below on raster devices only and
-    // draw as a copy elsewhere.  The printer never receives more pixels than
-    // the rectangle covers at its resolution.
-    void DrawPicture(PictureHandle picture, int x, int y, std::optional<int> width = {},
-                     std::optional<int> height = {}, int copyMode = 1);
-    // The picture's size in the coordinate unit, one picture pixel counting
-    // as one printer pixel; the pixel count when no job runs; 0 for none.
-    int PictureWidth(PictureHandle picture) const;
-    int PictureHeight(PictureHandle picture) const;
-    // A decoded picture stretched into the rectangle, drawn as a source copy.
+    // A decoded picture stretched into the rectangle.  The printer never
+    // receives more pixels than the rectangle covers at its resolution.
     void DrawImage(const QImage& picture, int x, int y, int width, int height);
 
     // Device pixels of the running job as lengths in the coordinate unit (cut
@@ -131,8 +103,6 @@ public:
     // Device resolution of the running job (0 without a job).
     int DeviceDpiX() const;
     int DeviceDpiY() const;
-    // The printing-status box of the running job, or nullptr.
-    const PrintingStatusBox* StatusBox() const { return statusBox_.get(); }
 
 private:
     double DevicePixelsPerUnitX() const;
@@ -140,7 +110,7 @@ private:
     void RebuildDeviceFont();
     bool PrepareToDraw();
     int UnitsFromDevicePixels(double pixels, int dpi) const;
-    void DrawImageAt(const QImage& image, const QRectF& target, int copyMode);
+    void DrawImageAt(const QImage& image, const QRectF& target);
     double ToDeviceX(int x) const;
     double ToDeviceY(int y) const;
 
@@ -150,8 +120,6 @@ private:
     int copies_ = 1;
     int marginLeft_ = 0;
     int marginTop_ = 0;
-    int marginRight_ = 0;
-    int marginBottom_ = 0;
     std::string printerName_;
 
     // Job state.

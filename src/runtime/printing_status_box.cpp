@@ -19,11 +19,9 @@ PrintingStatusBox::PrintingStatusBox(std::string_view documentName, std::string_
     setWindowTitle(QStringLiteral("正在打印"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     auto* layout = new QVBoxLayout(this);
-    document_ = new QLabel(QStringLiteral("文档：") + FromUtf8(documentName), this);
-    printer_ = new QLabel(QStringLiteral("打印机：") + FromUtf8(printerName), this);
+    layout->addWidget(new QLabel(QStringLiteral("文档：") + FromUtf8(documentName), this));
+    layout->addWidget(new QLabel(QStringLiteral("打印机：") + FromUtf8(printerName), this));
     page_ = new QLabel(this);
-    layout->addWidget(document_);
-    layout->addWidget(printer_);
     layout->addWidget(page_);
     SetPageNumber(1);
 }
@@ -31,19 +29,6 @@ PrintingStatusBox::PrintingStatusBox(std::string_view documentName, std::string_
 void PrintingStatusBox::SetPageNumber(int page)
 {
     page_->setText(QStringLiteral("正在打印第 %1 页").arg(page));
-}
-
-QString PrintingStatusBox::DocumentText() const
-{
-    return document_->text();
-}
-QString PrintingStatusBox::PrinterText() const
-{
-    return printer_->text();
-}
-QString PrintingStatusBox::PageText() const
-{
-    return page_->text();
 }
 
 } // namespace quillet

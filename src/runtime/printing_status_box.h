@@ -17,13 +17,7 @@ public:
 
     void SetPageNumber(int page);
 
-    QString DocumentText() const;
-    QString PrinterText() const;
-    QString PageText() const;
-
 private:
-    QLabel* document_;
-    QLabel* printer_;
     QLabel* page_;
 };
 

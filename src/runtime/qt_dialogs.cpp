@@ -103,7 +103,7 @@ int QtDialogProvider::TimedMessageBox(std::string_view text, std::string_view ti
 
 std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt,
                                                       std::string_view title,
-                                                      std::string_view initialText, int inputKind)
+                                                      std::string_view initialText)
 {
     QInputDialog dialog;
     dialog.setWindowTitle(ToQString(title));
@@ -113,12 +113,7 @@ std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt,
     dialog.setOkButtonText(QStringLiteral("确定"));
     dialog.setCancelButtonText(QStringLiteral("取消"));
     dialog.setWindowModality(Qt::ApplicationModal);
-    switch (inputKind) {
-    case 2: dialog.setInputMethodHints(Qt::ImhFormattedNumbersOnly); break;
-    case 3: dialog.setInputMethodHints(Qt::ImhFormattedNumbersOnly | Qt::ImhPreferNumbers); break;
-    case 4: dialog.setTextEchoMode(QLineEdit::Password); break;
-    default: break;
-    }
+    dialog.setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue().toStdString();

@@ -10,7 +10,7 @@ class QtDialogProvider final : public DialogProvider {
 public:
     int MessageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
-                                        std::string_view initialText, int inputKind) override;
+                                        std::string_view initialText) override;
     std::string BrowseForFolder(std::string_view prompt, int flag,
                                 std::string_view initialFolder) override;
     std::string OpenFileDialog(std::string_view title, std::string_view filter,

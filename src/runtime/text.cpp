@@ -1,7 +1,6 @@
 #include "runtime/text.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace quillet {
 namespace {
@@ -11,11 +10,6 @@ constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 char LowerAsciiByte(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char UpperAsciiByte(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool SameByte(char a, char b, bool ignoreCase)
@@ -33,87 +27,7 @@ bool MatchesAt(std::string_view text, std::size_t index, std::string_view sought
     return true;
 }
 
-int ToPosition(std::size_t index)
-{
-    return static_cast<int>(index + 1);
-}
-
 } // namespace
-
-int TextLength(std::string_view text)
-{
-    return static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-}
-
-std::string LeftPart(std::string_view text, int n)
-{
-    if (n <= 0)
-        return {};
-    return std::string(text.substr(0, static_cast<std::size_t>(n)));
-}
-
-std::string RightPart(std::string_view text, int n)
-{
-    if (n <= 0)
-        return {};
-    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(n), text.size());
-    return std::string(text.substr(text.size() - count));
-}
-
-std::string MiddlePart(std::string_view text, int start, int n)
-{
-    if (n <= 0 || start < 1 || static_cast<std::size_t>(start) > text.size())
-        return {};
-    return std::string(
-        text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
-}
-
-int FindText(std::string_view text, std::string_view sought, int start, bool ignoreCase)
-{
-    if (text.empty())
-        return -1;
-    if (sought.empty())
-        return 1;
-    const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-    if (from >= text.size())
-        return -1;
-    if (!ignoreCase) {
-        const std::size_t found = text.find(sought, from);
-        return found == std::string_view::npos ? -1 : ToPosition(found);
-    }
-    for (std::size_t i = from; i + sought.size() <= text.size(); ++i)
-        if (MatchesAt(text, i, sought, true))
-            return ToPosition(i);
-    return -1;
-}
-
-int FindTextFromEnd(std::string_view text, std::string_view sought, std::optional<int> end,
-                    bool ignoreCase)
-{
-    if (text.empty())
-        return -1;
-    if (sought.empty())
-        return 1;
-    std::size_t limit = text.size();
-    if (end) {
-        if (*end <= 1)
-            return -1;
-        limit = std::min<std::size_t>(limit, static_cast<std::size_t>(*end) - 1);
-    }
-    if (sought.size() > limit)
-        return -1;
-    for (std::size_t i = limit - sought.size() + 1; i-- > 0;)
-        if (MatchesAt(text, i, sought, ignoreCase))
-            return ToPosition(i);
-    return -1;
-}
-
-std::string ToUpperAscii(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), UpperAsciiByte);
-    return result;
-}
 
 std::string ToLowerAscii(std::string_view text)
 {
@@ -181,24 +95,6 @@ std::string ReplaceSubstring(std::string_view text, std::string_view sought,
         i += step;
     }
     return result;
-}
-
-std::string Spaces(int n)
-{
-    return n < 1 ? std::string() : std::string(static_cast<std::size_t>(n), ' ');
-}
-
-std::string Character(int code)
-{
-    const auto byte = static_cast<char>(code & 0xFF);
-    return byte == '\0' ? std::string() : std::string(1, byte);
-}
-
-int CharacterCode(std::string_view text, int position)
-{
-    if (position < 1 || static_cast<std::size_t>(position) > text.size())
-        return 0;
-    return static_cast<unsigned char>(text[static_cast<std::size_t>(position) - 1]);
 }
 
 } // namespace quillet

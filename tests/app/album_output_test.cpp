@@ -37,13 +37,9 @@ protected:
         job_.headerTemplate = "Head&p";
         job_.footerTemplate = "Foot&p";
         job_.pictures.paths.assign(9, testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
-        SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
+        job_.clock = ClockReading{2010, 3, 5, 9, 5, 3};
     }
-    void TearDown() override
-    {
-        SetClockForTesting(std::nullopt);
-        CloseProgressWindow();
-    }
+    void TearDown() override { CloseProgressWindow(); }
 
     std::string PdfPath() const { return dir_.filePath("album.pdf").toStdString(); }
     int PdfPages() const

@@ -8,8 +8,8 @@
 #include "app/startup.h"
 #include "collect/report_list.h"
 #include "collect/temp_tree.h"
-#include "runtime/scripted_dialogs.h"
 #include "runtime/window.h"
+#include "support/scripted_dialogs.h"
 #include "ui_main_window.h"
 
 #include <QClipboard>

@@ -118,6 +118,17 @@ TEST(CommandOptions, EveryOptionLandsInItsField)
     EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.jpg", "--odd.jpg"}));
 }
 
+TEST(CommandOptions, ArgumentsKeepTheirBytesAndTheLastOfARepeatedOptionCounts)
+{
+    const std::string gbk = "/相册/\xD5\xD5\xC6\xAC.jpg"; // 照片.jpg in GBK
+    ParsedCommand p = Parse({"render", "--rows", "2", "--out", "/tmp/o", "--header", "\xB5\xDA&p",
+                             "-", gbk, "--rows", "3", ""});
+    ASSERT_TRUE(p.options) << p.error;
+    EXPECT_EQ(p.options->settings.rows, 3);
+    EXPECT_EQ(p.options->headerText, "\xB5\xDA&p");
+    EXPECT_EQ(p.options->inputs, (std::vector<std::string>{"-", gbk, ""}));
+}
+
 struct BadUsage {
     const char* name;
     std::vector<std::string> args;
@@ -144,6 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage{"NoInputs", {"render", "--out", "o"}, "--table"},
         BadUsage{"UnknownOption", {"render", "--out", "o", "--colour", "a"}, "--colour"},
         BadUsage{"MissingValue", {"render", "a.jpg", "--out"}, "--out"},
+        BadUsage{
+            "FlagGivenAValue", {"render", "--out", "o", "--landscape=1", "a"}, "--landscape=1"},
+        BadUsage{"SingleDashWord", {"render", "--out", "o", "-rows", "2", "a"}, "-rows"},
         BadUsage{"RowsNotANumber", {"render", "--out", "o", "--rows", "five", "a"}, "--rows"},
         BadUsage{"HugeGrid", {"render", "--out", "o", "--columns", "100000", "a"}, "--columns"},
         BadUsage{"PaperWithoutX", {"render", "--out", "o", "--paper", "210", "a"}, "--paper"},
@@ -166,9 +180,18 @@ TEST(CommandOptions, HelpIsRecognisedAnywhereAndBilingual)
     EXPECT_TRUE(IsHeadlessCommand({"--help"}));
     EXPECT_FALSE(IsHeadlessCommand({}));
     EXPECT_FALSE(IsHeadlessCommand({"-platform", "xcb"}));
-    ParsedCommand p = Parse({"render", "--rows", "2", "--help"});
-    ASSERT_TRUE(p.options);
-    EXPECT_EQ(p.options->kind, CommandKind::Help);
+    // Help counts from where it stands: before a fault it wins, after one
+    // the fault is reported.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"render", "--rows", "2", "--help"},
+          {"print", "-h", "--colour", "red"},
+          {"render", "--help", "--out"}}) {
+        ParsedCommand p = Parse(args);
+        ASSERT_TRUE(p.options) << args.back();
+        EXPECT_EQ(p.options->kind, CommandKind::Help);
+    }
+    EXPECT_FALSE(Parse({"render", "--rows", "x", "--help"}).options);
+    EXPECT_FALSE(Parse({"render", "--colour", "red", "--help"}).options);
     const std::string help = CommandHelpText();
     EXPECT_NE(help.find("用法"), std::string::npos);
     EXPECT_NE(help.find("Usage"), std::string::npos);

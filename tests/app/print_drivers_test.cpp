@@ -237,7 +237,6 @@ TEST_P(ColumnSetUp, ProposesReadsAndChecks)
     ASSERT_EQ(inputs.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(inputs[i].initialText, c.proposed[i]);
-        EXPECT_EQ(inputs[i].inputKind, 2);
         EXPECT_TRUE(inputs[i].text.ends_with(" " + c.proposed[i] + " 列，你也可以手工输入："));
     }
     const auto checks = Asked(DialogKind::MessageBox);

@@ -103,12 +103,7 @@ void PrintRunFixture::FillList(const std::vector<std::string>& titles,
         list.DeleteColumn(0);
     for (const std::string& title : titles)
         list.AppendColumn(title);
-    for (const auto& cells : rows) {
-        QStringList texts;
-        for (const std::string& cell : cells)
-            texts << QString::fromStdString(cell);
-        list.AppendRow(texts);
-    }
+    list.AppendRows(rows);
 }
 
 void PrintRunFixture::FillPictures(

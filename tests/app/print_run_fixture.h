@@ -4,8 +4,8 @@
 // seam the way OK or Cancel leave the record.
 
 #include "app/main_window.h"
-#include "runtime/scripted_dialogs.h"
 #include "settings/print_settings.h"
+#include "support/scripted_dialogs.h"
 
 #include <QTemporaryDir>
 

@@ -218,9 +218,9 @@ public:
         return scripted_.MessageBox(text, style, title);
     }
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
-                                        std::string_view initialText, int inputKind) override
+                                        std::string_view initialText) override
     {
-        return scripted_.InputBox(prompt, title, initialText, inputKind);
+        return scripted_.InputBox(prompt, title, initialText);
     }
     std::string BrowseForFolder(std::string_view prompt, int flag,
                                 std::string_view initialFolder) override

@@ -5,7 +5,7 @@
 #include "app/progress_window.h"
 #include "app/settings_window.h"
 #include "runtime/printer_queries.h"
-#include "runtime/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "ui_settings_window.h"
 
 #include <QCheckBox>

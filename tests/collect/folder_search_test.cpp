@@ -2,6 +2,7 @@
 #include "collect/folder_search.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
+#include "header_alignment.h"
 #include "support/raw_files.h"
 #include "support/test_images.h"
 #include "temp_tree.h"
@@ -101,9 +102,9 @@ TEST_F(FolderSearchTest, FillsTheFourColumnsInWalkOrder)
     const int widths[] = {60, 220, 90, 100};
     for (int column = 0; column < 4; ++column) {
         EXPECT_EQ(view.ColumnTitle(column), titles[column]);
-        EXPECT_EQ(view.ColumnWidth(column), widths[column]);
-        EXPECT_EQ(view.Alignment(column),
-                  column == 0 ? ColumnAlignment::Right : ColumnAlignment::Left);
+        EXPECT_EQ(list->columnWidth(column), widths[column]);
+        EXPECT_EQ(testing::HeaderAlignment(*list, column),
+                  column == 0 ? Qt::AlignRight : Qt::AlignLeft);
     }
     EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(Column(1),
@@ -144,15 +145,14 @@ TEST_F(FolderSearchTest, ReplacesWhateverTheListHeld)
         view.DeleteColumn(0);
     for (const char* title : {"x", "y", "z", "w", "v", "u"})
         view.AppendColumn(title, 30, ColumnAlignment::Centre);
-    for (int i = 0; i < 3; ++i)
-        view.AppendRow({"1", "2", "3", "4", "5", "6"});
+    view.AppendRows(std::vector<std::vector<std::string>>(3, {"1", "2", "3", "4", "5", "6"}));
 
     disk.Folder("empty");
     Search(disk.Path("empty"), true);
     EXPECT_EQ(view.ColumnCount(), 4);
     EXPECT_EQ(view.RowCount(), 0);
     EXPECT_EQ(view.ColumnTitle(1), "图片名全称");
-    EXPECT_EQ(view.Alignment(1), ColumnAlignment::Left);
+    EXPECT_EQ(testing::HeaderAlignment(*list, 1), Qt::AlignLeft);
     EXPECT_EQ(statusTexts.back(), SearchCompletedText());
 }
 
@@ -352,7 +352,7 @@ TEST_F(PictureWindowTest, ListWithoutAPathColumnOpensNothing)
         view.DeleteColumn(0);
     view.AppendColumn("路径");
     view.AppendColumn("说明");
-    view.AppendRow({"/somewhere/a.jpg", "x"});
+    view.AppendRows({{"/somewhere/a.jpg", "x"}});
     list->setCurrentItem(list->topLevelItem(0));
     controller->ShowSelectedPicture();
     EXPECT_EQ(controller->PictureWindow(), nullptr);

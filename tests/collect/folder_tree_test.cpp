@@ -308,15 +308,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ListedCase{"TmpRamDisk", "tmpfs", "/tmp", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(VolumeLabel, EmptyForNoFolderAndTrimmedOtherwise)
+TEST(VolumeNodeText, LabelThenMountPoint)
 {
-    EXPECT_EQ(VolumeLabel(""), "");
-    EXPECT_EQ(VolumeLabel("relative/path"), "");
-    const std::string rootLabel = VolumeLabel("/");
-    if (!rootLabel.empty()) {
-        EXPECT_NE(rootLabel.front(), ' ');
-        EXPECT_NE(rootLabel.back(), ' ');
-    }
     EXPECT_EQ(VolumeNodeText("", "/mnt/d"), "(/mnt/d)");
     EXPECT_EQ(VolumeNodeText("CARD", "/media/anna/CARD"), "CARD(/media/anna/CARD)");
 }

@@ -77,16 +77,11 @@ TEST_P(PagePictureLoading, ReturnsThePictureAtTheSizeTheFactorGives)
     const std::string path = dir.Path(c.fileName);
     const ByteArray file = FileFor(c.fileName);
     ASSERT_TRUE(WriteBytes(path, c.fileSize ? PaddedTo(file, c.fileSize) : file));
-    const int held = HeldPictureCount();
-    const PictureHandle picture = LoadPictureForPage(path, c.level);
-    ASSERT_NE(picture, 0);
-    EXPECT_EQ(QSize(PictureWidth(picture), PictureHeight(picture)), c.expected);
-    const QImage* image = PictureImage(picture);
-    ASSERT_NE(image, nullptr);
-    EXPECT_TRUE(ColoursClose(QuadrantColour(*image, false, false), kQuadrantTopLeft));
-    EXPECT_TRUE(ColoursClose(QuadrantColour(*image, true, true), kQuadrantBottomRight));
-    FreePicture(picture);
-    EXPECT_EQ(HeldPictureCount(), held);
+    const QImage image = DecodePictureForPage(path, c.level);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), c.expected);
+    EXPECT_TRUE(ColoursClose(QuadrantColour(image, false, false), kQuadrantTopLeft));
+    EXPECT_TRUE(ColoursClose(QuadrantColour(image, true, true), kQuadrantBottomRight));
     EXPECT_EQ(ReadBytes(path).size(), c.fileSize ? c.fileSize : file.size())
         << "the file is never changed";
 }
@@ -105,21 +100,21 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{"SmallFileAtAnyLevelIsUnchanged", "photo.jpg", 0, 5, {800, 600}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PagePictureLoadingEdges, NothingToLoadGivesZero)
+TEST(PagePictureLoadingEdges, NothingToLoadGivesNoPicture)
 {
     ScratchDir dir;
-    EXPECT_EQ(LoadPictureForPage("", 1), 0);
-    EXPECT_EQ(LoadPictureForPage(dir.Path("missing.jpg"), 0), 0);
-    EXPECT_EQ(LoadPictureForPage(dir.Path("missing.jpg"), 3), 0);
-    EXPECT_EQ(LoadPictureForPage(dir.Root(), 3), 0);
+    EXPECT_TRUE(DecodePictureForPage("", 1).isNull());
+    EXPECT_TRUE(DecodePictureForPage(dir.Path("missing.jpg"), 0).isNull());
+    EXPECT_TRUE(DecodePictureForPage(dir.Path("missing.jpg"), 3).isNull());
+    EXPECT_TRUE(DecodePictureForPage(dir.Root(), 3).isNull());
     // Large enough to take the shrink path, but not a picture.
     ASSERT_TRUE(WriteBytes(dir.Path("junk.jpg"), ByteArray(200000, 0x41)));
-    EXPECT_EQ(LoadPictureForPage(dir.Path("junk.jpg"), 1), 0);
+    EXPECT_TRUE(DecodePictureForPage(dir.Path("junk.jpg"), 1).isNull());
     // A JPEG cut off half way through, padded back to a shrinking size.
     const ByteArray photo = MakeJpeg(NoisyPhoto(400, 300));
     ByteArray cut(photo.begin(), photo.begin() + static_cast<std::ptrdiff_t>(photo.size() / 2));
     ASSERT_TRUE(WriteBytes(dir.Path("cut.jpg"), PaddedTo(cut, 150000)));
-    EXPECT_EQ(LoadPictureForPage(dir.Path("cut.jpg"), 1), 0);
+    EXPECT_TRUE(DecodePictureForPage(dir.Path("cut.jpg"), 1).isNull());
 }
 
 TEST(PagePictureLoadingEdges, CameraOrientationIsHonouredWhenShrinking)
@@ -128,13 +123,9 @@ TEST(PagePictureLoadingEdges, CameraOrientationIsHonouredWhenShrinking)
     const std::string path = dir.Path("upright.jpg");
     ASSERT_TRUE(WriteBytes(
         path, PaddedTo(MakeJpeg(QuadrantPicture(800, 600), {.exifOrientation = 6}), 614400)));
-    const PictureHandle picture = LoadPictureForPage(path, 3);
-    ASSERT_NE(picture, 0);
-    EXPECT_EQ(PictureWidth(picture), 400);
-    EXPECT_EQ(PictureHeight(picture), 300);
-    EXPECT_TRUE(
-        ColoursClose(QuadrantColour(*PictureImage(picture), true, false), kQuadrantTopRight));
-    FreePicture(picture);
+    const QImage picture = DecodePictureForPage(path, 3);
+    EXPECT_EQ(picture.size(), QSize(400, 300));
+    EXPECT_TRUE(ColoursClose(QuadrantColour(picture, true, false), kQuadrantTopRight));
 }
 
 TEST(PagePictureLoadingEdges, TransparentPartsOfAShrunkPictureArePaper)
@@ -144,11 +135,10 @@ TEST(PagePictureLoadingEdges, TransparentPartsOfAShrunkPictureArePaper)
     clear.fill(Qt::transparent);
     const std::string path = dir.Path("clear.png");
     ASSERT_TRUE(WriteBytes(path, PaddedTo(MakePng(clear, PngKind::Rgba8), 614400)));
-    const PictureHandle picture = LoadPictureForPage(path, 3);
-    ASSERT_NE(picture, 0);
-    EXPECT_FALSE(PictureImage(picture)->hasAlphaChannel());
-    EXPECT_EQ(PictureImage(picture)->pixel(10, 10), qRgb(255, 255, 255));
-    FreePicture(picture);
+    const QImage picture = DecodePictureForPage(path, 3);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_FALSE(picture.hasAlphaChannel());
+    EXPECT_EQ(picture.pixel(10, 10), qRgb(255, 255, 255));
 }
 
 TEST(PagePictureLoadingEdges, ShrunkPhotoLooksLikeTheWholePhotoShrunk)
@@ -157,17 +147,13 @@ TEST(PagePictureLoadingEdges, ShrunkPhotoLooksLikeTheWholePhotoShrunk)
     const std::string path = dir.Path("noisy.jpg");
     ASSERT_TRUE(WriteBytes(
         path, PaddedTo(MakeJpeg(NoisyPhoto(1200, 900, 3), {.quality = 95}), 614400 * 2)));
-    const PictureHandle shrunk = LoadPictureForPage(path, 2); // ratio 12: factor 288
-    const PictureHandle whole = LoadPictureForPage(path, 0);
-    ASSERT_NE(shrunk, 0);
-    ASSERT_NE(whole, 0);
-    const QImage& small = *PictureImage(shrunk);
+    const QImage small = DecodePictureForPage(path, 2); // ratio 12: factor 288
+    const QImage whole = DecodePictureForPage(path, 0);
+    ASSERT_FALSE(whole.isNull());
     EXPECT_EQ(small.size(), QSize(345, 259));
     const QImage reference =
-        PictureImage(whole)->scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        whole.scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_LT(MeanChannelDifference(small, reference), 6.0);
-    FreePicture(shrunk);
-    FreePicture(whole);
 }
 
 } // namespace

@@ -66,10 +66,7 @@ protected:
         testing::UseAlbumTestSettings(s);
         s.headerAlign = 0;
         s.footerAlign = 2;
-        SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
     }
-
-    void TearDown() override { SetClockForTesting(std::nullopt); }
 
     PageJob Album(int pictures)
     {
@@ -87,6 +84,7 @@ protected:
                                   testing::WriteJpeg(dir_, "black.jpg", 400, 300, Qt::black));
         for (int i = 0; i < pictures; ++i)
             job.pictures.captions.push_back("Photo" + std::to_string(i + 1));
+        job.clock = ClockReading{2010, 3, 5, 9, 5, 3};
         job.headerTemplate = "Album&p";
         job.footerTemplate = "Page&p/&a";
         return job;

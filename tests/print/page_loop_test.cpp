@@ -30,7 +30,13 @@ public:
         texts.emplace_back(text);
         CanvasPageSurface::WriteTextAt(x, y, text);
     }
+    void SetFont(const FontSpec& font) override
+    {
+        lastFont = font;
+        CanvasPageSurface::SetFont(font);
+    }
     std::vector<std::string> texts;
+    FontSpec lastFont;
 };
 
 // The settings window's first values, typed: A4, 5 x 5, margins 20/18/5/15.
@@ -117,7 +123,7 @@ TEST_P(MiniaturePageTest, DrawsOnePageFilledAndNumberedAsItPrints)
     EXPECT_EQ(surface.texts.front(), c.header);
     EXPECT_EQ(canvas.Image().size(), c.laidOut);
     EXPECT_EQ(UprightPage(canvas.Image(), job.settings.orientation).size(), QSize(210, 297));
-    EXPECT_EQ(canvas.Font().size, 2) << "9 pt captions draw at 2 pt";
+    EXPECT_EQ(surface.lastFont.size, 2) << "9 pt captions draw at 2 pt";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -43,10 +43,7 @@ protected:
         s.headerAlign = 1;
         s.footerAlign = 1;
         s.imageOptimization = 0;
-        SetClockForTesting(MakeDateTime(2010, 3, 5, 9, 5, 3));
     }
-
-    void TearDown() override { SetClockForTesting(std::nullopt); }
 
     std::string PdfPath() const { return dir_.filePath("album.pdf").toStdString(); }
 
@@ -64,6 +61,7 @@ protected:
         job.settings.headerOffset = 80;
         job.settings.footerOffset = 80;
         job.pictures.paths.assign(pictures, path);
+        job.clock = ClockReading{2010, 3, 5, 9, 5, 3};
         return job;
     }
 

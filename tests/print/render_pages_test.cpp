@@ -43,8 +43,9 @@ struct Album : PrintSettings {
 
     PageJob Job() const
     {
+        // The clock stands still at 9:05:03 on 5 March 2026.
         return PageJob{*this, PictureList{paths, aspectRatios, captions}, headerTemplate,
-                       footerTemplate};
+                       footerTemplate, ClockReading{2026, 3, 5, 9, 5, 3}};
     }
 };
 
@@ -64,11 +65,9 @@ protected:
     void SetUp() override
     {
         settings = FirstConfirmedPrintSettings();
-        SetClockForTesting(MakeDateTime(2026, 3, 5, 9, 5, 3));
         out = dir.Path("out");
         QDir().mkpath(QString::fromStdString(out));
     }
-    void TearDown() override { SetClockForTesting(std::nullopt); }
 
     // A solid picture per colour, as a PNG (small files are never shrunk).
     std::string Picture(int index, int width = 120, int height = 90)

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-#include <QImageReader>
-
 namespace quillet {
 namespace {
 
@@ -121,60 +118,6 @@ TEST(BmpLimits, AbsurdDeclaredSizesAreRefused)
     EXPECT_FALSE(ReadBmp(WithSize(file, -21, 13)));
     // Within limits but far more than the file holds: no picture either.
     EXPECT_FALSE(ReadBmp(WithSize(file, 10000, 10000)));
-}
-
-QImage ReadWithQt(const ByteArray& bytes)
-{
-    QByteArray data(reinterpret_cast<const char*>(bytes.data()),
-                    static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    return QImageReader(&buffer, "bmp").read();
-}
-
-class BmpWriter : public ::testing::TestWithParam<int> {};
-
-TEST_P(BmpWriter, WritesFilesQtReadsIdentically)
-{
-    const QImage source = NoisyPhoto(31, 17);
-    const ByteArray bytes = WriteBmp(source, GetParam(), 11811, 11811);
-    const QImage viaQt = ReadWithQt(bytes);
-    ASSERT_FALSE(viaQt.isNull());
-    EXPECT_EQ(MeanChannelDifference(viaQt.convertToFormat(QImage::Format_RGB32), source), 0.0);
-    EXPECT_EQ(viaQt.dotsPerMeterX(), 11811);
-    const std::optional<BmpPicture> ours = ReadBmp(bytes);
-    ASSERT_TRUE(ours);
-    EXPECT_EQ(ours->bitsPerPixel, GetParam());
-    EXPECT_EQ(ours->verticalResolution, 11811);
-    EXPECT_EQ(MeanChannelDifference(ours->image, source), 0.0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Bmp, BmpWriter, ::testing::Values(24, 32),
-                         [](const auto& info) { return "Bits" + std::to_string(info.param); });
-
-TEST(BmpWriterLayout, ThirtyTwoBitFileHasTheHandOverHeader)
-{
-    const ByteArray bytes = WriteBmp(QuadrantPicture(5, 3), 32);
-    auto u32 = [&](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
-    };
-    ASSERT_EQ(bytes.size(), 5u * 3 * 4 + 54);
-    EXPECT_EQ(bytes[0], 'B');
-    EXPECT_EQ(bytes[1], 'M');
-    EXPECT_EQ(u32(2), 5 * 3 * 4 + 54);
-    EXPECT_EQ(u32(10), 54);
-    EXPECT_EQ(u32(14), 40);
-    EXPECT_EQ(u32(18), 5);
-    EXPECT_EQ(u32(22), 3); // positive: bottom-up
-    EXPECT_EQ(bytes[26] | bytes[27] << 8, 1);
-    EXPECT_EQ(bytes[28] | bytes[29] << 8, 32);
-    EXPECT_EQ(u32(30), 0);
-    EXPECT_EQ(u32(34), 5 * 3 * 4);
-    // First stored row is the bottom one: blue then yellow; B, G, R, A order.
-    EXPECT_EQ(bytes[54], 0xFF);
-    EXPECT_EQ(bytes[55], 0x00);
-    EXPECT_EQ(bytes[56], 0x00);
-    EXPECT_EQ(bytes[57], 0xFF);
 }
 
 } // namespace

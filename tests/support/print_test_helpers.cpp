@@ -12,16 +12,11 @@ FontSpec Font(int points, std::string name)
     return font;
 }
 
-ScopedPicture::ScopedPicture(int width, int height, QColor colour)
+QImage SolidImage(int width, int height, QColor colour)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
-    handle_ = AdoptPicture(std::move(image));
-}
-
-ScopedPicture::~ScopedPicture()
-{
-    FreePicture(handle_);
+    return image;
 }
 
 std::string WriteJpeg(const QTemporaryDir& dir, const QString& name, int width, int height,

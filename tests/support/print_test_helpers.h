@@ -2,7 +2,6 @@
 // Shared pieces of the printing tests: pictures and picture files made for a
 // test and the ink on a rasterised page.
 
-#include "runtime/picture.h"
 #include "settings/print_settings.h"
 
 #include <QColor>
@@ -21,18 +20,8 @@ FontSpec Font(int points, std::string name = "宋体");
 // "黑体" header and footer.  Alignments are left for each test to choose.
 void UseAlbumTestSettings(PrintSettings& s);
 
-// A picture handle that is freed with the scope.
-class ScopedPicture {
-public:
-    ScopedPicture(int width, int height, QColor colour);
-    ~ScopedPicture();
-    ScopedPicture(const ScopedPicture&) = delete;
-    ScopedPicture& operator=(const ScopedPicture&) = delete;
-    PictureHandle get() const { return handle_; }
-
-private:
-    PictureHandle handle_ = 0;
-};
+// A one-colour picture.
+QImage SolidImage(int width, int height, QColor colour);
 
 // Writes a one-colour JPEG (through Qt's writer) and returns its path.
 std::string WriteJpeg(const QTemporaryDir& dir, const QString& name, int width, int height,

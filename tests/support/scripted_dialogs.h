@@ -30,7 +30,6 @@ struct DialogRequest {
     int style = 0; // message box style, or the browse flag
     std::string initialText; // input box text, the file dialogs' folder or proposed
                              // path, or the folder the browser opens at
-    int inputKind = 0;
     std::string filter;
     int milliseconds = 0;
     FontSpec font; // what the font dialog was opened with
@@ -63,7 +62,7 @@ public:
 
     int MessageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
-                                        std::string_view initialText, int inputKind) override;
+                                        std::string_view initialText) override;
     std::string BrowseForFolder(std::string_view prompt, int flag,
                                 std::string_view initialFolder) override;
     std::string OpenFileDialog(std::string_view title, std::string_view filter,

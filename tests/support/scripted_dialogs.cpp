@@ -1,4 +1,4 @@
-#include "runtime/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 
 namespace quillet {
 
@@ -50,12 +50,10 @@ int ScriptedDialogProvider::MessageBox(std::string_view text, int style, std::st
 
 std::optional<std::string> ScriptedDialogProvider::InputBox(std::string_view prompt,
                                                             std::string_view title,
-                                                            std::string_view initialText,
-                                                            int inputKind)
+                                                            std::string_view initialText)
 {
     DialogRequest request = MakeRequest(DialogKind::InputBox, prompt, title);
     request.initialText = std::string(initialText);
-    request.inputKind = inputKind;
     Record(std::move(request));
     return Take(inputAnswers_).value_or(std::nullopt);
 }
