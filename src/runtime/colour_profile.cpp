@@ -1,0 +1,197 @@
+#include "runtime/colour_profile.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <lcms2.h>
+
+namespace quillet {
+namespace {
+
+// Real profiles, printers' CMYK profiles with large tables included, stay
+// well below this; reading and optimising a larger one could cost more than
+// the whole picture, so it is taken for hostile.
+constexpr std::size_t kMaxProfileBytes = std::size_t(4) << 20;
+// The smallest profile: its header and tag count.
+constexpr std::size_t kMinProfileBytes = 132;
+
+// PNG file gammas (encoding exponents) beyond these turn every picture into
+// near black or near white: nobody meant such a picture to be shown so.
+constexpr double kMinFileGamma = 0.05;
+constexpr double kMaxFileGamma = 20.0;
+// What a PNG with cHRM but without gAMA is taken to be encoded with.
+constexpr double kUsualFileGamma = 1.0 / 2.2;
+
+// Paper white has to come out at least this light on every channel, or the
+// profile is not believed: a degenerate one maps every colour to black.
+constexpr int kLightestDarkWhite = 128;
+
+constexpr Chromaticities kSrgbChromaticities{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+
+struct ProfileClose {
+    void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+using Profile = std::unique_ptr<void, ProfileClose>;
+
+struct TransformDelete {
+    void operator()(void* transform) const { cmsDeleteTransform(transform); }
+};
+using Transform = std::unique_ptr<void, TransformDelete>;
+
+struct CurveFree {
+    void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
+};
+
+// A grey sample and three bytes that are not looked at: the B byte of a
+// QImage pixel whose B, G and R are the same.
+constexpr cmsUInt32Number kGreyInPixel =
+    COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(3);
+
+Profile OpenEmbedded(const ByteArray& bytes)
+{
+    if (bytes.size() < kMinProfileBytes || bytes.size() > kMaxProfileBytes)
+        return nullptr;
+    Profile profile(
+        cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
+    if (!profile)
+        return nullptr;
+    // Device links, abstract and named-colour profiles describe no picture.
+    const cmsProfileClassSignature kind = cmsGetDeviceClass(profile.get());
+    if (kind == cmsSigLinkClass || kind == cmsSigAbstractClass || kind == cmsSigNamedColorClass)
+        return nullptr;
+    return profile;
+}
+
+bool Plausible(const Chromaticities& c)
+{
+    const double xs[] = {c.whiteX, c.redX, c.greenX, c.blueX};
+    const double ys[] = {c.whiteY, c.redY, c.greenY, c.blueY};
+    for (int i = 0; i < 4; ++i)
+        if (!(xs[i] >= 0 && xs[i] <= 1 && ys[i] > 0 && ys[i] <= 1 && xs[i] + ys[i] <= 1))
+            return false;
+    return true;
+}
+
+// The profile that PNG's gAMA and cHRM chunks describe; sRGB's primaries
+// when only the gamma is given.
+Profile FromGammaAndChromaticities(const PictureColours& colours)
+{
+    const double gamma = colours.gamma > 0 ? colours.gamma : kUsualFileGamma;
+    const Chromaticities c = colours.chromaticities.value_or(kSrgbChromaticities);
+    if (gamma < kMinFileGamma || gamma > kMaxFileGamma || !Plausible(c))
+        return nullptr;
+    const std::unique_ptr<cmsToneCurve, CurveFree> curve(cmsBuildGamma(nullptr, 1.0 / gamma));
+    if (!curve)
+        return nullptr;
+    const cmsCIExyY white{c.whiteX, c.whiteY, 1.0};
+    const cmsCIExyYTRIPLE primaries{
+        {c.redX, c.redY, 1.0}, {c.greenX, c.greenY, 1.0}, {c.blueX, c.blueY, 1.0}};
+    cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
+    return Profile(cmsCreateRGBProfile(&white, &primaries, curves));
+}
+
+Transform ToSrgb(const Profile& from, cmsUInt32Number inFormat)
+{
+    const Profile srgb(cmsCreate_sRGBProfile());
+    if (!srgb)
+        return nullptr;
+    return Transform(
+        cmsCreateTransform(from.get(), inFormat, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL, 0));
+}
+
+bool TurnsWhiteLight(const Transform& transform, const unsigned char* white)
+{
+    unsigned char out[4] = {};
+    cmsDoTransform(transform.get(), white, out, 1);
+    return std::min({out[0], out[1], out[2]}) >= kLightestDarkWhite;
+}
+
+} // namespace
+
+bool ConvertToSrgb(QImage& image, const PictureColours& colours)
+{
+    if (colours.unusableProfile)
+        return false;
+    Profile from;
+    if (!colours.iccProfile.empty())
+        from = OpenEmbedded(colours.iccProfile);
+    else if (colours.srgb)
+        return true;
+    else if (colours.gamma > 0 || colours.chromaticities)
+        from = FromGammaAndChromaticities(colours);
+    else
+        return true;
+    if (!from || image.isNull())
+        return false;
+
+    cmsUInt32Number inFormat = 0;
+    switch (cmsGetColorSpace(from.get())) {
+    case cmsSigRgbData: inFormat = TYPE_BGRA_8; break;
+    case cmsSigGrayData: inFormat = kGreyInPixel; break;
+    default: return false; // a CMYK or other profile on an RGB picture
+    }
+    const Transform transform = ToSrgb(from, inFormat);
+    static constexpr unsigned char kWhite[4] = {255, 255, 255, 255};
+    if (!transform || !TurnsWhiteLight(transform, kWhite))
+        return false;
+    // In place, row by row: the pixels keep their four bytes, and the
+    // fourth (alpha or padding) is not written.
+    uchar* pixels = image.bits();
+    cmsDoTransformLineStride(transform.get(), pixels, pixels,
+                             static_cast<cmsUInt32Number>(image.width()),
+                             static_cast<cmsUInt32Number>(image.height()),
+                             static_cast<cmsUInt32Number>(image.bytesPerLine()),
+                             static_cast<cmsUInt32Number>(image.bytesPerLine()), 0, 0);
+    return true;
+}
+
+std::unique_ptr<CmykToSrgb> CmykToSrgb::Make(const ByteArray& iccProfile, bool inverted)
+{
+    const Profile from = OpenEmbedded(iccProfile);
+    if (!from || cmsGetColorSpace(from.get()) != cmsSigCmykData)
+        return nullptr;
+    Transform transform = ToSrgb(from, inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8);
+    const unsigned char noInk = inverted ? 255 : 0;
+    const unsigned char paper[4] = {noInk, noInk, noInk, noInk};
+    if (!transform || !TurnsWhiteLight(transform, paper))
+        return nullptr;
+    return std::unique_ptr<CmykToSrgb>(new CmykToSrgb(transform.release()));
+}
+
+CmykToSrgb::CmykToSrgb(void* transform) : transform_(transform)
+{}
+
+CmykToSrgb::~CmykToSrgb()
+{
+    cmsDeleteTransform(transform_);
+}
+
+void CmykToSrgb::ConvertRow(const unsigned char* cmyk, QRgb* out, int width) const
+{
+    // LittleCMS writes B, G and R only: the pixels must already be opaque.
+    std::fill_n(out, width, 0xFF000000u);
+    cmsDoTransform(transform_, cmyk, out, static_cast<cmsUInt32Number>(width));
+}
+
+const ByteArray& SrgbProfileBytes()
+{
+    static const ByteArray bytes = [] {
+        ByteArray saved;
+        const Profile srgb(cmsCreate_sRGBProfile());
+        cmsUInt32Number size = 0;
+        if (!srgb || !cmsSaveProfileToMem(srgb.get(), nullptr, &size) || size < kMinProfileBytes)
+            return saved;
+        saved.resize(size);
+        if (!cmsSaveProfileToMem(srgb.get(), saved.data(), &size))
+            return ByteArray();
+        // The header's creation date (bytes 24 to 35, six big-endian 16-bit
+        // numbers) is the moment of saving; a fixed one keeps the same page
+        // the same file from run to run.
+        static constexpr unsigned char kFixedDate[12] = {0x07, 0xEA, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+        std::copy(std::begin(kFixedDate), std::end(kFixedDate), saved.begin() + 24);
+        return saved;
+    }();
+    return bytes;
+}
+
+} // namespace quillet
