@@ -11,6 +11,7 @@
 #include "runtime/colour_profile.h"
 #include "runtime/fonts.h"
 #include "runtime/image_decode.h"
+#include "runtime/lcms_handles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,8 +19,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
-#include <lcms2.h>
 
 #include <algorithm>
 #include <chrono>
@@ -63,16 +62,9 @@ ByteArray AdobeRgbProfile()
 {
     const cmsCIExyY white{0.3127, 0.3290, 1.0};
     const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, 563.0 / 256.0);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(curve);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    ByteArray bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    const lcms::Curve curve(cmsBuildGamma(nullptr, 563.0 / 256.0));
+    cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
+    return lcms::SavedProfile(lcms::Profile(cmsCreateRGBProfile(&white, &primaries, curves)));
 }
 
 ByteArray ReadAll(const std::string& path)

@@ -1,12 +1,16 @@
 #include "runtime/colour_profile.h"
 
+#include "runtime/lcms_handles.h"
+
 #include <algorithm>
 #include <memory>
 
-#include <lcms2.h>
-
 namespace quillet {
 namespace {
+
+using lcms::Curve;
+using lcms::Profile;
+using lcms::Transform;
 
 // Real profiles, printers' CMYK profiles with large tables included, stay
 // well below this; reading and optimising a larger one could cost more than
@@ -27,20 +31,6 @@ constexpr double kUsualFileGamma = 1.0 / 2.2;
 constexpr int kLightestDarkWhite = 128;
 
 constexpr Chromaticities kSrgbChromaticities{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
-
-struct ProfileClose {
-    void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-using Profile = std::unique_ptr<void, ProfileClose>;
-
-struct TransformDelete {
-    void operator()(void* transform) const { cmsDeleteTransform(transform); }
-};
-using Transform = std::unique_ptr<void, TransformDelete>;
-
-struct CurveFree {
-    void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
-};
 
 // A grey sample and three bytes that are not looked at: the B byte of a
 // QImage pixel whose B, G and R are the same.
@@ -80,7 +70,7 @@ Profile FromGammaAndChromaticities(const PictureColours& colours)
     const Chromaticities c = colours.chromaticities.value_or(kSrgbChromaticities);
     if (gamma < kMinFileGamma || gamma > kMaxFileGamma || !Plausible(c))
         return nullptr;
-    const std::unique_ptr<cmsToneCurve, CurveFree> curve(cmsBuildGamma(nullptr, 1.0 / gamma));
+    const Curve curve(cmsBuildGamma(nullptr, 1.0 / gamma));
     if (!curve)
         return nullptr;
     const cmsCIExyY white{c.whiteX, c.whiteY, 1.0};
@@ -176,13 +166,8 @@ void CmykToSrgb::ConvertRow(const unsigned char* cmyk, QRgb* out, int width) con
 const ByteArray& SrgbProfileBytes()
 {
     static const ByteArray bytes = [] {
-        ByteArray saved;
-        const Profile srgb(cmsCreate_sRGBProfile());
-        cmsUInt32Number size = 0;
-        if (!srgb || !cmsSaveProfileToMem(srgb.get(), nullptr, &size) || size < kMinProfileBytes)
-            return saved;
-        saved.resize(size);
-        if (!cmsSaveProfileToMem(srgb.get(), saved.data(), &size))
+        ByteArray saved = lcms::SavedProfile(Profile(cmsCreate_sRGBProfile()));
+        if (saved.size() < kMinProfileBytes)
             return ByteArray();
         // The header's creation date (bytes 24 to 35, six big-endian 16-bit
         // numbers) is the moment of saving; a fixed one keeps the same page

@@ -5,6 +5,7 @@
 #include "runtime/image_decode.h"
 #include "runtime/image_decode_jpeg.h"
 #include "runtime/image_decode_png.h"
+#include "runtime/lcms_handles.h"
 #include "support/colour_test_profiles.h"
 #include "support/test_images.h"
 
@@ -24,7 +25,7 @@ using namespace quillet::testing;
 // Colours inside sRGB that Adobe RGB and Display P3 store with numbers
 // plainly different from sRGB's.
 const QRgb kRed = qRgb(200, 40, 40);
-const QRgb kGreen = qRgb(60, 170, 80);
+const QRgb kGreen = qRgb(80, 160, 90);
 const QRgb kSky = qRgb(90, 150, 220);
 const QRgb kSkin = qRgb(225, 180, 150);
 
@@ -192,18 +193,11 @@ ByteArray Garbled(ByteArray profile)
 ByteArray Darkness()
 {
     const cmsUInt16Number zeros[2] = {0, 0};
-    cmsToneCurve* curve = cmsBuildTabulatedToneCurve16(nullptr, 2, zeros);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
+    const lcms::Curve curve(cmsBuildTabulatedToneCurve16(nullptr, 2, zeros));
+    cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
     const cmsCIExyY white{0.3127, 0.3290, 1.0};
     const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(curve);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    ByteArray bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return lcms::SavedProfile(lcms::Profile(cmsCreateRGBProfile(&white, &primaries, curves)));
 }
 
 ByteArray IccSegment(int sequence, int count, const ByteArray& part)
@@ -296,11 +290,10 @@ TEST(ColourProfile, PageProfileIsTheSameSrgbEveryTime)
 {
     const ByteArray& bytes = SrgbProfileBytes();
     ASSERT_GE(bytes.size(), 132u);
-    cmsHPROFILE profile =
-        cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size()));
-    ASSERT_NE(profile, nullptr);
-    EXPECT_EQ(cmsGetColorSpace(profile), cmsSigRgbData);
-    cmsCloseProfile(profile);
+    const lcms::Profile profile(
+        cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
+    ASSERT_TRUE(profile);
+    EXPECT_EQ(cmsGetColorSpace(profile.get()), cmsSigRgbData);
     // A picture tagged with it keeps its colours.
     const QImage photo = NoisyPhoto(40, 30);
     QImage tagged = photo;

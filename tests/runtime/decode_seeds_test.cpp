@@ -106,8 +106,9 @@ TEST(DecoderSeeds, ProfilesAreUsable)
         EXPECT_TRUE(cmyk ? CmykToSrgb::Make(profile, true) != nullptr
                          : ConvertToSrgb(picture, PictureColours{.iccProfile = profile}))
             << name;
-        if (seedDir)
+        if (seedDir) {
             ASSERT_TRUE(WriteBytes((folder + "/" + name).toStdString(), profile));
+        }
     }
 }
 

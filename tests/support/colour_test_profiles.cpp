@@ -1,8 +1,11 @@
 #include "support/colour_test_profiles.h"
 
+#include "runtime/lcms_handles.h"
+
 #include <lcms2.h>
 #include <zlib.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -11,37 +14,23 @@
 namespace quillet::testing {
 namespace {
 
-struct ProfileClose {
-    void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-using Profile = std::unique_ptr<void, ProfileClose>;
-
-struct TransformDelete {
-    void operator()(void* transform) const { cmsDeleteTransform(transform); }
-};
-using Transform = std::unique_ptr<void, TransformDelete>;
-
-struct CurveFree {
-    void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
-};
-using Curve = std::unique_ptr<cmsToneCurve, CurveFree>;
+using lcms::Curve;
+using lcms::Profile;
+using lcms::Transform;
 
 ByteArray Saved(const Profile& profile)
 {
-    cmsUInt32Number size = 0;
-    if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &size))
+    ByteArray bytes = lcms::SavedProfile(profile);
+    if (bytes.empty())
         throw std::runtime_error("profile not made");
-    ByteArray bytes(size);
-    cmsSaveProfileToMem(profile.get(), bytes.data(), &size);
     return bytes;
 }
 
 constexpr cmsCIExyY kD65{0.3127, 0.3290, 1.0};
 
-ByteArray RgbProfile(const cmsCIExyYTRIPLE& primaries, const Curve& curve)
+ByteArray RgbProfile(const cmsCIExyYTRIPLE& primaries, std::array<cmsToneCurve*, 3> curves)
 {
-    cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
-    return Saved(Profile(cmsCreateRGBProfile(&kD65, &primaries, curves)));
+    return Saved(Profile(cmsCreateRGBProfile(&kD65, &primaries, curves.data())));
 }
 
 Curve Tabulated(const Curve& curve, int entries)
@@ -71,16 +60,21 @@ int SampleSwappedInk(const cmsUInt16Number in[], cmsUInt16Number out[], void* to
 ByteArray AdobeRgbProfile()
 {
     const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-    return RgbProfile(primaries, Curve(cmsBuildGamma(nullptr, 563.0 / 256.0)));
+    const Curve curve(cmsBuildGamma(nullptr, 563.0 / 256.0));
+    return RgbProfile(primaries, {curve.get(), curve.get(), curve.get()});
 }
 
 ByteArray DisplayP3Profile(int curveEntries)
 {
     const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
     const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    Curve curve(cmsBuildParametricToneCurve(nullptr, 4, srgbCurve));
-    return RgbProfile(primaries,
-                      curveEntries > 0 ? Tabulated(curve, curveEntries) : std::move(curve));
+    const Curve curve(cmsBuildParametricToneCurve(nullptr, 4, srgbCurve));
+    if (curveEntries <= 0)
+        return RgbProfile(primaries, {curve.get(), curve.get(), curve.get()});
+    // Three tables of their own: one shared would be stored once.
+    const Curve red = Tabulated(curve, curveEntries), green = Tabulated(curve, curveEntries),
+                blue = Tabulated(curve, curveEntries);
+    return RgbProfile(primaries, {red.get(), green.get(), blue.get()});
 }
 
 ByteArray GreyProfile(double gamma)
