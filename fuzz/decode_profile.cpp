@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             picture.setPixel(x, y, qRgba(x * 16, y * 64, 255 - x * 16, 128));
     quillet::ConvertToSrgb(picture, colours);
     for (bool inverted : {true, false}) {
-        if (const auto cmyk = quillet::CmykToSrgb::Make(colours.iccProfile, inverted)) {
+        if (const auto cmyk = quillet::CmykToSrgb::Make(colours, inverted)) {
             std::vector<unsigned char> ink(64);
             for (std::size_t i = 0; i < ink.size(); ++i)
                 ink[i] = static_cast<unsigned char>(i * 4);

@@ -3,7 +3,10 @@
 #include "runtime/lcms_handles.h"
 
 #include <algorithm>
+#include <list>
 #include <memory>
+#include <mutex>
+#include <string>
 
 namespace quillet {
 namespace {
@@ -11,6 +14,7 @@ namespace {
 using lcms::Curve;
 using lcms::Profile;
 using lcms::Transform;
+using SharedTransform = std::shared_ptr<void>;
 
 // Real profiles, printers' CMYK profiles with large tables included, stay
 // well below this; reading and optimising a larger one could cost more than
@@ -85,15 +89,99 @@ Transform ToSrgb(const Profile& from, cmsUInt32Number inFormat)
     const Profile srgb(cmsCreate_sRGBProfile());
     if (!srgb)
         return nullptr;
-    return Transform(
-        cmsCreateTransform(from.get(), inFormat, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL, 0));
+    // Without LittleCMS's one-pixel cache a transform may serve several
+    // threads at once, and photos, whose neighbouring pixels differ, convert
+    // faster.
+    return Transform(cmsCreateTransform(from.get(), inFormat, srgb.get(), TYPE_BGRA_8,
+                                        INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE));
 }
 
-bool TurnsWhiteLight(const Transform& transform, const unsigned char* white)
+// What the samples handed to a transform are.
+enum class Samples {
+    Pixels, // QImage pixels: RGB, or grey in B, G and R alike
+    Ink, // C, M, Y, K bytes, 0 = no ink
+    InvertedInk, // the same as Adobe stores them, 255 = no ink
+};
+
+// The transform from the described colours to sRGB pixels; null when the
+// description cannot be used for such samples (unreadable, absurd, made for
+// another kind of picture, or turning paper white dark).
+SharedTransform MakeTransform(const PictureColours& colours, Samples samples)
 {
+    const Profile from = colours.iccProfile.empty() ? FromGammaAndChromaticities(colours)
+                                                    : OpenEmbedded(colours.iccProfile);
+    if (!from)
+        return nullptr;
+    const cmsColorSpaceSignature space = cmsGetColorSpace(from.get());
+    cmsUInt32Number inFormat = 0;
+    if (samples == Samples::Pixels && space == cmsSigRgbData)
+        inFormat = TYPE_BGRA_8;
+    else if (samples == Samples::Pixels && space == cmsSigGrayData)
+        inFormat = kGreyInPixel;
+    else if (samples != Samples::Pixels && space == cmsSigCmykData)
+        inFormat = samples == Samples::Ink ? TYPE_CMYK_8 : TYPE_CMYK_8_REV;
+    else
+        return nullptr;
+    Transform transform = ToSrgb(from, inFormat);
+    if (!transform)
+        return nullptr;
+    const unsigned char paper = samples == Samples::Ink ? 0 : 255;
+    const unsigned char white[4] = {paper, paper, paper, paper};
     unsigned char out[4] = {};
     cmsDoTransform(transform.get(), white, out, 1);
-    return std::min({out[0], out[1], out[2]}) >= kLightestDarkWhite;
+    if (std::min({out[0], out[1], out[2]}) < kLightestDarkWhite)
+        return nullptr;
+    return SharedTransform(transform.release(), lcms::TransformDelete());
+}
+
+// The photos of an album mostly come from one camera and carry one profile,
+// and making its transform costs about as much as converting a picture at
+// page size: the last few transforms made (or refused) are kept.
+constexpr std::size_t kKeptTransforms = 8;
+// Larger profiles are rare and not worth holding on to.
+constexpr std::size_t kMaxKeptProfileBytes = std::size_t(1) << 20;
+
+struct KeptTransform {
+    std::string description;
+    Samples samples;
+    SharedTransform transform;
+};
+
+// The colours as a key: the profile's bytes, or the PNG chunks' numbers.
+std::string Description(const PictureColours& colours)
+{
+    if (!colours.iccProfile.empty())
+        return "ICC " + std::string(colours.iccProfile.begin(), colours.iccProfile.end());
+    const Chromaticities c = colours.chromaticities.value_or(Chromaticities{});
+    std::string key = "PNG";
+    for (double v :
+         {colours.gamma, c.whiteX, c.whiteY, c.redX, c.redY, c.greenX, c.greenY, c.blueX, c.blueY})
+        key += " " + std::to_string(v);
+    return key;
+}
+
+SharedTransform TransformFor(const PictureColours& colours, Samples samples)
+{
+    static std::mutex mutex;
+    static std::list<KeptTransform> kept; // most recently used first
+    const std::string description = Description(colours);
+    {
+        const std::lock_guard lock(mutex);
+        for (auto it = kept.begin(); it != kept.end(); ++it) {
+            if (it->samples == samples && it->description == description) {
+                kept.splice(kept.begin(), kept, it);
+                return it->transform;
+            }
+        }
+    }
+    SharedTransform made = MakeTransform(colours, samples);
+    if (colours.iccProfile.size() <= kMaxKeptProfileBytes) {
+        const std::lock_guard lock(mutex);
+        kept.push_front({description, samples, made});
+        if (kept.size() > kKeptTransforms)
+            kept.pop_back();
+    }
+    return made;
 }
 
 } // namespace
@@ -102,27 +190,14 @@ bool ConvertToSrgb(QImage& image, const PictureColours& colours)
 {
     if (colours.unusableProfile)
         return false;
-    Profile from;
-    if (!colours.iccProfile.empty())
-        from = OpenEmbedded(colours.iccProfile);
-    else if (colours.srgb)
+    const bool described =
+        !colours.iccProfile.empty() || colours.gamma > 0 || colours.chromaticities;
+    if (!described || (colours.srgb && colours.iccProfile.empty()))
         return true;
-    else if (colours.gamma > 0 || colours.chromaticities)
-        from = FromGammaAndChromaticities(colours);
-    else
-        return true;
-    if (!from || image.isNull())
+    if (image.isNull())
         return false;
-
-    cmsUInt32Number inFormat = 0;
-    switch (cmsGetColorSpace(from.get())) {
-    case cmsSigRgbData: inFormat = TYPE_BGRA_8; break;
-    case cmsSigGrayData: inFormat = kGreyInPixel; break;
-    default: return false; // a CMYK or other profile on an RGB picture
-    }
-    const Transform transform = ToSrgb(from, inFormat);
-    static constexpr unsigned char kWhite[4] = {255, 255, 255, 255};
-    if (!transform || !TurnsWhiteLight(transform, kWhite))
+    const SharedTransform transform = TransformFor(colours, Samples::Pixels);
+    if (!transform)
         return false;
     // In place, row by row: the pixels keep their four bytes, and the
     // fourth (alpha or padding) is not written.
@@ -135,32 +210,25 @@ bool ConvertToSrgb(QImage& image, const PictureColours& colours)
     return true;
 }
 
-std::unique_ptr<CmykToSrgb> CmykToSrgb::Make(const ByteArray& iccProfile, bool inverted)
+std::unique_ptr<CmykToSrgb> CmykToSrgb::Make(const PictureColours& colours, bool inverted)
 {
-    const Profile from = OpenEmbedded(iccProfile);
-    if (!from || cmsGetColorSpace(from.get()) != cmsSigCmykData)
+    if (colours.iccProfile.empty() || colours.unusableProfile)
         return nullptr;
-    Transform transform = ToSrgb(from, inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8);
-    const unsigned char noInk = inverted ? 255 : 0;
-    const unsigned char paper[4] = {noInk, noInk, noInk, noInk};
-    if (!transform || !TurnsWhiteLight(transform, paper))
+    SharedTransform transform =
+        TransformFor(colours, inverted ? Samples::InvertedInk : Samples::Ink);
+    if (!transform)
         return nullptr;
-    return std::unique_ptr<CmykToSrgb>(new CmykToSrgb(transform.release()));
+    return std::unique_ptr<CmykToSrgb>(new CmykToSrgb(std::move(transform)));
 }
 
-CmykToSrgb::CmykToSrgb(void* transform) : transform_(transform)
+CmykToSrgb::CmykToSrgb(std::shared_ptr<void> transform) : transform_(std::move(transform))
 {}
-
-CmykToSrgb::~CmykToSrgb()
-{
-    cmsDeleteTransform(transform_);
-}
 
 void CmykToSrgb::ConvertRow(const unsigned char* cmyk, QRgb* out, int width) const
 {
     // LittleCMS writes B, G and R only: the pixels must already be opaque.
     std::fill_n(out, width, 0xFF000000u);
-    cmsDoTransform(transform_, cmyk, out, static_cast<cmsUInt32Number>(width));
+    cmsDoTransform(transform_.get(), cmyk, out, static_cast<cmsUInt32Number>(width));
 }
 
 const ByteArray& SrgbProfileBytes()

@@ -42,22 +42,19 @@ struct PictureColours {
 bool ConvertToSrgb(QImage& image, const PictureColours& colours);
 
 // Converts rows of 8-bit CMYK samples, as libjpeg gives them, with the
-// file's own profile.
+// file's own profile.  May be used from several threads at once.
 class CmykToSrgb {
 public:
-    // Null when the profile is not a usable CMYK profile.  inverted: Adobe's
-    // way of storing ink (0 = full ink).
-    static std::unique_ptr<CmykToSrgb> Make(const ByteArray& iccProfile, bool inverted);
-    ~CmykToSrgb();
-    CmykToSrgb(const CmykToSrgb&) = delete;
-    CmykToSrgb& operator=(const CmykToSrgb&) = delete;
+    // Null when the colours hold no usable CMYK profile.  inverted: Adobe's
+    // way of storing ink (255 = no ink).
+    static std::unique_ptr<CmykToSrgb> Make(const PictureColours& colours, bool inverted);
 
     // width pixels of C, M, Y, K bytes into QImage 32-bit pixels.
     void ConvertRow(const unsigned char* cmyk, QRgb* out, int width) const;
 
 private:
-    explicit CmykToSrgb(void* transform);
-    void* transform_;
+    explicit CmykToSrgb(std::shared_ptr<void> transform);
+    std::shared_ptr<void> transform_; // a LittleCMS transform
 };
 
 // The sRGB profile that page files carry, always the same bytes.

@@ -231,7 +231,7 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, const ScaleGoal& goal, Jpe
         // Ink is converted row by row as it is decoded: the rows of a
         // resampled picture would no longer be ink.
         if (!out.colours.iccProfile.empty()) {
-            cmykRows.toSrgb = CmykToSrgb::Make(out.colours.iccProfile, d.info.saw_Adobe_marker);
+            cmykRows.toSrgb = CmykToSrgb::Make(out.colours, d.info.saw_Adobe_marker);
             out.colours = PictureColours();
             out.colours.unusableProfile = !cmykRows.toSrgb;
         }

@@ -103,7 +103,7 @@ TEST(DecoderSeeds, ProfilesAreUsable)
     for (const auto& [name, profile] : profiles) {
         QImage picture = NoisyPhoto(8, 8);
         const bool cmyk = std::string(name) == "cmyk.icc";
-        EXPECT_TRUE(cmyk ? CmykToSrgb::Make(profile, true) != nullptr
+        EXPECT_TRUE(cmyk ? CmykToSrgb::Make(PictureColours{.iccProfile = profile}, true) != nullptr
                          : ConvertToSrgb(picture, PictureColours{.iccProfile = profile}))
             << name;
         if (seedDir) {
