@@ -95,16 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TaggedCase{"DisplayP3Png", [] { return DisplayP3Profile(); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ColourProfile, ProfileSplitOverSegmentsIsJoinedWhole)
-{
-    const ByteArray profile = DisplayP3Profile(30000);
-    ASSERT_GT(profile.size(), 2u * 65519u);
-    const std::optional<JpegHeader> header =
-        ReadJpegHeader(MakeJpeg(Patches(), {.iccProfile = profile}));
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->colours.iccProfile, profile);
-}
-
 TEST(ColourProfile, GreyJpegWithALinearProfileIsBrightenedToSrgb)
 {
     QImage grey(32, 32, QImage::Format_RGB32);
