@@ -150,12 +150,13 @@ void AppendRows(benchmark::State& state)
     while (report.ColumnCount() > 0)
         report.DeleteColumn(0);
     quillet::SetUpSearchColumns(report);
-    const QString path = QStringLiteral("/home/anna/Pictures/album/day/photo.jpg");
+    const std::string path = "/home/anna/Pictures/album/day/photo.jpg";
     for (auto _ : state) {
         report.DeleteAllRows();
+        std::vector<std::vector<std::string>> rows;
         for (int row = 0; row < state.range(0); ++row)
-            report.AppendRow(
-                {QString::number(row + 1), path, QStringLiteral("day"), QStringLiteral("photo")});
+            rows.push_back({std::to_string(row + 1), path, "day", "photo"});
+        report.AppendRows(rows);
     }
     state.SetComplexityN(state.range(0));
 }

@@ -48,13 +48,17 @@ std::string ProblemText(PictureLoadProblem problem)
     case PictureLoadProblem::Damaged:
         return "不是能读的图片或已损坏 / not a readable picture, or damaged";
     case PictureLoadProblem::TooLarge: return "图片太大 / too large";
+    case PictureLoadProblem::UnusableColourProfile:
+        return "颜色配置文件无法使用，按原样显示颜色 / colour profile unusable, colours left as "
+               "stored";
     }
     return {};
 }
 
-// Collects the pictures that could not be loaded while the pages are made,
-// to name each once, in album order, when they are done.  Their cells stay
-// empty and the pages are still written, so the exit code is not touched.
+// Collects the pictures that could not be loaded, or whose colour profile
+// could not be used, while the pages are made, to name each once, in album
+// order, when they are done.  Empty cells and unconverted colours still give
+// written pages, so the exit code is not touched.
 class UnloadedPictures {
 public:
     UnloadedPictures()
@@ -70,9 +74,14 @@ public:
         std::set<std::string> named;
         for (const AlbumRow& row : rows) {
             const auto found = problems_.find(row.path);
-            if (found != problems_.end() && named.insert(row.path).second)
-                err << "无法载入图片 / could not load picture: " << DisplayPath(row.path) << " ("
-                    << ProblemText(found->second) << ")" << std::endl;
+            if (found == problems_.end() || !named.insert(row.path).second)
+                continue;
+            // A picture whose profile is unusable is on the page all the same.
+            const char* lead = found->second == PictureLoadProblem::UnusableColourProfile
+                                   ? "图片颜色未转换 / picture colours not converted: "
+                                   : "无法载入图片 / could not load picture: ";
+            err << lead << DisplayPath(row.path) << " (" << ProblemText(found->second) << ")"
+                << std::endl;
         }
     }
 

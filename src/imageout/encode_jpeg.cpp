@@ -1,5 +1,7 @@
 #include "imageout/page_encoders.h"
 
+#include "runtime/colour_profile.h"
+
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -116,6 +118,9 @@ bool RunCompressor(Compressor& c, const PageRaster& page, int quality)
         c.info.Y_density = static_cast<UINT16>(std::lround(DotsPerInch(page.verticalResolution)));
     }
     jpeg_start_compress(&c.info, TRUE);
+    // Pages are sRGB, and say so.
+    const ByteArray& srgb = SrgbProfileBytes();
+    jpeg_write_icc_profile(&c.info, srgb.data(), static_cast<unsigned>(srgb.size()));
     while (c.info.next_scanline < c.info.image_height) {
         // libjpeg only reads the rows it is given.
         auto* row =

@@ -53,6 +53,8 @@ bool RunWriter(PngWriter& w, const PageRaster& page, std::vector<png_bytep>& row
     if (page.horizontalResolution > 0 && page.verticalResolution > 0)
         png_set_pHYs(w.png, w.info, static_cast<png_uint_32>(page.horizontalResolution),
                      static_cast<png_uint_32>(page.verticalResolution), PNG_RESOLUTION_METER);
+    // Pages are sRGB, and say so.
+    png_set_sRGB(w.png, w.info, PNG_sRGB_INTENT_PERCEPTUAL);
     png_write_info(w.png, w.info);
     // Our rows are B, G, R, X bytes; libpng swaps and drops the filler.
     png_set_bgr(w.png);

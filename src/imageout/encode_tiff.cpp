@@ -1,5 +1,7 @@
 #include "imageout/page_encoders.h"
 
+#include "runtime/colour_profile.h"
+
 #include <tiffio.h>
 
 #include <algorithm>
@@ -92,6 +94,9 @@ bool WritePage(TIFF* tiff, const PageRaster& page)
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+    // Pages are sRGB, and say so.
+    const ByteArray& srgb = SrgbProfileBytes();
+    TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(srgb.size()), srgb.data());
     if (page.horizontalResolution > 0 && page.verticalResolution > 0) {
         TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
         TIFFSetField(tiff, TIFFTAG_XRESOLUTION,

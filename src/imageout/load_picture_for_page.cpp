@@ -70,13 +70,21 @@ int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level)
 
 namespace {
 
+DecodedPicture DecodeAtFactor(ByteSpan bytes, int factor)
+{
+    return factor == 0 ? DecodeWholePicture(bytes) : DecodeScaledPicture(bytes, factor);
+}
+
 QImage DecodeForPage(const std::string& path, ByteSpan bytes, long long fileSize, int level)
 {
     const int factor = ShrinkFactorPerMille(path, fileSize, level);
+    DecodedPicture decoded = DecodeAtFactor(bytes, factor);
+    if (decoded.profileRefused)
+        ReportPictureLoadProblem(path, PictureLoadProblem::UnusableColourProfile);
     if (factor == 0)
-        return DecodePicture(bytes);
+        return std::move(decoded.image);
 
-    QImage shrunk = DecodePictureScaled(bytes, factor);
+    QImage shrunk = std::move(decoded.image);
     // Pages are opaque paper: transparent parts show white, as they would
     // when rendered on the page's background.
     if (!shrunk.isNull() && shrunk.hasAlphaChannel()) {

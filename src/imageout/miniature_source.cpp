@@ -1,5 +1,6 @@
 #include "imageout/miniature_source.h"
 
+#include "runtime/colour_profile.h"
 #include "runtime/files.h"
 #include "runtime/image_decode.h"
 #include "runtime/image_decode_exif.h"
@@ -78,9 +79,11 @@ QImage UsableThumbnail(const JpegHeader& photo, QSize uprightNeed)
         DecodeJpegCovering(photo.exifThumbnail, 2 * cover.width(), 2 * cover.height());
     if (decoded.image.isNull() || HasBlackBars(decoded.image))
         return {};
-    // Cameras store the thumbnail turned as the photo is; the photo's
-    // orientation is the one that counts.
-    return ApplyExifOrientation(decoded.image, photo.orientation);
+    // Cameras store the thumbnail turned as the photo is, and in the photo's
+    // colours: the photo's orientation and profile are the ones that count.
+    QImage upright = ApplyExifOrientation(decoded.image, photo.orientation);
+    ConvertToSrgb(upright, photo.colours);
+    return upright;
 }
 
 // A cut-off photo does not decode and prints as an empty cell, so its
@@ -124,6 +127,7 @@ void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole,
     if (decoded.image.isNull())
         return;
     out.image = ApplyExifOrientation(decoded.image, decoded.orientation);
+    ConvertToSrgb(out.image, decoded.colours);
     out.fullSize = Upright(QSize(decoded.fullWidth, decoded.fullHeight), decoded.orientation);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// Why a picture file gave no picture.  A page keeps the cell of such a
-// picture empty; a caller that wants to tell someone (the command without
-// windows names every such file) listens while its pages are made.  The
-// loader reports from worker threads too, so listening is serialised.
+// Why a picture file gave no picture, or not its true colours.  A page keeps
+// the cell of a picture that did not load empty, and draws one whose colour
+// profile could not be used with its numbers as stored; a caller that wants
+// to tell someone (the command without windows names every such file)
+// listens while its pages are made.  The loader reports from worker threads
+// too, so listening is serialised.
 
 #include <functional>
 #include <string>
@@ -15,6 +17,9 @@ enum class PictureLoadProblem {
     Unreadable, // no permission, or a read error
     Damaged, // not a picture the program reads, or cut off or corrupt
     TooLarge, // its declared size is refused before any memory is taken
+    // The picture loaded, but its colour profile is cut off, corrupt,
+    // absurd or refused by LittleCMS, so its colours are shown unconverted.
+    UnusableColourProfile,
 };
 
 using PictureLoadListener =

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <optional>
 
 namespace quillet {
 namespace {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quillet {
 
@@ -57,51 +58,89 @@ int ScaledSide(int side, int factorPerMille)
 
 namespace {
 
-QImage DecodeOther(ByteSpan bytes)
+// A picture as its decoder gives it, before its colours are seen to.
+struct Stored {
+    QImage image;
+    PictureColours colours;
+};
+
+Stored DecodeOther(ByteSpan bytes)
 {
     switch (SniffPictureFormat(bytes)) {
-    case PictureFormat::Png: return DecodePng(bytes);
-    case PictureFormat::Gif: return DecodeGif(bytes);
+    case PictureFormat::Png: {
+        PngDecoded png = DecodePng(bytes);
+        return {std::move(png.image), std::move(png.colours)};
+    }
+    case PictureFormat::Gif: return {DecodeGif(bytes), {}};
     case PictureFormat::Bmp: {
         std::optional<BmpPicture> bmp = ReadBmp(bytes);
-        return bmp ? std::move(bmp->image) : QImage();
+        return {bmp ? std::move(bmp->image) : QImage(), {}};
     }
     case PictureFormat::Icon:
-    case PictureFormat::Cursor: return DecodeIconOrCursor(bytes, SniffPictureFormat(bytes));
+    case PictureFormat::Cursor: return {DecodeIconOrCursor(bytes, SniffPictureFormat(bytes)), {}};
     default: return {};
     }
 }
 
+// The image should have no other holder: converting it in place then copies
+// nothing.
+DecodedPicture InSrgb(QImage image, const PictureColours& colours)
+{
+    if (image.isNull())
+        return {};
+    const bool converted = ConvertToSrgb(image, colours);
+    return {std::move(image), !converted};
+}
+
 } // namespace
+
+DecodedPicture DecodeWholePicture(ByteSpan bytes)
+{
+    if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
+        JpegDecoded jpeg = DecodeJpeg(bytes);
+        if (jpeg.image.isNull())
+            return {};
+        QImage upright =
+            ApplyExifOrientation(std::exchange(jpeg.image, QImage()), jpeg.orientation);
+        return InSrgb(std::move(upright), jpeg.colours);
+    }
+    Stored other = DecodeOther(bytes);
+    return InSrgb(std::move(other.image), other.colours);
+}
 
 QImage DecodePicture(ByteSpan bytes)
 {
-    if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
-        const JpegDecoded jpeg = DecodeJpeg(bytes);
-        return jpeg.image.isNull() ? QImage() : ApplyExifOrientation(jpeg.image, jpeg.orientation);
-    }
-    return DecodeOther(bytes);
+    return DecodeWholePicture(bytes).image;
 }
 
-QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille)
+DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
 {
     if (factorPerMille <= 0)
         return {};
     if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
-        const JpegDecoded jpeg = DecodeJpeg(bytes, factorPerMille);
+        JpegDecoded jpeg = DecodeJpeg(bytes, factorPerMille);
         if (jpeg.image.isNull())
             return {};
         // The target is taken from the stored sides; turning upright
         // afterwards only swaps them.
-        const QImage exact = ResampleToSize(jpeg.image, ScaledSide(jpeg.fullWidth, factorPerMille),
-                                            ScaledSide(jpeg.fullHeight, factorPerMille));
-        return ApplyExifOrientation(exact, jpeg.orientation);
+        QImage exact = ResampleToSize(std::exchange(jpeg.image, QImage()),
+                                      ScaledSide(jpeg.fullWidth, factorPerMille),
+                                      ScaledSide(jpeg.fullHeight, factorPerMille));
+        QImage upright = ApplyExifOrientation(std::exchange(exact, QImage()), jpeg.orientation);
+        return InSrgb(std::move(upright), jpeg.colours);
     }
-    const QImage full = DecodeOther(bytes);
-    if (full.isNull())
+    Stored full = DecodeOther(bytes);
+    if (full.image.isNull())
         return {};
-    return ResampleToSize(full, ScaledSide(full.width(), factorPerMille),
-                          ScaledSide(full.height(), factorPerMille));
+    const QSize size(ScaledSide(full.image.width(), factorPerMille),
+                     ScaledSide(full.image.height(), factorPerMille));
+    QImage exact = ResampleToSize(std::exchange(full.image, QImage()), size.width(), size.height());
+    return InSrgb(std::move(exact), full.colours);
+}
+
+QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille)
+{
+    return DecodeScaledPicture(bytes, factorPerMille).image;
 }
 
 } // namespace quillet

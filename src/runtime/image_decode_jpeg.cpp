@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <jerror.h>
@@ -89,6 +91,39 @@ std::optional<ByteSpan> ExifSegment(const jpeg_decompress_struct& info)
     return std::nullopt;
 }
 
+bool HasIccSegment(const jpeg_decompress_struct& info)
+{
+    static constexpr unsigned char kIccSignature[] = {'I', 'C', 'C', '_', 'P', 'R',
+                                                      'O', 'F', 'I', 'L', 'E', 0};
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 2 && m->data_length >= sizeof kIccSignature
+            && std::memcmp(m->data, kIccSignature, sizeof kIccSignature) == 0)
+            return true;
+    }
+    return false;
+}
+
+struct FreeWithFree {
+    void operator()(JOCTET* data) const { std::free(data); }
+};
+
+// The ICC profile of the APP2 segments, joined in their sequence order.
+// Segments that are missing, doubled or numbered wrongly make the profile
+// unusable rather than absent, so that the picture is named.
+PictureColours ColoursFromMarkers(jpeg_decompress_struct& info)
+{
+    PictureColours colours;
+    JOCTET* data = nullptr;
+    unsigned int length = 0;
+    if (jpeg_read_icc_profile(&info, &data, &length)) {
+        const std::unique_ptr<JOCTET, FreeWithFree> owned(data);
+        colours.iccProfile.assign(data, data + length);
+    } else if (HasIccSegment(info)) {
+        colours.unusableProfile = true;
+    }
+    return colours;
+}
+
 int OrientationFromMarkers(const jpeg_decompress_struct& info)
 {
     const std::optional<ByteSpan> exif = ExifSegment(info);
@@ -140,16 +175,32 @@ bool ReadHeader(Decompressor& d, ByteSpan bytes)
     d.info.progress = &d.progress;
     jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF);
     if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK || d.errors.endedEarly)
         return false;
     return PictureSizeAllowed(d.info.image_width, d.info.image_height);
 }
 
+// What a CMYK decode needs besides the picture: a row of samples, and the
+// conversion with the file's profile when it has a usable one.
+struct CmykRows {
+    std::vector<JSAMPLE> samples;
+    std::unique_ptr<CmykToSrgb> toSrgb;
+
+    void Convert(QRgb* out, int width, bool inverted) const
+    {
+        if (toSrgb)
+            toSrgb->ConvertRow(samples.data(), out, width);
+        else
+            CmykRowToRgb(samples.data(), out, width, inverted);
+    }
+};
+
 // Runs libjpeg up to the end of the picture.  The longjmp of a fatal error
 // lands here; this frame owns no object with a destructor, so jumping out of
 // the libjpeg calls below skips nothing (image and rows belong to the caller).
 bool RunDecompressor(Decompressor& d, ByteSpan bytes, const ScaleGoal& goal, JpegDecoded& out,
-                     std::vector<JSAMPLE>& cmykRow)
+                     CmykRows& cmykRows)
 {
     if (setjmp(d.errors.jump))
         return false;
@@ -159,6 +210,7 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, const ScaleGoal& goal, Jpe
     out.fullWidth = static_cast<int>(d.info.image_width);
     out.fullHeight = static_cast<int>(d.info.image_height);
     out.orientation = OrientationFromMarkers(d.info);
+    out.colours = ColoursFromMarkers(d.info);
 
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
@@ -174,17 +226,25 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, const ScaleGoal& goal, Jpe
     out.image = QImage(width, static_cast<int>(d.info.output_height), QImage::Format_RGB32);
     if (out.image.isNull())
         return false;
-    if (cmyk)
-        cmykRow.resize(static_cast<std::size_t>(width) * 4);
+    if (cmyk) {
+        cmykRows.samples.resize(static_cast<std::size_t>(width) * 4);
+        // Ink is converted row by row as it is decoded: the rows of a
+        // resampled picture would no longer be ink.
+        if (!out.colours.iccProfile.empty()) {
+            cmykRows.toSrgb = CmykToSrgb::Make(out.colours, d.info.saw_Adobe_marker);
+            out.colours = PictureColours();
+            out.colours.unusableProfile = !cmykRows.toSrgb;
+        }
+    }
 
     while (d.info.output_scanline < d.info.output_height) {
         const int y = static_cast<int>(d.info.output_scanline);
-        JSAMPROW row = cmyk ? cmykRow.data() : out.image.scanLine(y);
+        JSAMPROW row = cmyk ? cmykRows.samples.data() : out.image.scanLine(y);
         if (jpeg_read_scanlines(&d.info, &row, 1) != 1)
             return false;
         if (cmyk)
-            CmykRowToRgb(cmykRow.data(), reinterpret_cast<QRgb*>(out.image.scanLine(y)), width,
-                         d.info.saw_Adobe_marker);
+            cmykRows.Convert(reinterpret_cast<QRgb*>(out.image.scanLine(y)), width,
+                             d.info.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&d.info);
     return !d.errors.endedEarly;
@@ -196,8 +256,8 @@ JpegDecoded Decode(ByteSpan bytes, const ScaleGoal& goal)
     if (bytes.empty())
         return result;
     Decompressor d;
-    std::vector<JSAMPLE> cmykRow;
-    if (!RunDecompressor(d, bytes, goal, result, cmykRow))
+    CmykRows cmykRows;
+    if (!RunDecompressor(d, bytes, goal, result, cmykRows))
         result.image = QImage();
     return result;
 }
@@ -234,6 +294,7 @@ std::optional<JpegHeader> ReadJpegHeader(ByteSpan bytes)
     JpegHeader header;
     header.width = static_cast<int>(d.info.image_width);
     header.height = static_cast<int>(d.info.image_height);
+    header.colours = ColoursFromMarkers(d.info);
     if (const std::optional<ByteSpan> exif = ExifSegment(d.info)) {
         ExifFacts facts = ReadExifFacts(*exif);
         header.orientation = facts.orientation;

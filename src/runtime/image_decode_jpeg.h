@@ -2,6 +2,7 @@
 // JPEG decoding through libjpeg-turbo, with reduced-size decoding for pictures
 // that are wanted smaller than they are.
 
+#include "runtime/colour_profile.h"
 #include "runtime/image_decode.h"
 
 #include <optional>
@@ -14,12 +15,17 @@ struct JpegDecoded {
     int fullHeight = 0;
     int orientation = 1; // EXIF orientation 1..8 (1 when absent or odd)
     int scaleEighths = 8; // the image is fullWidth × scaleEighths / 8 (rounded up)
+    // What turns the image into sRGB, left to the caller so that it can
+    // convert after resampling.  CMYK files with a profile come out already
+    // converted and leave nothing here.
+    PictureColours colours;
 };
 
 // With factorPerMille below 1000 the picture is decoded at the smallest of
 // libjpeg's 1/8 .. 8/8 scales whose output is still at least the target size
 // (trunc(side × factor / 1000)); the caller resamples to the exact size.
-// Baseline, progressive, greyscale and CMYK/YCCK files are read.  A file that
+// Baseline, progressive, greyscale and CMYK/YCCK files are read; an ICC
+// profile split over several APP2 segments is joined.  A file that
 // ends early or breaks libjpeg's rules gives a null image.
 JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille = 1000);
 
@@ -34,6 +40,7 @@ struct JpegHeader {
     int height = 0;
     int orientation = 1; // EXIF orientation 1..8
     ByteArray exifThumbnail; // the camera's embedded preview JPEG; empty when none
+    PictureColours colours; // the photo's profile, which its thumbnail shares
 };
 
 // Reads the markers up to the start of the picture data, so the bytes may

@@ -46,13 +46,62 @@ struct PngReader {
     PngReader& operator=(const PngReader&) = delete;
 };
 
+// Whether a chunk of this type comes before the picture data.  libpng drops
+// an iCCP chunk it finds wrong with no more than a warning; the file still
+// had a profile, and an unusable one.
+bool HasChunkBeforeData(ByteSpan bytes, const char* type)
+{
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const std::size_t length = (std::size_t(bytes[at]) << 24)
+                                   | (std::size_t(bytes[at + 1]) << 16)
+                                   | (std::size_t(bytes[at + 2]) << 8) | bytes[at + 3];
+        const unsigned char* name = bytes.data() + at + 4;
+        if (std::memcmp(name, "IDAT", 4) == 0)
+            return false;
+        if (std::memcmp(name, type, 4) == 0)
+            return true;
+        if (length > bytes.size() - at - 8)
+            return false;
+        at += 12 + length;
+    }
+    return false;
+}
+
+// What the chunks libpng has read say about the colours.
+PictureColours ColoursOf(png_structp png, png_infop info, ByteSpan bytes)
+{
+    PictureColours colours;
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &length) && profile && length > 0)
+        colours.iccProfile.assign(profile, profile + length);
+    else if (HasChunkBeforeData(bytes, "iCCP"))
+        colours.unusableProfile = true;
+    int intent = 0;
+    colours.srgb = png_get_sRGB(png, info, &intent) != 0;
+    png_fixed_point gamma = 0;
+    if (png_get_gAMA_fixed(png, info, &gamma) && gamma > 0)
+        colours.gamma = gamma / 100000.0;
+    Chromaticities c;
+    if (png_get_cHRM(png, info, &c.whiteX, &c.whiteY, &c.redX, &c.redY, &c.greenX, &c.greenY,
+                     &c.blueX, &c.blueY))
+        colours.chromaticities = c;
+    return colours;
+}
+
 // libpng's errors longjmp back into this frame, which owns nothing with a
 // destructor: the image and the row table belong to the caller.
-bool RunReader(PngReader& r, MemoryReader& source, QImage& image, std::vector<png_bytep>& rows)
+bool RunReader(PngReader& r, MemoryReader& source, QImage& image, PictureColours& colours,
+               std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(r.png)))
         return false;
     png_set_read_fn(r.png, &source, ReadFromMemory);
+    // A wrong colour chunk costs the picture its colours, not the picture.
+    png_set_benign_errors(r.png, 1);
     png_read_info(r.png, r.info);
     const png_uint_32 width = png_get_image_width(r.png, r.info);
     const png_uint_32 height = png_get_image_height(r.png, r.info);
@@ -62,8 +111,11 @@ bool RunReader(PngReader& r, MemoryReader& source, QImage& image, std::vector<pn
     const bool alpha =
         (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(r.png, r.info, PNG_INFO_tRNS);
 
+    colours = ColoursOf(r.png, r.info, source.bytes);
+
     // Everything becomes 8-bit B, G, R, A bytes: QImage's 32-bit pixels.
-    // Samples are taken as stored (no gamma conversion), as viewers show them.
+    // Samples are taken as stored (no gamma conversion here): the colour
+    // chunks are applied later, at the size the picture is drawn.
     png_set_expand(r.png);
     png_set_scale_16(r.png);
     png_set_gray_to_rgb(r.png);
@@ -89,7 +141,7 @@ bool RunReader(PngReader& r, MemoryReader& source, QImage& image, std::vector<pn
 
 } // namespace
 
-QImage DecodePng(ByteSpan bytes)
+PngDecoded DecodePng(ByteSpan bytes)
 {
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
         return {};
@@ -97,11 +149,11 @@ QImage DecodePng(ByteSpan bytes)
     if (!reader.png || !reader.info)
         return {};
     MemoryReader source{bytes};
-    QImage image;
+    PngDecoded decoded;
     std::vector<png_bytep> rows;
-    if (!RunReader(reader, source, image, rows))
+    if (!RunReader(reader, source, decoded.image, decoded.colours, rows))
         return {};
-    return image;
+    return decoded;
 }
 
 } // namespace quillet

@@ -1,7 +1,8 @@
 // The command with names a Linux disk may hold: GBK file and folder names
 // given as raw bytes on the command line and in tables, and pictures that
-// cannot be loaded named on stderr.
+// cannot be loaded (or whose colour profile cannot be used) named on stderr.
 #include "runtime/convert.h"
+#include "support/colour_test_profiles.h"
 #include "support/output_lines.h"
 #include "support/pdf_tools.h"
 #include "support/raw_files.h"
@@ -163,11 +164,17 @@ TEST_F(HeadlessNames, TablesInGbkOrUtf8ReachAGbkNamedPicture)
 TEST_F(HeadlessNames, PicturesThatCannotBeLoadedAreNamedOnceEachWithTheReason)
 {
     ASSERT_TRUE(WriteRawFile(folder + "/broken.jpg", ByteArray(500, 'x')));
+    ByteArray cutProfile = AdobeRgbProfile();
+    cutProfile.resize(cutProfile.size() / 2);
+    QImage red(160, 120, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(WriteRawFile(folder + "/cut.jpg", MakeJpeg(red, {.iccProfile = cutProfile})));
     const std::string table = dir.Path("table.txt");
     // A UTF-8 table naming the files in the GBK folder by their Chinese names.
     const std::string text = "图片名全称\r\n" + dir.Path("gone.jpg") + "\r\n"
                              + dir.Path("海边/broken.jpg") + "\r\n" + dir.Path("海边/照片.jpg")
-                             + "\r\n" + dir.Path("gone.jpg") + "\r\n";
+                             + "\r\n" + dir.Path("海边/cut.jpg") + "\r\n" + dir.Path("gone.jpg")
+                             + "\r\n";
     ASSERT_TRUE(WriteRawFile(table, ByteArray(text.begin(), text.end())));
     const RawRun run = QuilletRaw(dir, {"render", "--out", dir.Path("pages"), "--table", table});
     EXPECT_EQ(run.exitCode, 0) << "every page was written";
@@ -177,7 +184,10 @@ TEST_F(HeadlessNames, PicturesThatCannotBeLoadedAreNamedOnceEachWithTheReason)
                   "无法载入图片 / could not load picture: " + dir.Path("gone.jpg")
                       + " (找不到文件 / no such file)",
                   "无法载入图片 / could not load picture: " + dir.Path("海边/broken.jpg")
-                      + " (不是能读的图片或已损坏 / not a readable picture, or damaged)"}));
+                      + " (不是能读的图片或已损坏 / not a readable picture, or damaged)",
+                  "图片颜色未转换 / picture colours not converted: " + dir.Path("海边/cut.jpg")
+                      + " (颜色配置文件无法使用，按原样显示颜色 / colour profile unusable, colours "
+                        "left as stored)"}));
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "imageout/encode_image_file.h"
 #include "runtime/bmp.h"
+#include "runtime/colour_profile.h"
+#include "runtime/image_decode_jpeg.h"
+#include "runtime/image_decode_png.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +121,41 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"Tiff", kImageFormatTiff, "tiff", {'I', 'I', 42, 0}, 0, true},
                       FormatCase{"Png", kImageFormatPng, "png", {0x89, 'P', 'N', 'G'}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+ByteArray TiffIccProfile(const std::string& path)
+{
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    if (!tiff)
+        return {};
+    std::uint32_t size = 0;
+    const std::uint8_t* data = nullptr;
+    ByteArray profile;
+    if (TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &size, &data) && data)
+        profile.assign(data, data + size);
+    TIFFClose(tiff);
+    return profile;
+}
+
+// Pages are sRGB and the formats that can say so do: JPEG and TIFF embed
+// the sRGB profile, PNG carries the sRGB chunk.
+TEST(EncodePageImage, PageFilesSayTheirColoursAreSrgb)
+{
+    ScratchDir dir;
+    const QImage page = SmallPage();
+    auto encoded = [&](int format) {
+        return EncodePageImage(page, kPageResolution, format).value_or(ByteArray());
+    };
+    const std::string tiff = dir.Path("page.tiff");
+    ASSERT_TRUE(WriteBytes(tiff, encoded(kImageFormatTiff)));
+    const std::optional<JpegHeader> header = ReadJpegHeader(encoded(kImageFormatJpeg));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->colours.iccProfile, SrgbProfileBytes());
+    const PngDecoded pngBack = DecodePng(encoded(kImageFormatPng));
+    EXPECT_TRUE(pngBack.colours.srgb);
+    EXPECT_TRUE(pngBack.colours.iccProfile.empty());
+    EXPECT_EQ(pngBack.image, page);
+    EXPECT_EQ(TiffIccProfile(tiff), SrgbProfileBytes());
+}
 
 TEST(EncodePageImage, NoPageOrAnUnknownFormatEncodesNothing)
 {

@@ -2,6 +2,7 @@
 
 #include "imageout/load_picture_for_page.h"
 #include "imageout/miniature_source.h"
+#include "support/colour_test_profiles.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -362,6 +363,31 @@ TEST_F(MiniatureCacheTest, PrefetchThenGetGivesWhatGetAloneGives)
     EXPECT_EQ(busy.Get(wanted[1].first, {40, 50}).image,
               alone.Get(wanted[1].first, {40, 50}).image);
     busy.Prefetch(wanted);
+}
+
+// The camera's thumbnail is in the photo's colours: both sources of a
+// tagged photo come out in sRGB.  The thumbnail is green and the photo red,
+// so the colour seen also tells which source was drawn.
+TEST(MiniatureSource, ThumbnailAndReducedPhotoBothTakeThePhotosProfile)
+{
+    ScratchDir dir;
+    const ByteArray profile = AdobeRgbProfile();
+    QImage red(800, 600, QImage::Format_RGB32);
+    red.fill(qRgb(200, 40, 40));
+    QImage green(160, 120, QImage::Format_RGB32);
+    green.fill(qRgb(40, 160, 60));
+    const std::string path = dir.Path("adobe-rgb-red.jpg");
+    ASSERT_TRUE(WriteBytes(path, MakeJpeg(StoredInProfile(red, profile),
+                                          {.quality = 95,
+                                           .exifThumbnail = StoredInProfile(green, profile),
+                                           .iccProfile = profile})));
+    for (const auto& [need, expected] : {std::pair{QSize(40, 30), qRgb(40, 160, 60)},
+                                         std::pair{QSize(400, 300), qRgb(200, 40, 40)}}) {
+        const MiniatureSource source = LoadMiniatureSource(path, need);
+        ASSERT_FALSE(source.image.isNull());
+        const QRgb seen = source.image.pixel(source.image.width() / 2, source.image.height() / 2);
+        EXPECT_TRUE(ColoursClose(seen, expected, 3)) << std::hex << seen;
+    }
 }
 
 } // namespace

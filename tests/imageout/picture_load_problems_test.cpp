@@ -1,5 +1,6 @@
 #include "imageout/load_picture_for_page.h"
 #include "imageout/picture_load_problems.h"
+#include "support/colour_test_profiles.h"
 #include "support/raw_files.h"
 #include "support/test_images.h"
 
@@ -149,6 +150,30 @@ TEST(PictureLoadProblem, GbkNamedPictureLoadsByItsBytes)
     EXPECT_TRUE(ColoursClose(QuadrantColour(picture, false, false), kQuadrantTopLeft));
     EXPECT_TRUE(ColoursClose(QuadrantColour(picture, true, true), kQuadrantBottomRight));
     EXPECT_FALSE(complained);
+}
+
+// A photo whose profile cannot be used is still drawn, with its numbers as
+// stored, and named; one with a good profile is not.
+TEST(PictureLoadProblem, UnusableColourProfileIsNamedButThePictureLoads)
+{
+    ScratchDir dir;
+    ByteArray cut = AdobeRgbProfile();
+    cut.resize(cut.size() / 2);
+    const std::string bad = dir.Path("cut-profile.jpg"), good = dir.Path("adobe-rgb.jpg");
+    ASSERT_TRUE(WriteRawFile(bad, MakeJpeg(NoisyPhoto(200, 150), {.iccProfile = cut})));
+    ASSERT_TRUE(
+        WriteRawFile(good, MakeJpeg(NoisyPhoto(200, 150), {.iccProfile = AdobeRgbProfile()})));
+    std::vector<std::pair<std::string, PictureLoadProblem>> heard;
+    PictureLoadProblemWatch watch([&](const std::string& path, PictureLoadProblem problem) {
+        heard.emplace_back(path, problem);
+    });
+    for (int level : {0, 1}) {
+        EXPECT_FALSE(DecodePictureForPage(bad, level).isNull());
+        EXPECT_FALSE(DecodePictureForPage(good, level).isNull());
+    }
+    const std::vector<std::pair<std::string, PictureLoadProblem>> expected(
+        2, {bad, PictureLoadProblem::UnusableColourProfile});
+    EXPECT_EQ(heard, expected);
 }
 
 } // namespace

@@ -63,7 +63,7 @@ TEST_P(PngVariants, DecodeToTheirPixels)
     QImage source =
         alpha ? TranslucentPicture()
               : (kind == PngKind::Palette1 ? TwoColourPicture() : QuadrantPicture(37, 23));
-    const QImage decoded = DecodePng(MakePng(source, kind, GetParam().interlaced));
+    const QImage decoded = DecodePng(MakePng(source, kind, GetParam().interlaced)).image;
     ASSERT_FALSE(decoded.isNull());
     EXPECT_EQ(decoded.format(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const QImage expected = grey ? Greyed(source) : source.convertToFormat(decoded.format());

@@ -1,7 +1,9 @@
 // Every generated picture variant goes through the format sniffing and the
 // right decoder.  With QUILLET_FUZZ_SEED_DIR set, the same files become the
 // seed corpora of the fuzz targets (scripts/fuzz.sh), one folder per target.
+#include "runtime/colour_profile.h"
 #include "runtime/image_decode.h"
+#include "support/colour_test_profiles.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +33,15 @@ std::vector<Seed> Seeds()
     seeds.push_back({"jpeg", "grey.jpg", MakeJpeg(photo, {.greyscale = true})});
     seeds.push_back({"jpeg", "cmyk.jpg", MakeJpeg(quadrants, {.cmyk = true})});
     seeds.push_back({"jpeg", "exif6.jpg", MakeJpeg(quadrants, {.exifOrientation = 6})});
+    seeds.push_back({"jpeg", "adobe-rgb.jpg", MakeJpeg(photo, {.iccProfile = AdobeRgbProfile()})});
+    seeds.push_back({"jpeg", "grey-profile.jpg",
+                     MakeJpeg(photo, {.greyscale = true, .iccProfile = GreyProfile(1.8)})});
+    seeds.push_back(
+        {"jpeg", "cmyk-profile.jpg",
+         MakeJpeg(quadrants, {.cmyk = true, .iccProfile = RedBlueSwappingCmykProfile()})});
+    seeds.push_back({"png", "display-p3.png",
+                     MakePng(photo, PngKind::Rgb8, false, {.iccProfile = DisplayP3Profile()})});
+    seeds.push_back({"png", "gamma-1.png", MakePng(photo, PngKind::Rgb8, false, {.gamma = 1.0})});
     seeds.push_back({"png", "palette4.png", MakePng(quadrants, PngKind::Palette4)});
     seeds.push_back({"png", "grey16.png", MakePng(quadrants, PngKind::Grey16)});
     seeds.push_back({"png", "rgba8-interlaced.png", MakePng(photo, PngKind::Rgba8, true)});
@@ -72,6 +83,31 @@ TEST(DecoderSeeds, EveryVariantIsSniffedAndDecoded)
             QDir().mkpath(any);
             ASSERT_TRUE(WriteBytes((any + "/" + QString::fromStdString(seed.name)).toStdString(),
                                    seed.bytes));
+        }
+    }
+}
+
+// The profiles alone, for the profile fuzz target.
+TEST(DecoderSeeds, ProfilesAreUsable)
+{
+    const char* seedDir = std::getenv("QUILLET_FUZZ_SEED_DIR");
+    const QString folder = QString::fromUtf8(seedDir ? seedDir : "") + "/profile";
+    if (seedDir)
+        QDir().mkpath(folder);
+    const std::pair<const char*, ByteArray> profiles[] = {
+        {"srgb.icc", SrgbProfileBytes()},
+        {"adobe-rgb.icc", AdobeRgbProfile()},
+        {"display-p3-tables.icc", DisplayP3Profile(256)},
+        {"grey.icc", GreyProfile(2.2)},
+        {"cmyk.icc", RedBlueSwappingCmykProfile()}};
+    for (const auto& [name, profile] : profiles) {
+        QImage picture = NoisyPhoto(8, 8);
+        const bool cmyk = std::string(name) == "cmyk.icc";
+        EXPECT_TRUE(cmyk ? CmykToSrgb::Make(PictureColours{.iccProfile = profile}, true) != nullptr
+                         : ConvertToSrgb(picture, PictureColours{.iccProfile = profile}))
+            << name;
+        if (seedDir) {
+            ASSERT_TRUE(WriteBytes((folder + "/" + name).toStdString(), profile));
         }
     }
 }

@@ -352,6 +352,12 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
         const ByteArray exif = ExifSegment(options.exifOrientation, thumbnail);
         jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     }
+    if (!options.iccProfile.empty())
+        jpeg_write_icc_profile(&info, options.iccProfile.data(),
+                               static_cast<unsigned>(options.iccProfile.size()));
+    for (const ByteArray& segment : options.rawApp2Segments)
+        jpeg_write_marker(&info, JPEG_APP0 + 2, segment.data(),
+                          static_cast<unsigned>(segment.size()));
     std::vector<JSAMPLE> row(static_cast<std::size_t>(image.width()) * 4);
     while (info.next_scanline < info.image_height) {
         const auto* in = reinterpret_cast<const QRgb*>(
@@ -384,7 +390,8 @@ ByteArray MakeJpeg(const QImage& source, const JpegOptions& options)
     return out;
 }
 
-ByteArray MakePng(const QImage& source, PngKind kind, bool interlaced)
+ByteArray MakePng(const QImage& source, PngKind kind, bool interlaced,
+                  const PngColourChunks& colour)
 {
     const bool alpha =
         kind == PngKind::GreyAlpha8 || kind == PngKind::Rgba8 || kind == PngKind::Rgba16;
@@ -470,6 +477,13 @@ ByteArray MakePng(const QImage& source, PngKind kind, bool interlaced)
                                     static_cast<png_byte>(qBlue(c))});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    if (colour.gamma > 0)
+        png_set_gAMA(png, info, colour.gamma);
+    if (colour.srgb)
+        png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+    if (!colour.iccProfile.empty())
+        png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, colour.iccProfile.data(),
+                     static_cast<png_uint_32>(colour.iccProfile.size()));
     png_write_info(png, info);
     if (interlaced)
         png_set_interlace_handling(png);

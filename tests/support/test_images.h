@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quillet::testing {
 
@@ -33,6 +34,10 @@ struct JpegOptions {
     // A camera-style embedded preview (EXIF IFD 1), given upright and stored
     // turned as the photo is.  Null: none.
     QImage exifThumbnail{};
+    // Written with libjpeg-turbo, split over as many APP2 segments as needed.
+    ByteArray iccProfile{};
+    // APP2 payloads written as they are, for segments no encoder writes.
+    std::vector<ByteArray> rawApp2Segments{};
 };
 ByteArray MakeJpeg(const QImage& image, const JpegOptions& options = {});
 
@@ -48,7 +53,15 @@ enum class PngKind {
     Rgba8,
     Rgba16
 };
-ByteArray MakePng(const QImage& image, PngKind kind, bool interlaced = false);
+// The colour chunks a PNG may carry, written through libpng (which refuses
+// to write a profile it finds wrong: such chunks are spliced in by hand).
+struct PngColourChunks {
+    double gamma = 0; // gAMA, the file gamma; 0: none
+    bool srgb = false; // sRGB
+    ByteArray iccProfile{}; // iCCP; empty: none
+};
+ByteArray MakePng(const QImage& image, PngKind kind, bool interlaced = false,
+                  const PngColourChunks& colour = {});
 
 struct GifOptions {
     bool interlaced = false;
