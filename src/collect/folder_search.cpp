@@ -6,6 +6,7 @@
 #include "collect/report_list.h"
 #include "runtime/file_names.h"
 #include "runtime/files.h"
+#include "runtime/picture_column_titles.h"
 #include "runtime/window.h"
 
 #include <QCheckBox>
@@ -108,9 +109,9 @@ QString SearchStoppedText()
 void SetUpSearchColumns(ReportList& list)
 {
     list.AppendColumn("序号", 60, ColumnAlignment::Right);
-    list.AppendColumn("图片名全称", 220);
-    list.AppendColumn("图片类别", 90);
-    list.AppendColumn("图片说明", 100);
+    list.AppendColumn(kPathColumnTitle, 220);
+    list.AppendColumn(kCategoryColumnTitle, 90);
+    list.AppendColumn(kCaptionColumnTitle, 100);
 }
 
 void ListFoundPictures(ReportList& list, const std::vector<FoundPicture>& pictures)

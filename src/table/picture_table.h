@@ -4,6 +4,8 @@
 // caption are found by their titles, as the print driver finds them in the
 // result list.
 
+#include "runtime/picture_column_titles.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +25,6 @@ struct PictureColumns {
     int category = 2;
     int caption = 3;
 };
-
-// The titles by which the columns are known.
-inline constexpr std::string_view kPathColumnTitle = "图片名全称";
-inline constexpr std::string_view kCategoryColumnTitle = "图片类别";
-inline constexpr std::string_view kCaptionColumnTitle = "图片说明";
 
 // The one rule by which the print driver, the command's table files and the
 // table import find the columns: whole-title equality with the three
