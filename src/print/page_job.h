@@ -19,9 +19,12 @@ struct PageJob {
     PictureList pictures;
     std::string headerTemplate; // "&f" already replaced by the job's category
     std::string footerTemplate;
-    // Read once when the job is made: every header, footer, page-file name
-    // and the printer document name of the job show this time.
+    // Read once when the job is made: every header and footer and the
+    // printer document name of the job show this time.
     ClockReading clock = ReadClock();
+    // Read as each page file is saved, for its name: the pages of a long job
+    // carry the times they were written.
+    std::function<ClockReading()> pageFileClock = ReadClock;
 };
 
 // What a job reports while it runs (the progress window, a terminal, a test).

@@ -14,7 +14,7 @@ namespace {
 constexpr int kPagePixelsPerMetre = 10000;
 
 // Every finished page goes to a file of its own in the folder, named by the
-// job's clock reading and the page number; the canvas is then cleared for the next page.
+// clock when it is saved and the page number; the canvas is then cleared for the next page.
 class PageFileSurface : public CanvasPageSurface {
 public:
     PageFileSurface(Canvas& canvas, const PageJob& job, const std::string& folder,
@@ -26,7 +26,8 @@ public:
     void EndPage(int pageNumber) override
     {
         const ImageFileFormat format = PageFileFormat(job_.settings.imageFormat);
-        const std::string stem = PageFileStem(folder_, job_.clock, pageNumber);
+        const std::string stem = PageFileStem(
+            folder_, job_.pageFileClock ? job_.pageFileClock() : ReadClock(), pageNumber);
         const std::string extension = ImageFileExtension(format);
         const std::optional<ByteArray> bytes =
             EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),

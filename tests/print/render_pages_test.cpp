@@ -44,8 +44,10 @@ struct Album : PrintSettings {
     PageJob Job() const
     {
         // The clock stands still at 9:05:03 on 5 March 2026.
-        return PageJob{*this, PictureList{paths, aspectRatios, captions}, headerTemplate,
-                       footerTemplate, ClockReading{2026, 3, 5, 9, 5, 3}};
+        const ClockReading still{2026, 3, 5, 9, 5, 3};
+        return PageJob{*this,          PictureList{paths, aspectRatios, captions},
+                       headerTemplate, footerTemplate,
+                       still,          [still] { return still; }};
     }
 };
 
