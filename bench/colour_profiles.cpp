@@ -8,6 +8,7 @@
 // give each album's time and their ratio.  Then one photo as level 3 loads
 // it, untagged and tagged.
 #include "print/render_pages.h"
+#include "qt_benchmark_main.h"
 #include "runtime/colour_profile.h"
 #include "runtime/fonts.h"
 #include "runtime/image_decode.h"
@@ -215,11 +216,5 @@ BENCHMARK(BM_PhotoAtLevelThree)->ArgName("tagged")->Arg(0)->Arg(1)->Unit(benchma
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::RunQtBenchmarks(argc, argv);
 }

@@ -9,6 +9,7 @@
 #include "collect/collection_state.h"
 #include "collect/folder_walk.h"
 #include "collect/report_list.h"
+#include "qt_benchmark_main.h"
 #include "runtime/name_order.h"
 
 #include <QApplication>
@@ -170,11 +171,5 @@ BENCHMARK(AppendRows)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::RunQtBenchmarks(argc, argv);
 }

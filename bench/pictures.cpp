@@ -4,9 +4,10 @@
 // megabytes) at optimisation levels 0, 1 and 3, and the two ways of getting a
 // shrunk picture: a full decode followed by area resampling, against the
 // reduced-scale JPEG decode that DecodePictureForPage uses.  Then the encoding of
-// one 2100 × 2970 page in each output format, written to disk.
+// one 2100 × 2970 page in each output format.
 #include "imageout/encode_image_file.h"
 #include "imageout/load_picture_for_page.h"
+#include "qt_benchmark_main.h"
 #include "runtime/bmp.h"
 #include "runtime/image_decode.h"
 #include "runtime/resample.h"
@@ -171,14 +172,5 @@ BENCHMARK(EncodePage)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    Data(); // make the photo and the page before anything is timed
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::RunQtBenchmarks(argc, argv, [] { Data(); });
 }

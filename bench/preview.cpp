@@ -12,6 +12,7 @@
 #include "app/globals.h"
 #include "app/settings_window.h"
 #include "imageout/miniature_cache.h"
+#include "qt_benchmark_main.h"
 #include "runtime/files.h"
 #include "runtime/image_decode_jpeg.h"
 
@@ -339,14 +340,5 @@ BENCHMARK(RedrawAfterLayoutChange)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    Photos(); // the album is made before anything is timed
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::RunQtBenchmarks(argc, argv, [] { Photos(); });
 }

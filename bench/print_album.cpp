@@ -5,6 +5,7 @@
 #include "app/album_output.h"
 #include "app/globals.h"
 #include "app/progress_window.h"
+#include "qt_benchmark_main.h"
 #include "runtime/fonts.h"
 
 #include <QApplication>
@@ -82,11 +83,5 @@ BENCHMARK(BM_PrintAlbumHundredPhotosFourPages)->Unit(benchmark::kMillisecond)->I
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::RunQtBenchmarks(argc, argv);
 }
