@@ -8,14 +8,19 @@ namespace quillet {
 namespace {
 
 // The window's bar and cancel button as the page loop sees them.  A press
-// left over from before the job is forgotten when the job starts.
+// left over from before the job is forgotten when the job starts.  The
+// window gets its messages after every picture, so that the bar repaints
+// and a press is seen while a page is drawn, not only between pages.
 template <typename Progress>
 Progress WindowProgress(ProgressWindow& window)
 {
     window.ClearCancelRequest();
     Progress progress;
     progress.started = [&window](int cells) { window.SetProgressRange(0, cells); };
-    progress.advanced = [&window](int done) { window.SetProgress(done); };
+    progress.advanced = [&window](int done) {
+        window.SetProgress(done);
+        ProcessPendingMessages();
+    };
     progress.cancelRequested = [&window] { return window.CancelRequested(); };
     return progress;
 }

@@ -4,13 +4,12 @@
 #include "imageout/picture_prefetch.h"
 #include "print/canvas_page_surface.h"
 #include "print/header_footer.h"
+#include "print/page_file_writer.h"
 
 #include <sys/stat.h>
 
 namespace quillet {
 namespace {
-
-constexpr int kPagePixelsPerMetre = 11811; // 300 per inch
 
 bool NameTaken(const std::string& fileName)
 {
@@ -19,7 +18,9 @@ bool NameTaken(const std::string& fileName)
 }
 
 // Every finished page goes to a file of its own in the folder, named by the
-// clock when it is saved; the canvas is then cleared for the next page.
+// clock when it is complete; the canvas is then cleared for the next page.
+// A page is encoded and written while the next one is drawn; its outcome is
+// reported, in page order, once the next page is complete or the job ends.
 class PageFileSurface : public CanvasPageSurface {
 public:
     PageFileSurface(Canvas& canvas, const PageJob& job, const std::string& folder,
@@ -32,16 +33,26 @@ public:
     {
         // One clock reading per page: the date and the time of a name always
         // belong together.
+        const ClockReading clock = ReadClock();
+        // The page before is on disk before this one is named.
+        FinishPageBefore();
         const int format = job_.settings.imageFormat;
-        const std::string name = UnusedPageFileName(PageFileStem(folder_, ReadClock(), pageNumber),
-                                                    PageFileExtension(format));
-        const bool written =
-            EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),
-                            kPagePixelsPerMetre, name, KnownFormat(format));
-        (written ? result_.writtenFiles : result_.failedFiles).push_back(name);
-        if (const auto& report = written ? progress_.pageWritten : progress_.pageFailed)
-            report(name);
+        writer_.Write(
+            PageCanvas().Image(), job_.settings.orientation,
+            UnusedPageFileName(PageFileStem(folder_, clock, pageNumber), PageFileExtension(format)),
+            KnownFormat(format));
         PageCanvas().Clear();
+    }
+
+    // The page under way written and reported.
+    void FinishPageBefore()
+    {
+        const std::optional<PageFileWriter::Outcome> page = writer_.Finish();
+        if (!page)
+            return;
+        (page->written ? result_.writtenFiles : result_.failedFiles).push_back(page->fileName);
+        if (const auto& report = page->written ? progress_.pageWritten : progress_.pageFailed)
+            report(page->fileName);
     }
 
 private:
@@ -56,9 +67,11 @@ private:
     const std::string& folder_;
     const PageFileProgress& progress_;
     RenderPagesResult& result_;
+    PageFileWriter writer_;
 };
 
 } // namespace
+
 std::string PageFileExtension(int imageFormat)
 {
     switch (imageFormat) {
@@ -105,6 +118,7 @@ RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& fol
     PicturePrefetcher prefetcher(job.pictures.paths, job.settings.imageOptimization);
     const PageLoopResult loop = RunPageLoop(job, PageLayout::PageFiles(), surface,
                                             PrefetchedPictures(prefetcher), progress);
+    surface.FinishPageBefore();
     result.pageCount = loop.pageCount;
     result.cancelled = loop.cancelled;
     return result;
