@@ -72,14 +72,14 @@ void Canvas::SetBackgroundPictureMode(int mode)
 
 void Canvas::RebuildBackground()
 {
-    if (image_.isNull()) {
+    // A plain colour is filled in where the canvas is cleared: a page-sized
+    // copy of it would only take memory.
+    if (image_.isNull() || backgroundPicture_.isNull()) {
         background_ = QImage();
         return;
     }
     background_ = QImage(image_.size(), QImage::Format_RGB32);
     background_.fill(backgroundColor_);
-    if (backgroundPicture_.isNull())
-        return;
     QPainter painter(&background_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QImage& picture = backgroundPicture_;
@@ -103,8 +103,17 @@ void Canvas::RebuildBackground()
 
 void Canvas::Clear()
 {
-    if (!image_.isNull())
+    if (image_.isNull())
+        return;
+    if (!background_.isNull()) {
         image_ = background_.copy();
+        return;
+    }
+    // What was drawn may still be shared with a copy taken before (a page
+    // being written): that copy keeps it, the canvas starts afresh.
+    if (!image_.isDetached())
+        image_ = QImage(image_.size(), QImage::Format_RGB32);
+    image_.fill(backgroundColor_);
 }
 
 void Canvas::Clear(int x, int y, int width, int height)
@@ -116,7 +125,10 @@ void Canvas::Clear(int x, int y, int width, int height)
         return;
     QPainter painter(&image_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), background_, area);
+    if (background_.isNull())
+        painter.fillRect(area, QColor::fromRgb(backgroundColor_));
+    else
+        painter.drawImage(area.topLeft(), background_, area);
 }
 
 void Canvas::WriteTextAt(int x, int y, std::string_view text)

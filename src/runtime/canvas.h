@@ -72,7 +72,7 @@ private:
     void RebuildBackground();
 
     QImage image_;
-    QImage background_; // the cleared look of the whole canvas
+    QImage background_; // the cleared look of the whole canvas; null for a plain colour
     QImage backgroundPicture_;
     int backgroundMode_ = kBackgroundTopLeft;
     QRgb backgroundColor_ = 0xFFFFFFFFu;
