@@ -94,7 +94,8 @@ void PicturePrefetcher::Work()
     }
 }
 
-QImage PicturePrefetcher::Take(int index)
+QImage PicturePrefetcher::Take(int index, const std::function<void()>& whileWaiting,
+                               std::chrono::milliseconds interval)
 {
     std::unique_lock lock(mutex_);
     if (index < nextToTake_ || index >= static_cast<int>(paths_.size()))
@@ -108,7 +109,17 @@ QImage PicturePrefetcher::Take(int index)
     if (nextToClaim_ < index)
         nextToClaim_ = index;
     changed_.notify_all();
-    changed_.wait(lock, [&] { return decoded_.count(index) != 0; });
+    const auto ready = [&] { return decoded_.count(index) != 0; };
+    if (whileWaiting) {
+        while (!changed_.wait_for(lock, interval, ready)) {
+            // Unlocked, so that the workers go on meanwhile.
+            lock.unlock();
+            whileWaiting();
+            lock.lock();
+        }
+    } else {
+        changed_.wait(lock, ready);
+    }
     QImage picture = std::move(decoded_[index]);
     decoded_.erase(index);
     heldBytes_ -= static_cast<std::size_t>(picture.sizeInBytes());

@@ -2,18 +2,14 @@
 
 #include "imageout/encode_image_file.h"
 #include "print/canvas_page_surface.h"
-#include "runtime/window.h"
+#include "print/page_job.h"
 
-#include <chrono>
 #include <system_error>
 
 namespace quillet {
 namespace {
 
 constexpr int kPagePixelsPerMetre = 11811; // 300 per inch
-
-// How long the window may go without its messages while a page is written.
-constexpr std::chrono::milliseconds kMessageInterval{50};
 
 bool WritePage(const QImage& page, int orientation, const std::string& fileName, int format)
 {
@@ -49,12 +45,15 @@ void PageFileWriter::Write(QImage page, int orientation, std::string fileName, i
     }
 }
 
-std::optional<PageFileWriter::Outcome> PageFileWriter::Finish()
+std::optional<PageFileWriter::Outcome>
+PageFileWriter::Finish(const std::function<void()>& whileWaiting)
 {
     if (!written_.valid())
         return std::nullopt;
-    while (written_.wait_for(kMessageInterval) != std::future_status::ready)
-        ProcessPendingMessages();
+    if (whileWaiting) {
+        while (written_.wait_for(kWaitingInterval) != std::future_status::ready)
+            whileWaiting();
+    }
     return Outcome{std::move(fileName_), written_.get()};
 }
 

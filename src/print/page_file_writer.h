@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <future>
 #include <optional>
 #include <string>
@@ -29,10 +30,10 @@ public:
     // format 1..5 at 300 pixels per inch.  The page before must have been
     // finished.
     void Write(QImage page, int orientation, std::string fileName, int format);
-    // Waits for the page being written, processing window messages
-    // meanwhile, and tells what became of it; nothing when no page is under
-    // way.
-    std::optional<Outcome> Finish();
+    // Waits for the page being written, calling whileWaiting (when given)
+    // every kWaitingInterval meanwhile, and tells what became of it; nothing
+    // when no page is under way.
+    std::optional<Outcome> Finish(const std::function<void()>& whileWaiting = {});
 
 private:
     std::string fileName_;

@@ -78,7 +78,8 @@ int PrintPagesOnPrinter(PrinterUnit& printer, const PageJob& job, const PageProg
         // drawn, so nothing else holds them.
         PicturePrefetcher prefetcher(job.pictures.paths, settings.imageOptimization);
         PaperSurface surface(printer);
-        RunPageLoop(job, PageLayout::Paper(), surface, PrefetchedPictures(prefetcher), progress);
+        RunPageLoop(job, PageLayout::Paper(), surface,
+                    PrefetchedPictures(prefetcher, progress.waiting), progress);
     }
 
     const bool handedOver = printer.EndPrintJob();

@@ -47,7 +47,7 @@ public:
     // The page under way written and reported.
     void FinishPageBefore()
     {
-        const std::optional<PageFileWriter::Outcome> page = writer_.Finish();
+        const std::optional<PageFileWriter::Outcome> page = writer_.Finish(progress_.waiting);
         if (!page)
             return;
         (page->written ? result_.writtenFiles : result_.failedFiles).push_back(page->fileName);
@@ -116,8 +116,9 @@ RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& fol
     // Decoding runs ahead on worker threads; the loop takes the pictures in
     // order, so what is drawn, the progress and the cancel stay as they were.
     PicturePrefetcher prefetcher(job.pictures.paths, job.settings.imageOptimization);
-    const PageLoopResult loop = RunPageLoop(job, PageLayout::PageFiles(), surface,
-                                            PrefetchedPictures(prefetcher), progress);
+    const PageLoopResult loop =
+        RunPageLoop(job, PageLayout::PageFiles(), surface,
+                    PrefetchedPictures(prefetcher, progress.waiting), progress);
     surface.FinishPageBefore();
     result.pageCount = loop.pageCount;
     result.cancelled = loop.cancelled;
