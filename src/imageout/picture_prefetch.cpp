@@ -57,6 +57,10 @@ bool PicturePrefetcher::MayClaim() const
     // beyond it, only while the held pictures stay within the budget.
     if (nextToClaim_ == nextToTake_)
         return true;
+    // Until a picture has come back nothing tells how large they are: a
+    // full-size photo per worker could be several times the budget.
+    if (lastDecodedBytes_ == 0 && inFlight_ > 0)
+        return false;
     const std::size_t expected =
         heldBytes_ + static_cast<std::size_t>(inFlight_) * lastDecodedBytes_;
     return nextToClaim_ < nextToTake_ + kMostAhead && expected < byteBudget_;
