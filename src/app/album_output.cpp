@@ -8,9 +8,10 @@ namespace quillet {
 namespace {
 
 // The window's bar and cancel button as the page loop sees them.  A press
-// left over from before the job is forgotten when the job starts.  Window
-// messages are processed after every cell, so the windows stay painted and
-// the cancel button can be pressed while a page is drawn.
+// left over from before the job is forgotten when the job starts.  The
+// window gets its messages after every picture and while the job waits for
+// its workers, so that the bar repaints and a press is seen while a page is
+// drawn, not only between pages.
 template <typename Progress>
 Progress WindowProgress(ProgressWindow& window)
 {
@@ -25,6 +26,7 @@ Progress WindowProgress(ProgressWindow& window)
         ProcessPendingMessages();
     };
     progress.cancelRequested = [&window] { return window.CancelRequested(); };
+    progress.waiting = [] { ProcessPendingMessages(); };
     return progress;
 }
 

@@ -57,6 +57,10 @@ bool PicturePrefetcher::MayClaim() const
     // beyond it, only while the held pictures stay within the budget.
     if (nextToClaim_ == nextToTake_)
         return true;
+    // Until a picture has come back nothing tells how large they are: a
+    // full-size photo per worker could be several times the budget.
+    if (lastDecodedBytes_ == 0 && inFlight_ > 0)
+        return false;
     const std::size_t expected =
         heldBytes_ + static_cast<std::size_t>(inFlight_) * lastDecodedBytes_;
     return nextToClaim_ < nextToTake_ + kMostAhead && expected < byteBudget_;
@@ -94,7 +98,8 @@ void PicturePrefetcher::Work()
     }
 }
 
-QImage PicturePrefetcher::Take(int index)
+QImage PicturePrefetcher::Take(int index, const std::function<void()>& whileWaiting,
+                               std::chrono::milliseconds interval)
 {
     std::unique_lock lock(mutex_);
     if (index < nextToTake_ || index >= static_cast<int>(paths_.size()))
@@ -108,7 +113,17 @@ QImage PicturePrefetcher::Take(int index)
     if (nextToClaim_ < index)
         nextToClaim_ = index;
     changed_.notify_all();
-    changed_.wait(lock, [&] { return decoded_.count(index) != 0; });
+    const auto ready = [&] { return decoded_.count(index) != 0; };
+    if (whileWaiting) {
+        while (!changed_.wait_for(lock, interval, ready)) {
+            // Unlocked, so that the workers go on meanwhile.
+            lock.unlock();
+            whileWaiting();
+            lock.lock();
+        }
+    } else {
+        changed_.wait(lock, ready);
+    }
     QImage picture = std::move(decoded_[index]);
     decoded_.erase(index);
     heldBytes_ -= static_cast<std::size_t>(picture.sizeInBytes());

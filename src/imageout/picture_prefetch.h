@@ -6,8 +6,10 @@
 
 #include <QImage>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -31,8 +33,10 @@ public:
     PicturePrefetcher& operator=(const PicturePrefetcher&) = delete;
 
     // The picture at index (a null image when there is none), waiting for
-    // it if needed.  Indexes are taken in increasing order, each once.
-    QImage Take(int index);
+    // it if needed, and calling whileWaiting (when given) every interval
+    // meanwhile.  Indexes are taken in increasing order, each once.
+    QImage Take(int index, const std::function<void()>& whileWaiting = {},
+                std::chrono::milliseconds interval = {});
 
     static int DefaultWorkers();
 

@@ -9,6 +9,7 @@
 
 #include "runtime/datetime.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -34,7 +35,13 @@ struct PageProgress {
     std::function<void(int cellsDone)> advanced;
     // Polled after every picture; true ends the job with the current page.
     std::function<bool()> cancelRequested;
+    // Called every kWaitingInterval while the job waits for its workers (a
+    // picture still decoding, a page file still being written), so that a
+    // window can keep answering.
+    std::function<void()> waiting;
 };
+
+inline constexpr std::chrono::milliseconds kWaitingInterval{50};
 
 // The layout as typed into the settings window's boxes, read as numbers:
 // page size, margins and offsets in millimetres, gaps in tenths.

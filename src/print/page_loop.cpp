@@ -46,10 +46,10 @@ FontSpec ScaledFont(FontSpec font, FontScale scale)
     return font;
 }
 
-PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher)
+PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher, std::function<void()> waiting)
 {
-    return [&prefetcher](int index, QSize) {
-        QImage image = prefetcher.Take(index);
+    return [&prefetcher, waiting = std::move(waiting)](int index, QSize) {
+        QImage image = prefetcher.Take(index, waiting, kWaitingInterval);
         const QSize size = image.size();
         return SourcePicture{std::move(image), size};
     };

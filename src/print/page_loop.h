@@ -93,8 +93,9 @@ struct SourcePicture {
 using PictureSource = std::function<SourcePicture(int index, QSize cellPixels)>;
 
 // The pictures as a prefetcher decodes them ahead (DecodePictureForPage at
-// its optimisation level); their natural size is the decoded size.
-PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher);
+// its optimisation level); their natural size is the decoded size.  While
+// a picture is still decoding, waiting is called every kWaitingInterval.
+PictureSource PrefetchedPictures(PicturePrefetcher& prefetcher, std::function<void()> waiting = {});
 
 struct PageLoopResult {
     int pageCount = 0; // pages begun

@@ -70,12 +70,14 @@ PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target,
         return PrintJobEnd{};
     }
     {
-        // The next picture decodes on a worker while this one is drawn.  One
-        // ahead keeps the printer busy and holds at most two pictures, even
-        // at full size; the printer takes a picture's pixels as it is drawn.
-        PicturePrefetcher prefetcher(job.pictures.paths, settings.imageOptimization, 1, 0);
+        // Pictures decode ahead on every core while the loop draws on this
+        // thread, as for page files; the byte budget keeps full-size photos
+        // from piling up, and the printer takes a picture's pixels as it is
+        // drawn, so nothing else holds them.
+        PicturePrefetcher prefetcher(job.pictures.paths, settings.imageOptimization);
         PaperSurface surface(printer);
-        RunPageLoop(job, PageLayout::Paper(), surface, PrefetchedPictures(prefetcher), progress);
+        RunPageLoop(job, PageLayout::Paper(), surface,
+                    PrefetchedPictures(prefetcher, progress.waiting), progress);
     }
     return printer.EndPrintJob();
 }

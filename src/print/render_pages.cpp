@@ -4,17 +4,18 @@
 #include "imageout/picture_prefetch.h"
 #include "print/canvas_page_surface.h"
 #include "print/header_footer.h"
+#include "print/page_file_writer.h"
 
 #include "runtime/pending_file.h"
 
 namespace quillet {
 namespace {
 
-// One pixel per 0.1 mm: 254 per inch.
-constexpr int kPagePixelsPerMetre = 10000;
-
 // Every finished page goes to a file of its own in the folder, named by the
-// clock when it is saved and the page number; the canvas is then cleared for the next page.
+// clock when it is complete and the page number; the canvas is then cleared
+// for the next page.  A page is encoded and written while the next one is
+// drawn; its outcome is reported, in page order, once the next page is
+// complete or the job ends.
 class PageFileSurface : public CanvasPageSurface {
 public:
     PageFileSurface(Canvas& canvas, const PageJob& job, const std::string& folder,
@@ -25,20 +26,26 @@ public:
 
     void EndPage(int pageNumber) override
     {
+        // One clock reading per page: the date and the time of a name always
+        // belong together.
+        const ClockReading clock = job_.pageFileClock ? job_.pageFileClock() : ReadClock();
+        // The page before is on disk before this one claims its name.
+        FinishPageBefore();
         const ImageFileFormat format = PageFileFormat(job_.settings.imageFormat);
-        const std::string stem = PageFileStem(
-            folder_, job_.pageFileClock ? job_.pageFileClock() : ReadClock(), pageNumber);
-        const std::string extension = ImageFileExtension(format);
-        const std::optional<ByteArray> bytes =
-            EncodePageImage(UprightPage(PageCanvas().Image(), job_.settings.orientation),
-                            kPagePixelsPerMetre, format);
-        const std::optional<std::string> written =
-            bytes ? WritePageFile(stem, extension, *bytes) : std::nullopt;
-        const std::string name = written ? *written : stem + extension;
-        (written ? result_.writtenFiles : result_.failedFiles).push_back(name);
-        if (const auto& report = written ? progress_.pageWritten : progress_.pageFailed)
-            report(name);
+        writer_.Write(PageCanvas().Image(), job_.settings.orientation,
+                      PageFileStem(folder_, clock, pageNumber), ImageFileExtension(format), format);
         PageCanvas().Clear();
+    }
+
+    // The page under way written and reported.
+    void FinishPageBefore()
+    {
+        const std::optional<PageFileWriter::Outcome> page = writer_.Finish(progress_.waiting);
+        if (!page)
+            return;
+        (page->written ? result_.writtenFiles : result_.failedFiles).push_back(page->fileName);
+        if (const auto& report = page->written ? progress_.pageWritten : progress_.pageFailed)
+            report(page->fileName);
     }
 
 private:
@@ -46,9 +53,11 @@ private:
     const std::string& folder_;
     const PageFileProgress& progress_;
     RenderPagesResult& result_;
+    PageFileWriter writer_;
 };
 
 } // namespace
+
 std::string PageFileStem(const std::string& folder, const ClockReading& clock, int pageNumber)
 {
     const long long date = clock.year * 10000LL + clock.month * 100 + clock.day;
@@ -102,8 +111,10 @@ RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& fol
     // Decoding runs ahead on worker threads; the loop takes the pictures in
     // order, so what is drawn, the progress and the cancel stay as they were.
     PicturePrefetcher prefetcher(job.pictures.paths, job.settings.imageOptimization);
-    const PageLoopResult loop = RunPageLoop(job, PageLayout::PageFiles(), surface,
-                                            PrefetchedPictures(prefetcher), progress);
+    const PageLoopResult loop =
+        RunPageLoop(job, PageLayout::PageFiles(), surface,
+                    PrefetchedPictures(prefetcher, progress.waiting), progress);
+    surface.FinishPageBefore();
     result.pageCount = loop.pageCount;
     result.cancelled = loop.cancelled;
     return result;

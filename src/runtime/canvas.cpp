@@ -49,6 +49,12 @@ void Canvas::SetFont(const FontSpec& font)
 
 void Canvas::Clear()
 {
+    if (image_.isNull())
+        return;
+    // What was drawn may still be shared with a copy taken before (a page
+    // being written): that copy keeps it, the canvas starts afresh.
+    if (!image_.isDetached())
+        image_ = QImage(image_.size(), QImage::Format_RGB32);
     image_.fill(Qt::white);
 }
 

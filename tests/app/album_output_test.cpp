@@ -129,5 +129,27 @@ TEST_F(AlbumOutputTest, PageFilesStopAfterThePageInHandWhenCancelled)
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
 }
 
+TEST_F(AlbumOutputTest, APressWhileAPageFileIsDrawnEndsTheJobWithThatPage)
+{
+    // The press arrives as a window message, not from within the job: it is
+    // seen after the next picture, not only once the page is done.
+    const std::string folder = dir_.filePath("pages").toStdString();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    ProgressWindow& window = LoadProgressWindow();
+    bool posted = false;
+    QObject::connect(window.ui().进度条_当前进度, &QProgressBar::valueChanged, &window,
+                     [&window, &posted](int value) {
+                         if (value == 1 && !posted) {
+                             posted = true;
+                             QTimer::singleShot(0, window.ui().按钮_取消打印, &QPushButton::click);
+                         }
+                     });
+    const RenderPagesResult result = RenderPagesToImages(job_, folder);
+    EXPECT_TRUE(posted);
+    EXPECT_TRUE(result.cancelled);
+    ASSERT_EQ(result.writtenFiles.size(), 1u);
+    EXPECT_EQ(LoadedProgressWindow(), nullptr);
+}
+
 } // namespace
 } // namespace quillet

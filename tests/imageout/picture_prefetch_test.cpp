@@ -44,6 +44,20 @@ TEST_F(PicturePrefetchTest, GivesInOrderWhatTheLoaderGives)
     EXPECT_TRUE(DecodePictureForPage(paths.back(), 1).isNull());
 }
 
+TEST_F(PicturePrefetchTest, AWaitCallsBackUntilThePictureIsThere)
+{
+    // The large one at full size takes a while: the caller hears of the
+    // wait again and again, and then gets the picture it would have got.
+    PicturePrefetcher prefetcher({paths[3], paths[4]}, 0, 1);
+    const std::chrono::milliseconds often(1);
+    int calls = 0;
+    const auto count = [&] { ++calls; };
+    const QImage got = prefetcher.Take(0, count, often);
+    EXPECT_GT(calls, 0);
+    EXPECT_EQ(got, DecodePictureForPage(paths[3], 0));
+    EXPECT_EQ(prefetcher.Take(1, count, often), DecodePictureForPage(paths[4], 0));
+}
+
 TEST_F(PicturePrefetchTest, ATinyBudgetStillDecodesThePictureWaitedFor)
 {
     PicturePrefetcher prefetcher(paths, 0, 2, 1);

@@ -146,6 +146,29 @@ TEST_F(RenderPagesTest, NinePicturesOnTwoByTwoGiveThreeNamedPagesInOrder)
     EXPECT_EQ(last.pixel(BoxCentre(in, 1, 0)), kWhite);
 }
 
+TEST_F(RenderPagesTest, EachPageIsReportedInOrderOnceItsFileIsWhole)
+{
+    // Pages are written while the next one is drawn: a report must wait for
+    // its file, and the reports keep the page order.
+    for (int format : {1, 2, 5}) {
+        Album in = Input(7, format);
+        in.rows = 1;
+        in.columns = 2;
+        std::vector<std::string> reported;
+        PageFileProgress progress;
+        progress.pageWritten = [&](const std::string& file) {
+            EXPECT_EQ(Read(file).size(), QSize(2100, 2970)) << file;
+            reported.push_back(file);
+        };
+        const RenderPagesResult r = Render(in, progress);
+        ASSERT_EQ(r.writtenFiles.size(), 4u) << "format " << format;
+        EXPECT_EQ(reported, r.writtenFiles);
+        for (int page = 1; page <= 4; ++page)
+            EXPECT_EQ(r.writtenFiles[page - 1], out + "/20260305_90503_" + std::to_string(page)
+                                                    + ImageFileExtension(PageFileFormat(format)));
+    }
+}
+
 TEST_F(RenderPagesTest, RowsBelowOneLayOutFiveByFive)
 {
     for (int rows : {0, -3}) {
