@@ -113,7 +113,7 @@ void SettingsWindow::Create()
     // the PDF file item then offers Qt's standard sizes.
     standardPaper_ = printer_.PrinterName().empty();
     const std::vector<std::string> papers =
-        standardPaper_ ? StandardPaperFormNames() : PaperFormNames(printer_);
+        standardPaper_ ? StandardPaperFormNames() : PaperFormNames(printer_.PrinterName());
     App().printSettings.defaultPrinterName = DefaultPrinterName();
 
     for (const std::string& name : printers)
@@ -233,8 +233,8 @@ void SettingsWindow::PaperChosen()
     QListWidgetItem* item = ui_->列表框_纸张->currentItem();
     const std::string name = item ? item->text().toStdString() : std::string();
     PaperForm form;
-    const bool found =
-        standardPaper_ ? StandardPaperFormSize(name, form) : PaperFormSize(printer_, name, form);
+    const bool found = standardPaper_ ? StandardPaperFormSize(name, form)
+                                      : PaperFormSize(printer_.PrinterName(), name, form);
     // A form that cannot be queried would set the paper and margins to 0
     // and lay the next job out on no paper; the record and boxes stay.
     if (!found)

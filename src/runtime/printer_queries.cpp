@@ -1,7 +1,5 @@
 #include "runtime/printer_queries.h"
 
-#include "runtime/printer_unit.h"
-
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -38,12 +36,11 @@ double ToMillimetres(double value, QPageLayout::Unit unit)
     return value;
 }
 
-QPrinterInfo UnitPrinter(const PrinterUnit& unit)
+QPrinterInfo QueueInfo(std::string_view queue)
 {
-    const std::string name = unit.PrinterName();
-    if (name.empty())
+    if (queue.empty())
         return QPrinterInfo();
-    return QPrinterInfo::printerInfo(FromUtf8(name));
+    return QPrinterInfo::printerInfo(FromUtf8(queue));
 }
 
 } // namespace
@@ -66,10 +63,10 @@ std::string DefaultPrinterName()
     return QPrinterInfo::defaultPrinterName().toStdString();
 }
 
-std::vector<std::string> PaperFormNames(const PrinterUnit& unit)
+std::vector<std::string> PaperFormNames(std::string_view queue)
 {
     std::vector<std::string> names;
-    const QPrinterInfo info = UnitPrinter(unit);
+    const QPrinterInfo info = QueueInfo(queue);
     if (info.isNull())
         return names;
     for (const QPageSize& size : info.supportedPageSizes())
@@ -77,12 +74,12 @@ std::vector<std::string> PaperFormNames(const PrinterUnit& unit)
     return names;
 }
 
-bool PaperFormSize(const PrinterUnit& unit, std::string_view formName, PaperForm& form)
+bool PaperFormSize(std::string_view queue, std::string_view formName, PaperForm& form)
 {
     form = PaperForm{};
     if (formName.empty())
         return false;
-    const QPrinterInfo info = UnitPrinter(unit);
+    const QPrinterInfo info = QueueInfo(queue);
     if (info.isNull())
         return false;
     const QString wanted = FromUtf8(formName);

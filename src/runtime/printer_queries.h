@@ -8,8 +8,6 @@
 
 namespace quillet {
 
-class PrinterUnit;
-
 // The CUPS queues in the order CUPS lists them; empty when there are none.
 std::vector<std::string> InstalledPrinters();
 
@@ -19,9 +17,9 @@ bool PrinterInstalled(std::string_view printerName);
 // CUPS's default printer; empty when there is none.
 std::string DefaultPrinterName();
 
-// The paper forms (named sizes) that the unit's printer knows; empty when
-// there are none or no printer is known.
-std::vector<std::string> PaperFormNames(const PrinterUnit& unit);
+// The paper forms (named sizes) that the queue knows; empty when there are
+// none or no such queue is installed.
+std::vector<std::string> PaperFormNames(std::string_view queue);
 
 // A paper form's size and its unprintable strips, in 0.1 mm.
 struct PaperForm {
@@ -35,8 +33,8 @@ struct PaperForm {
     bool operator==(const PaperForm&) const = default;
 };
 
-// Looks the form up on the unit's printer.  All six values are 0 when the
-// name is empty or unknown, and the result then is false.
-bool PaperFormSize(const PrinterUnit& unit, std::string_view formName, PaperForm& form);
+// Looks the form up on the queue.  All six values are 0 when the name is
+// empty or unknown, and the result then is false.
+bool PaperFormSize(std::string_view queue, std::string_view formName, PaperForm& form);
 
 } // namespace quillet

@@ -158,7 +158,7 @@ std::string PrinterUnit::PrinterName() const
 {
     if (JobRunning())
         return target_.kind == PrintTarget::Kind::Queue ? target_.name : std::string();
-    return printerName_.empty() ? DefaultPrinterName() : printerName_;
+    return DefaultPrinterName();
 }
 
 bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialog*/,

@@ -59,9 +59,7 @@ public:
     void SetMarginTop(int margin) { marginTop_ = margin; }
 
     // The printer whose paper forms the unit offers: the running job's queue,
-    // else the one named here, else the default printer.  Empty for a PDF
-    // file or when none is known.
-    void SetPrinterName(std::string queue) { printerName_ = std::move(queue); }
+    // else the default printer.  Empty for a PDF file or when none is known.
     std::string PrinterName() const;
 
     // Starts a job on the target; true when page 1 was started.  orientation
@@ -120,7 +118,6 @@ private:
     int copies_ = 1;
     int marginLeft_ = 0;
     int marginTop_ = 0;
-    std::string printerName_;
 
     // Job state.
     std::unique_ptr<QPrinter> printer_;

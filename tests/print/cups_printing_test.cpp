@@ -114,16 +114,14 @@ TEST_F(CupsPrintingTest, KnowsWhichQueuesAreInstalledAndCupsDefault)
         EXPECT_NE(cupsDefault.find(": " + DefaultPrinterName()), std::string::npos);
 }
 
-TEST_F(CupsPrintingTest, PaperFormsComeFromTheUnitsPrinterInTenthsOfAMillimetre)
+TEST_F(CupsPrintingTest, PaperFormsComeFromTheQueueInTenthsOfAMillimetre)
 {
-    PrinterUnit unit;
-    unit.SetPrinterName(kFileQueue);
-    const auto names = PaperFormNames(unit);
+    const auto names = PaperFormNames(kFileQueue);
     ASSERT_FALSE(names.empty());
     ASSERT_NE(std::find(names.begin(), names.end(), "A4"), names.end());
 
     PaperForm form;
-    ASSERT_TRUE(PaperFormSize(unit, "A4", form));
+    ASSERT_TRUE(PaperFormSize(kFileQueue, "A4", form));
     EXPECT_EQ(form.width, 2100);
     EXPECT_EQ(form.height, 2970);
     for (int strip : {form.top, form.bottom, form.left, form.right}) {
@@ -131,16 +129,16 @@ TEST_F(CupsPrintingTest, PaperFormsComeFromTheUnitsPrinterInTenthsOfAMillimetre)
         EXPECT_LT(strip, 300);
     }
     if (std::find(names.begin(), names.end(), "Letter") != names.end()) {
-        ASSERT_TRUE(PaperFormSize(unit, "Letter", form));
+        ASSERT_TRUE(PaperFormSize(kFileQueue, "Letter", form));
         EXPECT_EQ(form.width, 2159); // 215.9 mm
         EXPECT_EQ(form.height, 2794);
     }
 
     form.width = 7;
-    EXPECT_FALSE(PaperFormSize(unit, "No such paper", form));
+    EXPECT_FALSE(PaperFormSize(kFileQueue, "No such paper", form));
     EXPECT_EQ(form, PaperForm{});
     form.height = 7;
-    EXPECT_FALSE(PaperFormSize(unit, "", form));
+    EXPECT_FALSE(PaperFormSize(kFileQueue, "", form));
     EXPECT_EQ(form, PaperForm{});
 }
 
@@ -174,10 +172,8 @@ TEST_F(CupsPrintingTest, AnAlbumPrintsThroughTheFileQueueWithItsTextsInPlace)
     EXPECT_NEAR(photo2[0].xMin - photo1[0].xMin, PointsFromMillimetres(96), 0.6);
     EXPECT_NEAR(photo1[0].yMin, photo2[0].yMin, 0.1);
     // Positions count from the corner of the queue's printable area.
-    PrinterUnit unit;
-    unit.SetPrinterName(kFileQueue);
     PaperForm a4;
-    ASSERT_TRUE(PaperFormSize(unit, "A4", a4));
+    ASSERT_TRUE(PaperFormSize(kFileQueue, "A4", a4));
     const auto album = FindPdfWords(words, 1, "Album1");
     ASSERT_EQ(album.size(), 1u);
     EXPECT_NEAR(album[0].xMin, PointsFromMillimetres((a4.left + 100) / 10.0), 0.6);
