@@ -88,11 +88,6 @@ void MainWindow::SetStatusText(const QString& text)
     statusText_->setText(text);
 }
 
-QString MainWindow::StatusText() const
-{
-    return statusText_->text();
-}
-
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Also in the middle of a search or a print job, which polls the event

@@ -34,7 +34,6 @@ public:
     // happened.  A text stays until the next one replaces it; one longer
     // than the status bar is cut, never widening the window.
     void SetStatusText(const QString& text);
-    QString StatusText() const;
 
     // The designed outer size and position, frame included.
     static constexpr int kOuterWidth = 687;

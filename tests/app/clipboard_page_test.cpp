@@ -10,6 +10,7 @@
 #include "collect/temp_tree.h"
 #include "runtime/window.h"
 #include "support/scripted_dialogs.h"
+#include "support/status_bar_text.h"
 #include "ui_main_window.h"
 
 #include <QClipboard>
@@ -157,7 +158,8 @@ TEST_F(ClipboardPage, ImportReplacesTheColumnsOfASearchAndLeavesTheClipboard)
         << "the search's last column keeps its width";
     EXPECT_EQ(ui().超级列表框_显示->columnWidth(1), 50);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")), gbk);
-    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：按 GBK 编码读入，3 列，2 行。"));
+    EXPECT_EQ(testing::StatusBarText(*window),
+              QStringLiteral("导入完成：按 GBK 编码读入，3 列，2 行。"));
 }
 
 struct NothingCase {
@@ -180,7 +182,7 @@ TEST_P(ClipboardPageNothingToImport, LeavesTheListAndSaysWhy)
 
     EXPECT_EQ(Titles(), kSearchTitles);
     EXPECT_EQ(ListRows(), rows);
-    EXPECT_EQ(window->StatusText(), GetParam().status);
+    EXPECT_EQ(testing::StatusBarText(*window), GetParam().status);
 }
 
 const QString kNoText = QStringLiteral("剪贴板里没有文字，没有导入任何内容，右表保持不变。");
@@ -222,19 +224,19 @@ TEST_F(ClipboardPage, CaptureListComesFromItsFileAlone)
               (Rows{{"1", "/v/a b.jpg", QStringLiteral("旅行"), QStringLiteral("海边, 2019")}}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("用户复制的"));
     EXPECT_EQ(
-        window->StatusText(),
+        testing::StatusBarText(*window),
         QStringLiteral("导入完成：按 GBK 编码读入，4 列，1 行。第 2 行有零字节，从那里起的内容"
                        "没有读入。"));
 
     // Cancelled: nothing changes, nothing is said.  Unreadable: the list stays.
-    const QString status = window->StatusText();
+    const QString status = testing::StatusBarText(*window);
     dialogs.AnswerOpenFileDialog("");
     Click(ui().按钮_从Vistrel结果中导入);
-    EXPECT_EQ(window->StatusText(), status);
+    EXPECT_EQ(testing::StatusBarText(*window), status);
     dialogs.AnswerOpenFileDialog(disk.Path("gone.txt"));
     Click(ui().按钮_从Vistrel结果中导入);
     EXPECT_EQ(ListRows().size(), 1u);
-    EXPECT_EQ(window->StatusText(),
+    EXPECT_EQ(testing::StatusBarText(*window),
               QStringLiteral("无法读取文件 %1，没有导入任何内容，右表保持不变。")
                   .arg(QString::fromStdString(disk.Path("gone.txt"))));
 }
@@ -249,7 +251,7 @@ TEST_F(ClipboardPage, CaptureListThatIsNoFileIsNotRead)
         dialogs.AnswerOpenFileDialog(path);
         Click(ui().按钮_从Vistrel结果中导入);
         EXPECT_EQ(ListRows(), rows);
-        EXPECT_EQ(window->StatusText(),
+        EXPECT_EQ(testing::StatusBarText(*window),
                   QStringLiteral("%1 不是普通文件，没有导入任何内容，右表保持不变。")
                       .arg(QString::fromStdString(path)));
     }
@@ -286,7 +288,8 @@ TEST_F(ClipboardPage, QuotesInsideCellsSwallowNoRows)
                                 {"/p/3.jpg", ""},
                                 {"/p/4.jpg", "5\" print"},
                                 {"/p/5.jpg", "\"Sunset\" at beach"}}));
-    EXPECT_EQ(window->StatusText(), QStringLiteral("导入完成：按 UTF-8 编码读入，2 列，5 行。"));
+    EXPECT_EQ(testing::StatusBarText(*window),
+              QStringLiteral("导入完成：按 UTF-8 编码读入，2 列，5 行。"));
 }
 
 struct EncodingCase {
@@ -305,7 +308,7 @@ TEST_P(ClipboardPageEncoding, TitlesFoundAndTheEncodingTold)
     Click(ui().按钮_从剪贴板导入);
     ASSERT_FALSE(ListRows().empty());
     EXPECT_EQ(ListRows()[0], GetParam().firstRow);
-    EXPECT_EQ(window->StatusText(), GetParam().status);
+    EXPECT_EQ(testing::StatusBarText(*window), GetParam().status);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -10,6 +10,7 @@
 #include "collect/picture_view_window.h"
 #include "collect/temp_tree.h"
 #include "runtime/window.h"
+#include "support/status_bar_text.h"
 #include "ui_main_window.h"
 
 #include <QApplication>
@@ -140,7 +141,8 @@ TEST_F(CollectionWiring, SelectFolderSearchAndSeeRows)
     EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("海边"));
     EXPECT_EQ(list->topLevelItem(1)->text(2), QStringLiteral("山"));
     EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("日出"));
-    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("搜索完成，可以进一步的工作。")));
+    EXPECT_TRUE(
+        testing::StatusBarText(*window).startsWith(QStringLiteral("搜索完成，可以进一步的工作。")));
     EXPECT_TRUE(App().SearchFinished);
 
     // Unticked: the chosen folder's own pictures only.
@@ -196,7 +198,7 @@ TEST_F(CollectionWiring, AFolderOpenedOrDroppedIsSearchedAsTheUserWould)
     EXPECT_EQ(current->text(0), QStringLiteral("假期"));
     EXPECT_EQ(App().SelectedFolderPath, disk.Path("假期/"));
     EXPECT_TRUE(ui().选择框_包括文件夹->isChecked());
-    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("搜索完成")));
+    EXPECT_TRUE(testing::StatusBarText(*window).startsWith(QStringLiteral("搜索完成")));
     const auto opened = ListCells();
     ASSERT_EQ(opened.size(), 5u);
     EXPECT_EQ(opened[1][1], QString::fromStdString(disk.Path("假期/IMG_2.jpg")));
@@ -235,7 +237,7 @@ TEST_F(CollectionWiring, PicturesOpenedOrDroppedAreListedAsASearchListsThem)
         {"1", QString::fromStdString(pictures[0]), "山", "日出"},
         {"2", QString::fromStdString(pictures[1]), "假期", "海边"}};
     EXPECT_EQ(ListCells(), expected);
-    EXPECT_EQ(window->StatusText(), QStringLiteral("已列出2张图片，可以进一步的工作。"));
+    EXPECT_EQ(testing::StatusBarText(*window), QStringLiteral("已列出2张图片，可以进一步的工作。"));
 
     ui().超级列表框_显示->clear();
     Drop(pictures);
@@ -262,8 +264,8 @@ TEST_P(RefusedPaths, OnlyTellWhyInTheStatusBar)
     for (const std::string& path : GetParam().paths)
         paths.push_back(disk.Path(path));
     OpenPathsInWindow(*window, paths);
-    EXPECT_TRUE(window->StatusText().startsWith(QString::fromUtf8(GetParam().status)))
-        << window->StatusText().toStdString();
+    EXPECT_TRUE(testing::StatusBarText(*window).startsWith(QString::fromUtf8(GetParam().status)))
+        << testing::StatusBarText(*window).toStdString();
     EXPECT_EQ(ListCells(), before);
     EXPECT_EQ(ui().树型框_文件夹->currentItem(), selected);
     EXPECT_EQ(App().SelectedFolderPath, disk.Path("假期/"));

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "support/qt_print.h"
+#include "support/status_bar_text.h"
 
 #include <memory>
 #include <string_view>
@@ -355,12 +356,12 @@ TEST_F(MainWindowLayout, StatusBarIsDockedAtTheBottomAndGreets)
     auto* firstPart = statusBar->findChild<QLabel*>();
     ASSERT_NE(firstPart, nullptr);
     EXPECT_LT(firstPart->x(), 10);
-    EXPECT_FALSE(window->StatusText().isEmpty());
-    EXPECT_EQ(firstPart->text(), window->StatusText());
+    EXPECT_FALSE(testing::StatusBarText(*window).isEmpty());
+    EXPECT_EQ(firstPart->text(), testing::StatusBarText(*window));
 
     window->SetStatusText(QStringLiteral("打印完毕！"));
     EXPECT_EQ(firstPart->text(), QStringLiteral("打印完毕！"));
-    EXPECT_EQ(window->StatusText(), QStringLiteral("打印完毕！"));
+    EXPECT_EQ(testing::StatusBarText(*window), QStringLiteral("打印完毕！"));
 }
 
 TEST_F(MainWindowLayout, LongStatusTextIsCutNeverWideningTheWindow)
@@ -373,7 +374,7 @@ TEST_F(MainWindowLayout, LongStatusTextIsCutNeverWideningTheWindow)
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QApplication::processEvents();
-    EXPECT_EQ(window->StatusText(), deepPath);
+    EXPECT_EQ(testing::StatusBarText(*window), deepPath);
     EXPECT_EQ(window->frameGeometry(), QRect(50, 50, 687, 545));
     EXPECT_LE(window->minimumSizeHint().width(), 687);
     EXPECT_LE(window->ui().状态条1->findChild<QLabel*>()->width(), 687);

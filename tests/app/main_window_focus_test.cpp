@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/qt_print.h"
+#include "support/status_bar_text.h"
 
 #include <functional>
 
@@ -45,7 +46,7 @@ TEST_P(FocusHelp, FocusFromTheKeyboardShowsTheHelpText)
     edit->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     ASSERT_TRUE(edit->hasFocus());
-    EXPECT_EQ(window.StatusText(), QString::fromUtf8(GetParam().helpText));
+    EXPECT_EQ(testing::StatusBarText(window), QString::fromUtf8(GetParam().helpText));
 }
 
 TEST_P(FocusHelp, ClickIntoTheEditShowsTheHelpText)
@@ -53,7 +54,7 @@ TEST_P(FocusHelp, ClickIntoTheEditShowsTheHelpText)
     QLineEdit* edit = GetParam().edit(window.ui());
     QTest::mouseClick(edit, Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_EQ(window.StatusText(), QString::fromUtf8(GetParam().helpText));
+    EXPECT_EQ(testing::StatusBarText(window), QString::fromUtf8(GetParam().helpText));
 }
 
 TEST_P(FocusHelp, TextStaysUntilTheNextStatusTextReplacesIt)
@@ -62,10 +63,10 @@ TEST_P(FocusHelp, TextStaysUntilTheNextStatusTextReplacesIt)
     QApplication::processEvents();
     window.ui().选择框_按文件夹分类->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    EXPECT_EQ(window.StatusText(), QString::fromUtf8(GetParam().helpText));
+    EXPECT_EQ(testing::StatusBarText(window), QString::fromUtf8(GetParam().helpText));
 
     window.SetStatusText(QStringLiteral("搜索完毕"));
-    EXPECT_EQ(window.StatusText(), QStringLiteral("搜索完毕"));
+    EXPECT_EQ(testing::StatusBarText(window), QStringLiteral("搜索完毕"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,7 +91,7 @@ TEST(FocusHelpSwitch, MovingFromHeaderToFooterSwitchesTheText)
     QTest::keyClick(window.ui().编辑框_页眉, Qt::Key_Tab);
     QApplication::processEvents();
     ASSERT_TRUE(window.ui().编辑框_页脚->hasFocus());
-    EXPECT_EQ(window.StatusText(), FooterEditHelpText());
+    EXPECT_EQ(testing::StatusBarText(window), FooterEditHelpText());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "settings/print_settings.h"
 #include "support/scripted_dialogs.h"
+#include "support/status_bar_text.h"
 
 #include <QTemporaryDir>
 
@@ -56,7 +57,7 @@ public:
     void AnswerColumnsAsProposed();
 
     std::vector<DialogRequest> Asked(DialogKind kind) const;
-    std::string Status() const { return window_->StatusText().toStdString(); }
+    std::string Status() const { return testing::StatusBarText(*window_).toStdString(); }
     std::string Path(const std::string& name) const
     {
         return dir_.filePath(QString::fromStdString(name)).toStdString();

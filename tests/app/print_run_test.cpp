@@ -12,6 +12,7 @@
 #include "runtime/qt_dialogs.h"
 #include "support/cups_queues.h"
 #include "support/pdf_tools.h"
+#include "support/status_bar_text.h"
 #include "ui_main_window.h"
 
 #include <QApplication>
@@ -286,7 +287,7 @@ TEST_F(RealDialogsRun, TheQuestionOverTheMainWindowGoesOnByItself)
         }
         shownText = box->text();
         shownTitle = box->windowTitle();
-        statusWhileShown = Window().StatusText();
+        statusWhileShown = testing::StatusBarText(Window());
         // Once both windows have been painted, well before the time-out.
         if (const char* shot = std::getenv("QUILLET_SCREENSHOT")) {
             QTimer::singleShot(800, [path = QString::fromLocal8Bit(shot)] {
