@@ -1,8 +1,8 @@
 #include "collect/report_list.h"
 
+#include "runtime/convert.h"
 #include "runtime/file_names.h"
 
-#include <QByteArrayView>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QStyledItemDelegate>
@@ -20,11 +20,6 @@ QString ToQString(std::string_view text)
 
 // Where a cell keeps the bytes it was given, when they are not its text.
 constexpr int cellBytesRole = Qt::UserRole;
-
-bool IsValidUtf8(std::string_view text)
-{
-    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
-}
 
 // Cells are only ever set on fresh items, which hold no bytes to drop.
 void SetCell(QTreeWidgetItem& item, int column, std::string_view text)

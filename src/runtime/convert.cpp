@@ -187,11 +187,16 @@ std::string FullWidthToAscii(std::string_view text)
     return result;
 }
 
+bool IsValidUtf8(std::string_view bytes)
+{
+    return View(bytes).isValidUtf8();
+}
+
 std::string ToUtf8FromOutside(std::string_view bytes)
 {
     if (const std::optional<QStringConverter::Encoding> utf16 = Utf16ByteOrder(bytes))
         return Utf16ToUtf8(bytes.substr(2), *utf16);
-    if (View(bytes).isValidUtf8())
+    if (IsValidUtf8(bytes))
         return Utf8WithoutByteOrderMark(bytes);
     return Gb18030ToUtf8(bytes);
 }

@@ -31,6 +31,9 @@ int TruncateToInt(double value);
 // an asterisk, U+FFE5 (yuan sign) '$' and U+FFE3 (full-width macron) '~'.
 std::string FullWidthToAscii(std::string_view text);
 
+// Whether the bytes are well-formed UTF-8 (the empty text is).
+bool IsValidUtf8(std::string_view bytes);
+
 // Decodes text that came from outside (files, other programs): a text that
 // starts with a UTF-16 byte-order mark (either byte order) is UTF-16; valid
 // UTF-8 is taken as it is, without a leading byte-order mark; anything else

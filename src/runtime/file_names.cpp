@@ -3,8 +3,6 @@
 #include "runtime/convert.h"
 #include "runtime/files.h"
 
-#include <QByteArrayView>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,14 +10,7 @@
 #include <vector>
 
 namespace quillet {
-namespace {
-
-bool IsValidUtf8(std::string_view text)
-{
-    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string DisplayName(std::string_view name)
 {

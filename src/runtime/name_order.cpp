@@ -1,8 +1,8 @@
 #include "runtime/name_order.h"
 
+#include "runtime/convert.h"
 #include "runtime/file_names.h"
 
-#include <QByteArrayView>
 #include <QChar>
 #include <QCollatorSortKey>
 
@@ -75,11 +75,6 @@ int CompareByCodePoint(std::string_view a, std::string_view b)
     if (i < a.size())
         return 1;
     return j < b.size() ? -1 : 0;
-}
-
-bool IsValidUtf8(std::string_view text)
-{
-    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
 }
 
 // A name as it is compared: its shown form (UTF-8) and, with a collator,

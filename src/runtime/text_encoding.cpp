@@ -2,8 +2,6 @@
 
 #include "runtime/convert.h"
 
-#include <QByteArrayView>
-
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
@@ -17,11 +15,6 @@ namespace {
 // ICU gives every text without a byte-order mark a UTF-16 confidence of 10
 // and raises it only for zero bytes where UTF-16 puts them.
 constexpr int32_t kUtf16Confidence = 50;
-
-bool IsValidUtf8(std::string_view bytes)
-{
-    return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8();
-}
 
 std::optional<TextEncoding> EncodingNamed(std::string_view name)
 {
