@@ -30,12 +30,12 @@
 #include "app/album_output.h"
 #include "app/globals.h"
 #include "app/progress_window.h"
-#include "imageout/load_picture_for_page.h"
-#include "imageout/page_encoders.h"
-#include "runtime/files.h"
-#include "runtime/fonts.h"
-#include "runtime/image_decode_jpeg.h"
-#include "runtime/printer_queries.h"
+#include "codecs/jpeg.h"
+#include "codecs/page_raster.h"
+#include "loading/load_picture_for_page.h"
+#include "printing/fonts.h"
+#include "printing/printer_queries.h"
+#include "textfiles/files.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,12 +7,12 @@
 // within each iteration, so a loaded machine slows both alike; the counters
 // give each album's time and their ratio.  Then one photo as level 3 loads
 // it, untagged and tagged.
+#include "codecs/colour_profile.h"
+#include "codecs/image_decode.h"
+#include "codecs/lcms_handles.h"
 #include "print/render_pages.h"
+#include "printing/fonts.h"
 #include "qt_benchmark_main.h"
-#include "runtime/colour_profile.h"
-#include "runtime/fonts.h"
-#include "runtime/image_decode.h"
-#include "runtime/lcms_handles.h"
 
 #include <QApplication>
 #include <QDir>

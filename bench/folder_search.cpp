@@ -10,7 +10,7 @@
 #include "collect/folder_walk.h"
 #include "collect/report_list.h"
 #include "qt_benchmark_main.h"
-#include "runtime/name_order.h"
+#include "textfiles/name_order.h"
 
 #include <QApplication>
 #include <QLabel>

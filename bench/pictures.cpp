@@ -5,12 +5,12 @@
 // shrunk picture: a full decode followed by area resampling, against the
 // reduced-scale JPEG decode that DecodePictureForPage uses.  Then the encoding of
 // one 2100 × 2970 page in each output format.
-#include "imageout/encode_image_file.h"
-#include "imageout/load_picture_for_page.h"
+#include "codecs/bmp.h"
+#include "codecs/image_decode.h"
+#include "codecs/page_encode.h"
+#include "codecs/resample.h"
+#include "loading/load_picture_for_page.h"
 #include "qt_benchmark_main.h"
-#include "runtime/bmp.h"
-#include "runtime/image_decode.h"
-#include "runtime/resample.h"
 
 #include <QApplication>
 #include <QBuffer>

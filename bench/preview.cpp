@@ -11,10 +11,10 @@
 // does the wall time.
 #include "app/globals.h"
 #include "app/settings_window.h"
-#include "imageout/miniature_cache.h"
+#include "codecs/jpeg.h"
+#include "loading/miniature_cache.h"
 #include "qt_benchmark_main.h"
-#include "runtime/files.h"
-#include "runtime/image_decode_jpeg.h"
+#include "textfiles/files.h"
 
 #include <QApplication>
 #include <QBuffer>

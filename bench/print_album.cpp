@@ -5,8 +5,8 @@
 #include "app/album_output.h"
 #include "app/globals.h"
 #include "app/progress_window.h"
+#include "printing/fonts.h"
 #include "qt_benchmark_main.h"
-#include "runtime/fonts.h"
 
 #include <QApplication>
 #include <QFileInfo>

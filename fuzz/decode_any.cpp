@@ -1,6 +1,6 @@
 // The loader as the program calls it: format sniffing, every decoder
 // including Qt's icon and cursor reader, and the shrinking path.
-#include "runtime/image_decode.h"
+#include "codecs/image_decode.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Our own BMP reader: headers, palettes, masks and run-length data.
-#include "runtime/bmp.h"
+#include "codecs/bmp.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // giflib's reader: first frame, extensions, interlacing, frames placed
 // anywhere on (or off) the logical screen.
-#include "runtime/image_decode_gif.h"
+#include "codecs/gif.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // libjpeg-turbo behind our error manager: whole and reduced-scale decoding,
 // with the EXIF orientation read from whatever APP1 segment the input holds;
 // the header alone and the EXIF thumbnail it carries, as the preview reads them.
-#include "runtime/image_decode.h"
-#include "runtime/image_decode_jpeg.h"
+#include "codecs/image_decode.h"
+#include "codecs/jpeg.h"
 
 #include <cstddef>
 #include <cstdint>

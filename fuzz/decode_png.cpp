@@ -1,5 +1,5 @@
 // libpng behind our error jumps: every colour type, depth and interlace.
-#include "runtime/image_decode_png.h"
+#include "codecs/png.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // An embedded colour profile as LittleCMS reads it behind our checks: the
 // input is tried as the profile of an RGB picture and as the CMYK profile
 // of an Adobe and a plain CMYK JPEG.
-#include "runtime/colour_profile.h"
+#include "codecs/colour_profile.h"
 
 #include <QImage>
 

@@ -2,10 +2,10 @@
 # Checks that every include in src/ points down the layers: a file of
 # src/FOLDER may include its own folder and the folders FOLDER links against,
 # directly or through them, and nothing above.  Generated Designer headers
-# (ui_*.h) count as the forms layer.  The layers come from src/CMakeLists.txt
+# (ui_*.h) count as the widgets layer.  The layers come from src/CMakeLists.txt
 # as arguments FOLDER:DEP,DEP,...
 #
-#   scripts/check-layers.sh SRC_DIR runtime: forms:runtime settings:runtime ...
+#   scripts/check-layers.sh SRC_DIR textfiles: codecs:textfiles widgets:textfiles ...
 set -euo pipefail
 src=$1; shift
 declare -A direct below
@@ -31,7 +31,7 @@ for folder in "${!direct[@]}"; do
   while IFS=: read -r file line text; do
     target=$(sed -E 's/^#include "([^"]+)".*/\1/' <<<"$text")
     if [[ $target == ui_*.h ]]; then
-      used=forms
+      used=widgets
     elif [[ $target == */* ]]; then
       used=${target%%/*}
     else

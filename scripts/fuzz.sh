@@ -6,7 +6,7 @@
 #
 #   scripts/fuzz.sh [seconds per target (default 60)] [build dir (default build-fuzz)]
 #
-# The seeds come from test_runtime of the normal build (QUILLET_SEED_TESTS
+# The seeds come from test_codecs of the normal build (QUILLET_SEED_TESTS
 # names another one); it is built there first if missing.
 #
 # Crashes are written as crash-* files into $dir/findings/<target>/.
@@ -24,12 +24,12 @@ fi
 targets=(decode_jpeg decode_png decode_gif decode_bmp decode_any decode_profile)
 cmake --build "$dir" --target "${targets[@]/#/fuzz_}"
 
-seed_tests=${QUILLET_SEED_TESTS:-build/tests/test_runtime}
+seed_tests=${QUILLET_SEED_TESTS:-build/tests/test_codecs}
 if [ ! -x "$seed_tests" ]; then
   scripts/setup-deps.sh
   [ -f build/build.ninja ] || cmake -S . -B build -G Ninja >/dev/null
-  cmake --build build --target test_runtime
-  seed_tests=build/tests/test_runtime
+  cmake --build build --target test_codecs
+  seed_tests=build/tests/test_codecs
 fi
 seeds="$dir/seeds"
 rm -rf "$seeds"

@@ -1,7 +1,7 @@
 #include "app/album_jobs.h"
 
 #include "print/header_footer.h"
-#include "runtime/convert.h"
+#include "textfiles/convert.h"
 
 #include <algorithm>
 

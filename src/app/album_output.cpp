@@ -2,7 +2,7 @@
 
 #include "app/progress_window.h"
 #include "print/print_picture_pages.h"
-#include "runtime/window.h"
+#include "widgets/window.h"
 
 namespace quillet {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "print/page_job.h"
 #include "print/render_pages.h"
-#include "runtime/print_target.h"
+#include "printing/print_target.h"
 
 #include <string>
 

@@ -2,12 +2,13 @@
 
 #include "app/main_window.h"
 #include "collect/report_list.h"
-#include "runtime/clipboard.h"
-#include "runtime/dialogs.h"
-#include "runtime/file_names.h"
 #include "table/table_file.h"
 #include "table/table_text.h"
+#include "textfiles/convert.h"
+#include "textfiles/file_names.h"
 #include "ui_main_window.h"
+#include "widgets/clipboard.h"
+#include "widgets/dialogs.h"
 
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -21,11 +22,6 @@ namespace {
 constexpr int kGridColumnWidth = 40;
 constexpr int kNewListColumnWidth = 50;
 constexpr int kNoticeMilliseconds = 3000;
-
-QString ToQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString NothingImported(const QString& why)
 {

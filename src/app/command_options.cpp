@@ -1,6 +1,6 @@
 #include "app/command_options.h"
 
-#include "runtime/image_file_format.h"
+#include "codecs/image_file_format.h"
 
 #include <QCommandLineParser>
 

@@ -5,14 +5,14 @@
 #include "app/globals.h"
 #include "app/job_output.h"
 #include "collect/folder_walk.h"
-#include "imageout/picture_load_problems.h"
+#include "loading/picture_load_problems.h"
 #include "print/render_pages.h"
-#include "runtime/convert.h"
-#include "runtime/file_names.h"
-#include "runtime/files.h"
-#include "runtime/fonts.h"
-#include "runtime/printer_queries.h"
+#include "printing/fonts.h"
+#include "printing/printer_queries.h"
 #include "table/table_file.h"
+#include "textfiles/convert.h"
+#include "textfiles/file_names.h"
+#include "textfiles/files.h"
 
 #include <QApplication>
 #include <QDir>

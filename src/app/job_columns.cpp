@@ -1,8 +1,8 @@
 #include "app/job_columns.h"
 
 #include "collect/report_list.h"
-#include "runtime/convert.h"
-#include "runtime/dialogs.h"
+#include "textfiles/convert.h"
+#include "widgets/dialogs.h"
 
 #include <climits>
 

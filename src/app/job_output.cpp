@@ -2,8 +2,8 @@
 
 #include "app/album_output.h"
 #include "print/page_layout.h"
-#include "runtime/convert.h"
-#include "runtime/printer_queries.h"
+#include "printing/printer_queries.h"
+#include "textfiles/convert.h"
 
 #include <utility>
 

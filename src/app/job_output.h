@@ -2,7 +2,7 @@
 // Where one confirmed job goes: the chosen printer, a PDF file, or page image
 // files in a folder; and what the user is told when a job's output fails.
 
-#include "runtime/print_target.h"
+#include "printing/print_target.h"
 #include "settings/picture_list.h"
 #include "settings/print_settings.h"
 

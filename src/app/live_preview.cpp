@@ -3,9 +3,9 @@
 #include "app/globals.h"
 #include "app/progress_window.h"
 #include "print/preview_page.h"
-#include "runtime/convert.h"
-#include "runtime/window.h"
+#include "textfiles/convert.h"
 #include "ui_settings_window.h"
+#include "widgets/window.h"
 
 #include <QApplication>
 #include <QPointer>

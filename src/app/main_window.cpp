@@ -3,10 +3,10 @@
 #include "app/clipboard_page.h"
 #include "app/open_paths.h"
 #include "app/print_drivers.h"
-#include "forms/designed_group_box_style.h"
-#include "forms/designed_tab_style.h"
-#include "runtime/window.h"
 #include "ui_main_window.h"
+#include "widgets/designed_group_box_style.h"
+#include "widgets/designed_tab_style.h"
+#include "widgets/window.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>

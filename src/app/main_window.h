@@ -5,7 +5,7 @@
 // say: the status text, the focus help texts, the frame-aware size, the
 // close box that ends the program and the files dropped on it.
 
-#include "runtime/outer_size.h"
+#include "widgets/outer_size.h"
 
 #include <QMainWindow>
 #include <QString>

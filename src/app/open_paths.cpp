@@ -6,18 +6,14 @@
 #include "collect/folder_tree.h"
 #include "collect/folder_walk.h"
 #include "collect/report_list.h"
-#include "runtime/file_names.h"
+#include "textfiles/convert.h"
+#include "textfiles/file_names.h"
 #include "ui_main_window.h"
 
 #include <sys/stat.h>
 
 namespace quillet {
 namespace {
-
-QString Utf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 PathsToOpen Refused(std::string text)
 {
@@ -59,7 +55,7 @@ void OpenPathsInWindow(MainWindow& window, const std::vector<std::string>& paths
     if (open.kind == OpenKind::Nothing)
         return;
     if (open.kind == OpenKind::Refused) {
-        window.SetStatusText(Utf8(open.refusal));
+        window.SetStatusText(ToQString(open.refusal));
         return;
     }
     // The list belongs to the running search until it ends.

@@ -7,10 +7,10 @@
 #include "app/print_job.h"
 #include "collect/report_list.h"
 #include "print/page_layout.h"
-#include "runtime/convert.h"
-#include "runtime/dialogs.h"
-#include "runtime/window.h"
+#include "textfiles/convert.h"
 #include "ui_main_window.h"
+#include "widgets/dialogs.h"
+#include "widgets/window.h"
 
 #include <algorithm>
 #include <optional>
@@ -58,7 +58,7 @@ public:
 
 void SetStatus(MainWindow& window, std::string_view text)
 {
-    window.SetStatusText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    window.SetStatusText(ToQString(text));
 }
 
 ReportList ResultList(MainWindow& window)

@@ -4,7 +4,7 @@
 #include "app/globals.h"
 #include "app/job_output.h"
 #include "app/settings_window.h"
-#include "runtime/dialogs.h"
+#include "widgets/dialogs.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -6,8 +6,8 @@
 // There is at most one; jobs load it, fill it, hide it and close it, and
 // hand the page loop its progress bar and its cancel button as callbacks.
 
-#include "runtime/canvas.h"
-#include "runtime/printer_unit.h"
+#include "printing/canvas.h"
+#include "printing/printer_unit.h"
 
 #include <QPoint>
 #include <QWidget>

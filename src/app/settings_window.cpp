@@ -4,15 +4,15 @@
 #include "app/live_preview.h"
 #include "app/progress_window.h"
 #include "app/settings_window_values.h"
-#include "forms/designed_group_box_style.h"
 #include "print/preview_page.h"
-#include "runtime/dialogs.h"
-#include "runtime/message_box_style.h"
-#include "runtime/outer_size.h"
-#include "runtime/printer_queries.h"
-#include "runtime/select_by_text.h"
-#include "runtime/standard_paper.h"
+#include "printing/printer_queries.h"
+#include "printing/standard_paper.h"
 #include "ui_settings_window.h"
+#include "widgets/designed_group_box_style.h"
+#include "widgets/dialogs.h"
+#include "widgets/message_box_style.h"
+#include "widgets/outer_size.h"
+#include "widgets/select_by_text.h"
 
 #include <QEvent>
 #include <QFocusEvent>

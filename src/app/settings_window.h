@@ -6,10 +6,10 @@
 // and is shown modally before every print job; the job reads `confirmed`
 // once it has closed.  The form is designed in forms/settings_window.ui.
 
-#include "imageout/miniature_cache.h"
-#include "runtime/outer_size.h"
-#include "runtime/printer_unit.h"
+#include "loading/miniature_cache.h"
+#include "printing/printer_unit.h"
 #include "settings/print_settings.h"
+#include "widgets/outer_size.h"
 
 #include <QDialog>
 #include <QImage>

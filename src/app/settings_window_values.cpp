@@ -1,6 +1,6 @@
 #include "app/settings_window_values.h"
 
-#include "runtime/convert.h"
+#include "textfiles/convert.h"
 
 namespace quillet {
 

@@ -4,8 +4,8 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/open_paths.h"
-#include "runtime/fonts.h"
-#include "runtime/window.h"
+#include "printing/fonts.h"
+#include "widgets/window.h"
 
 #include <QApplication>
 #include <QTimer>

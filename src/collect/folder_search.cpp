@@ -4,10 +4,11 @@
 #include "collect/folder_walk.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
-#include "runtime/file_names.h"
-#include "runtime/files.h"
-#include "runtime/picture_column_titles.h"
-#include "runtime/window.h"
+#include "textfiles/convert.h"
+#include "textfiles/file_names.h"
+#include "textfiles/files.h"
+#include "textfiles/picture_column_titles.h"
+#include "widgets/window.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -24,11 +25,6 @@ namespace quillet {
 namespace {
 
 const QString greeting = QStringLiteral("祝您使用愉快！");
-
-QString ToQString(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // One row of the list: number, path, category, caption.
 std::vector<std::string> SearchRow(int number, const FoundPicture& picture)

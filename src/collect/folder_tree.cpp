@@ -3,8 +3,10 @@
 #include "collect/collection_state.h"
 #include "collect/tree_icons.h"
 #include "collect/volumes.h"
-#include "runtime/file_names.h"
-#include "runtime/name_order.h"
+#include "textfiles/convert.h"
+#include "textfiles/file_names.h"
+#include "textfiles/files.h"
+#include "textfiles/name_order.h"
 
 #include <QStandardPaths>
 #include <QTreeWidget>
@@ -16,15 +18,6 @@
 
 namespace quillet {
 namespace {
-
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-
-QString ToQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QByteArray ToBytes(std::string_view bytes)
 {
@@ -101,7 +94,7 @@ std::string WithTrailingSlash(std::string_view folder)
 std::vector<std::string> ListSubfolders(const std::string& folder)
 {
     std::vector<std::string> names;
-    std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folder.c_str()));
+    DirectoryHandle directory = OpenDirectory(folder);
     if (!directory)
         return names;
     const std::string prefix = WithTrailingSlash(folder);

@@ -1,9 +1,10 @@
 #include "collect/folder_walk.h"
 
 #include "collect/mount_table.h"
-#include "runtime/file_names.h"
-#include "runtime/name_order.h"
-#include "runtime/text.h"
+#include "textfiles/file_names.h"
+#include "textfiles/files.h"
+#include "textfiles/name_order.h"
+#include "textfiles/text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -14,11 +15,6 @@
 
 namespace quillet {
 namespace {
-
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 // What a listed entry is, as far as the walk cares.  Links are resolved only
 // when the answer matters, so a plain folder of pictures costs no stat calls.
@@ -74,7 +70,7 @@ bool ListFolder(const std::string& folder, bool includeSubfolders, FolderListing
 {
     listing.pictures.clear();
     listing.subfolders.clear();
-    DirectoryHandle directory(opendir(folder.c_str()));
+    DirectoryHandle directory = OpenDirectory(folder);
     if (!directory)
         return false;
     std::string entryPath;

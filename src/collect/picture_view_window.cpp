@@ -1,6 +1,6 @@
 #include "collect/picture_view_window.h"
 
-#include "runtime/image_decode.h"
+#include "codecs/image_decode.h"
 #include "ui_picture_view_window.h"
 
 #include <QPainter>

@@ -4,8 +4,8 @@
 // 50, 50 with an outer size of 486 × 371.  The picture is scaled to fit the
 // window in proportion, never beyond its own size, and centred.
 
-#include "runtime/bytes.h"
-#include "runtime/outer_size.h"
+#include "textfiles/bytes.h"
+#include "widgets/outer_size.h"
 
 #include <QImage>
 #include <QWidget>

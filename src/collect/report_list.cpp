@@ -1,7 +1,7 @@
 #include "collect/report_list.h"
 
-#include "runtime/convert.h"
-#include "runtime/file_names.h"
+#include "textfiles/convert.h"
+#include "textfiles/file_names.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -12,11 +12,6 @@
 
 namespace quillet {
 namespace {
-
-QString ToQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Where a cell keeps the bytes it was given, when they are not its text.
 constexpr int cellBytesRole = Qt::UserRole;

@@ -5,7 +5,7 @@
 // out (page files) does so in EndPage.
 
 #include "print/page_loop.h"
-#include "runtime/canvas.h"
+#include "printing/canvas.h"
 
 namespace quillet {
 

@@ -2,7 +2,7 @@
 
 #include "print/page_layout.h"
 
-#include "runtime/text.h"
+#include "textfiles/text.h"
 
 #include <array>
 #include <utility>

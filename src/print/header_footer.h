@@ -4,8 +4,8 @@
 // Works on any TextSurface (the printer unit, a page canvas), whose current
 // font the caller has already set to the header or footer font.
 
-#include "runtime/datetime.h"
-#include "runtime/text_surface.h"
+#include "printing/text_surface.h"
+#include "textfiles/datetime.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "print/page_file_writer.h"
 
-#include "imageout/encode_image_file.h"
+#include "codecs/page_encode.h"
 #include "print/canvas_page_surface.h"
 #include "print/page_job.h"
 #include "print/render_pages.h"

@@ -4,7 +4,7 @@
 // order the pages are handed in, and what became of each comes back in that
 // order on the thread that handed it in.
 
-#include "runtime/image_file_format.h"
+#include "codecs/image_file_format.h"
 
 #include <QImage>
 

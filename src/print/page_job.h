@@ -7,7 +7,7 @@
 #include "settings/picture_list.h"
 #include "settings/print_settings.h"
 
-#include "runtime/datetime.h"
+#include "textfiles/datetime.h"
 
 #include <chrono>
 #include <functional>

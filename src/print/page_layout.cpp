@@ -1,6 +1,6 @@
 #include "print/page_layout.h"
 
-#include "runtime/convert.h"
+#include "textfiles/convert.h"
 
 #include <algorithm>
 #include <cmath>

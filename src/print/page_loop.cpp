@@ -1,8 +1,8 @@
 #include "print/page_loop.h"
 
-#include "imageout/picture_prefetch.h"
+#include "loading/picture_prefetch.h"
 #include "print/header_footer.h"
-#include "runtime/font_spec.h"
+#include "widgets/font_spec.h"
 
 #include <algorithm>
 #include <limits>

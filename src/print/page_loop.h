@@ -9,7 +9,7 @@
 
 #include "print/page_job.h"
 #include "print/page_layout.h"
-#include "runtime/text_surface.h"
+#include "printing/text_surface.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,11 +1,11 @@
 #include "print/preview_page.h"
 
-#include "imageout/miniature_cache.h"
-#include "imageout/picture_prefetch.h"
+#include "loading/miniature_cache.h"
+#include "loading/picture_prefetch.h"
 #include "print/canvas_page_surface.h"
 #include "print/page_layout.h"
 #include "print/page_loop.h"
-#include "runtime/canvas.h"
+#include "printing/canvas.h"
 
 #include <algorithm>
 #include <optional>

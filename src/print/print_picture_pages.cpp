@@ -1,8 +1,8 @@
 #include "print/print_picture_pages.h"
 
-#include "imageout/picture_prefetch.h"
+#include "loading/picture_prefetch.h"
 #include "print/page_loop.h"
-#include "runtime/printer_unit.h"
+#include "printing/printer_unit.h"
 
 namespace quillet {
 namespace {

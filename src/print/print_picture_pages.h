@@ -4,7 +4,7 @@
 // through the printer unit it is handed.  Lengths are in 0.1 mm.
 
 #include "print/page_job.h"
-#include "runtime/print_target.h"
+#include "printing/print_target.h"
 
 #include <string>
 

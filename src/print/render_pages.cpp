@@ -1,12 +1,12 @@
 #include "print/render_pages.h"
 
-#include "imageout/encode_image_file.h"
-#include "imageout/picture_prefetch.h"
+#include "codecs/page_encode.h"
+#include "loading/picture_prefetch.h"
 #include "print/canvas_page_surface.h"
 #include "print/header_footer.h"
 #include "print/page_file_writer.h"
 
-#include "runtime/pending_file.h"
+#include "textfiles/pending_file.h"
 
 namespace quillet {
 namespace {

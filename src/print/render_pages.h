@@ -6,9 +6,9 @@
 
 #include "print/page_job.h"
 #include "print/page_layout.h"
-#include "runtime/bytes.h"
-#include "runtime/canvas.h"
-#include "runtime/datetime.h"
+#include "printing/canvas.h"
+#include "textfiles/bytes.h"
+#include "textfiles/datetime.h"
 
 #include <functional>
 #include <optional>

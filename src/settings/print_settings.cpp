@@ -1,6 +1,6 @@
 #include "settings/print_settings.h"
 
-#include "runtime/image_file_format.h"
+#include "codecs/image_file_format.h"
 
 namespace quillet {
 

@@ -3,7 +3,7 @@
 // tenths of a millimetre; nothing converts units here, each consumer converts
 // to its own device units.
 
-#include "runtime/font_spec.h"
+#include "widgets/font_spec.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // caption are found by their titles, as the print driver finds them in the
 // result list.
 
-#include "runtime/picture_column_titles.h"
+#include "textfiles/picture_column_titles.h"
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,8 @@
 // A table read from a file (a `Vistrel` text list, a `--table` file): its
 // text in the encoding it was written in, or why it could not be read.
 
-#include "runtime/files.h"
-#include "runtime/text_encoding.h"
+#include "textfiles/files.h"
+#include "textfiles/text_encoding.h"
 
 #include <cstddef>
 #include <string>

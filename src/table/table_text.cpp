@@ -1,6 +1,6 @@
 #include "table/table_text.h"
 
-#include "runtime/text.h"
+#include "textfiles/text.h"
 
 #include <algorithm>
 #include <optional>

@@ -4,10 +4,10 @@
 #include "app/album_output.h"
 
 #include "app/progress_window.h"
-#include "runtime/datetime.h"
-#include "runtime/fonts.h"
+#include "printing/fonts.h"
 #include "support/pdf_tools.h"
 #include "support/print_test_helpers.h"
+#include "textfiles/datetime.h"
 #include "ui_progress_window.h"
 
 #include <QDir>

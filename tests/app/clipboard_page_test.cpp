@@ -8,10 +8,10 @@
 #include "app/startup.h"
 #include "collect/report_list.h"
 #include "collect/temp_tree.h"
-#include "runtime/window.h"
 #include "support/scripted_dialogs.h"
 #include "support/status_bar_text.h"
 #include "ui_main_window.h"
+#include "widgets/window.h"
 
 #include <QClipboard>
 #include <QFile>

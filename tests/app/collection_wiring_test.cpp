@@ -9,9 +9,9 @@
 #include "collect/folder_tree.h"
 #include "collect/picture_view_window.h"
 #include "collect/temp_tree.h"
-#include "runtime/window.h"
 #include "support/status_bar_text.h"
 #include "ui_main_window.h"
+#include "widgets/window.h"
 
 #include <QApplication>
 #include <QDropEvent>

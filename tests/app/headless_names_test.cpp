@@ -1,12 +1,12 @@
 // The command with names a Linux disk may hold: GBK file and folder names
 // given as raw bytes on the command line and in tables, and pictures that
 // cannot be loaded (or whose colour profile cannot be used) named on stderr.
-#include "runtime/convert.h"
 #include "support/colour_test_profiles.h"
 #include "support/output_lines.h"
 #include "support/pdf_tools.h"
 #include "support/raw_files.h"
 #include "support/test_images.h"
+#include "textfiles/convert.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
 // The designed controls of the main window, checked through the real widgets.
 
 #include "app/main_window.h"
-#include "runtime/fonts.h"
+#include "printing/fonts.h"
 #include "ui_main_window.h"
 
 #include <QApplication>

@@ -6,10 +6,10 @@
 #include "app/print_drivers.h"
 #include "app/settings_window.h"
 #include "print_run_fixture.h"
-#include "runtime/message_box_style.h"
 #include "support/cups_queues.h"
 #include "support/full_disk.h"
 #include "support/pdf_tools.h"
+#include "widgets/message_box_style.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,10 +7,10 @@
 #include "app/settings_window.h"
 #include "app/startup.h"
 #include "collect/report_list.h"
-#include "runtime/printer_queries.h"
-#include "runtime/window.h"
+#include "printing/printer_queries.h"
 #include "support/print_test_helpers.h"
 #include "ui_main_window.h"
+#include "widgets/window.h"
 
 #include <utility>
 

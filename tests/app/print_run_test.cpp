@@ -8,12 +8,12 @@
 #include "app/print_job.h"
 #include "app/settings_window.h"
 #include "print_run_fixture.h"
-#include "runtime/printer_queries.h"
-#include "runtime/qt_dialogs.h"
+#include "printing/printer_queries.h"
 #include "support/cups_queues.h"
 #include "support/pdf_tools.h"
 #include "support/status_bar_text.h"
 #include "ui_main_window.h"
+#include "widgets/qt_dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>

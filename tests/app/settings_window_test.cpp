@@ -4,7 +4,7 @@
 #include "app/globals.h"
 #include "app/progress_window.h"
 #include "app/settings_window.h"
-#include "runtime/printer_queries.h"
+#include "printing/printer_queries.h"
 #include "support/scripted_dialogs.h"
 #include "ui_settings_window.h"
 

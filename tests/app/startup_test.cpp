@@ -3,8 +3,8 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "runtime/window.h"
 #include "ui_main_window.h"
+#include "widgets/window.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,11 +2,11 @@
 // every surface: a page file of each format that carries colour, the PDF
 // the printer path writes, and the miniature from its cache (EXIF
 // thumbnail included) and from the page loader.
-#include "imageout/miniature_cache.h"
+#include "loading/miniature_cache.h"
 #include "print/preview_page.h"
 #include "print/print_picture_pages.h"
 #include "print/render_pages.h"
-#include "runtime/printer_unit.h"
+#include "printing/printer_unit.h"
 #include "support/colour_test_profiles.h"
 #include "support/pdf_tools.h"
 #include "support/print_test_helpers.h"

@@ -3,13 +3,13 @@
 // QUILLET_PDF (cups-pdf, texts as outlines, checked by rasterising).
 // Skipped when no CUPS daemon answers or the queues are missing.
 #include "print/print_picture_pages.h"
-#include "runtime/datetime.h"
-#include "runtime/fonts.h"
-#include "runtime/printer_queries.h"
-#include "runtime/printer_unit.h"
+#include "printing/fonts.h"
+#include "printing/printer_queries.h"
+#include "printing/printer_unit.h"
 #include "support/cups_queues.h"
 #include "support/pdf_tools.h"
 #include "support/print_test_helpers.h"
+#include "textfiles/datetime.h"
 
 #include <QDateTime>
 #include <QDir>

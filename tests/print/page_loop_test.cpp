@@ -6,8 +6,8 @@
 #include "print/canvas_page_surface.h"
 #include "print/page_loop.h"
 
-#include "runtime/canvas.h"
-#include "runtime/fonts.h"
+#include "printing/canvas.h"
+#include "printing/fonts.h"
 
 #include <gtest/gtest.h>
 

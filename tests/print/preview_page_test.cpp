@@ -2,7 +2,7 @@
 // pictures loaded exactly as page output loads them at level 1: the same
 // page, cell for cell.
 
-#include "imageout/miniature_cache.h"
+#include "loading/miniature_cache.h"
 #include "print/preview_page.h"
 #include "support/test_images.h"
 

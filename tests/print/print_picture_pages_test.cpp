@@ -2,12 +2,12 @@
 // printer unit, then read back with poppler.
 #include "print/page_layout.h"
 #include "print/print_picture_pages.h"
-#include "runtime/datetime.h"
-#include "runtime/fonts.h"
-#include "runtime/printer_queries.h"
-#include "runtime/printer_unit.h"
+#include "printing/fonts.h"
+#include "printing/printer_queries.h"
+#include "printing/printer_unit.h"
 #include "support/pdf_tools.h"
 #include "support/print_test_helpers.h"
+#include "textfiles/datetime.h"
 
 #include <QTimer>
 

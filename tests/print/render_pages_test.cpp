@@ -2,10 +2,10 @@
 // captions, header and footer stand, how pages are named, turned and stamped.
 #include "print/render_pages.h"
 
-#include "imageout/encode_image_file.h"
+#include "codecs/page_encode.h"
 #include "print/header_footer.h"
-#include "runtime/datetime.h"
 #include "support/test_images.h"
+#include "textfiles/datetime.h"
 
 #include <QDir>
 #include <QImage>

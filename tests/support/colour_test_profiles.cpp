@@ -1,6 +1,6 @@
 #include "support/colour_test_profiles.h"
 
-#include "runtime/lcms_handles.h"
+#include "codecs/lcms_handles.h"
 
 #include <lcms2.h>
 #include <zlib.h>

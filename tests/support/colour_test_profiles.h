@@ -3,7 +3,7 @@
 // primaries, white points and tone curves, and pictures stored in them, so
 // that a test knows the sRGB colours a tagged photo has to show.
 
-#include "runtime/bytes.h"
+#include "textfiles/bytes.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
 #include "support/print_test_helpers.h"
 
-#include "runtime/printer_queries.h"
+#include "printing/printer_queries.h"
 
 namespace quillet::testing {
 

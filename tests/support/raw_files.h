@@ -3,7 +3,7 @@
 // leave them), made through POSIX calls so that no text conversion touches
 // the names.  Qt's file classes cannot make or remove them.
 
-#include "runtime/bytes.h"
+#include "textfiles/bytes.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 // Esc (default button, Cancel, time-out) and counted as unanswered, so that a
 // test never hangs and can still tell that it asked more than it expected.
 
-#include "runtime/dialogs.h"
+#include "widgets/dialogs.h"
 
 #include <deque>
 #include <functional>

@@ -2,7 +2,7 @@
 // Test pictures made on the spot, one generator per format, so that every
 // test names the exact file variant it covers and no sample files are needed.
 
-#include "runtime/bytes.h"
+#include "textfiles/bytes.h"
 
 #include <QImage>
 

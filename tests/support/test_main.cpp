@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "runtime/fonts.h"
+#include "printing/fonts.h"
 
 #include <cstdlib>
 

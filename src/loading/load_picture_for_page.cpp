@@ -1,0 +1,124 @@
+#include "loading/load_picture_for_page.h"
+
+#include "codecs/image_decode.h"
+#include "loading/picture_load_problems.h"
+#include "textfiles/files.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+
+namespace quillet {
+namespace {
+
+constexpr double kShrinkThreshold = 1.2;
+constexpr double kTolerance = 1e-7;
+
+bool EndsWith(const std::string& text, const char* suffix)
+{
+    const std::string s(suffix);
+    return text.size() >= s.size() && text.compare(text.size() - s.size(), s.size(), s) == 0;
+}
+
+// Why bytes that did not decode gave nothing: a header that declares a size
+// the decoders refuse, or anything else.
+PictureLoadProblem WhyNotDecoded(const ByteArray& contents)
+{
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(contents.data()),
+                                              static_cast<qsizetype>(contents.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    // Reads the header only.
+    const QSize declared = QImageReader(&buffer).size();
+    if (declared.isValid() && !PictureSizeAllowed(declared.width(), declared.height()))
+        return PictureLoadProblem::TooLarge;
+    return PictureLoadProblem::Damaged;
+}
+
+QImage Failed(const std::string& path, PictureLoadProblem problem)
+{
+    ReportPictureLoadProblem(path, problem);
+    return {};
+}
+
+} // namespace
+
+float OversizeRatio(long long fileSize, int level)
+{
+    return static_cast<float>(static_cast<double>(fileSize) / kOptimizationStepBytes / level);
+}
+
+int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level)
+{
+    if (level < 1 || level > 5)
+        return 0;
+    const float ratio = OversizeRatio(fileSize, level);
+    if (ratio - kShrinkThreshold < -kTolerance)
+        return 0;
+    // BMP files are left whole on purpose; the test is by the exact bytes of
+    // the name, so only these two spellings count.
+    if (EndsWith(path, ".bmp") || EndsWith(path, ".BMP"))
+        return 0;
+    // Shrinking both sides by √ratio divides the pixel count by the ratio.
+    return static_cast<int>(std::trunc(1000.0 / std::sqrt(static_cast<double>(ratio))));
+}
+
+namespace {
+
+DecodedPicture DecodeAtFactor(ByteSpan bytes, int factor)
+{
+    return factor == 0 ? DecodeWholePicture(bytes) : DecodeScaledPicture(bytes, factor);
+}
+
+QImage DecodeForPage(const std::string& path, ByteSpan bytes, long long fileSize, int level)
+{
+    const int factor = ShrinkFactorPerMille(path, fileSize, level);
+    DecodedPicture decoded = DecodeAtFactor(bytes, factor);
+    if (decoded.profileRefused)
+        ReportPictureLoadProblem(path, PictureLoadProblem::UnusableColourProfile);
+    if (factor == 0)
+        return std::move(decoded.image);
+
+    QImage shrunk = std::move(decoded.image);
+    // Pages are opaque paper: transparent parts show white, as they would
+    // when rendered on the page's background.
+    if (!shrunk.isNull() && shrunk.hasAlphaChannel()) {
+        QImage flat(shrunk.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, shrunk);
+        painter.end();
+        shrunk = flat;
+    }
+    return shrunk;
+}
+
+} // namespace
+
+QImage DecodePictureForPage(const std::string& path, int level)
+{
+    if (path.empty())
+        return {};
+    // The path's own bytes all the way to open(): names need not be UTF-8.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return Failed(path, errno == EACCES ? PictureLoadProblem::Unreadable
+                                            : PictureLoadProblem::Missing);
+    if (!S_ISREG(status.st_mode))
+        return Failed(path, PictureLoadProblem::NotAFile);
+    const ByteArray contents = ReadFile(path);
+    if (contents.empty() && status.st_size > 0)
+        return Failed(path, PictureLoadProblem::Unreadable);
+    const ByteSpan bytes(contents.data(), contents.size());
+    const QImage picture = DecodeForPage(path, bytes, status.st_size, level);
+    if (picture.isNull())
+        return Failed(path, WhyNotDecoded(contents));
+    return picture;
+}
+
+} // namespace quillet

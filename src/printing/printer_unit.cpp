@@ -1,0 +1,460 @@
+#include "printing/printer_unit.h"
+
+#include "printing/cups_job.h"
+#include "printing/fonts.h"
+#include "printing/printer_queries.h"
+#include "textfiles/convert.h"
+#include "textfiles/files.h"
+#include "textfiles/pending_file.h"
+#include "widgets/printing_status_box.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillet {
+namespace {
+
+// Slightly below 254 / 72: the character height of one point in 0.1 mm.
+constexpr double kTenthMillimetresPerPoint = 3.5250987027636778;
+
+// PDF files have no resolution of their own; this one matches a common
+// office printer, so picture pixels come out at the size they would on paper.
+constexpr int kPdfFileResolution = 600;
+
+constexpr const char* kDocumentNotWritten = "文件没有写完整，磁盘可能已满 / not written whole, "
+                                            "the disk may be full";
+
+// A PDF ends in "startxref", the offset of its cross-reference table, and
+// "%%EOF".  Bytes lost anywhere before the table move it away from that
+// offset, and bytes lost after it take the end marker with them.
+bool CompletePdf(const std::string& path)
+{
+    const std::int64_t size = FileSize(path);
+    constexpr std::int64_t kTail = 64;
+    if (size < kTail)
+        return false;
+    const ByteArray tailBytes = ReadFilePart(path, size - kTail, kTail);
+    const std::string tail(tailBytes.begin(), tailBytes.end());
+    const std::size_t marker = tail.rfind("startxref");
+    const std::size_t end = tail.find_last_not_of("\r\n ");
+    if (marker == std::string::npos || end == std::string::npos || end < 4
+        || tail.compare(end - 4, 5, "%%EOF") != 0)
+        return false;
+    const long long offset = std::atoll(tail.c_str() + marker + 9);
+    if (offset <= 0 || offset >= size)
+        return false;
+    const ByteArray table = ReadFilePart(path, offset, 4);
+    return std::string(table.begin(), table.end()) == "xref";
+}
+
+// What Qt's own CUPS submission would ask for: the paper by its name, the
+// copies (made by CUPS), one-sided or duplex as the printer says, and the
+// orientation.
+CupsOptions QueueOptions(const QPrinter& printer)
+{
+    CupsOptions options;
+    const QPageLayout layout = printer.pageLayout();
+    options.emplace_back("media", layout.pageSize().key().toStdString());
+    const int copies = printer.copyCount();
+    if (copies > 1) {
+        options.emplace_back("copies", std::to_string(copies));
+        if (printer.collateCopies())
+            options.emplace_back("Collate", "True");
+    }
+    const bool landscape = layout.orientation() == QPageLayout::Landscape;
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone: options.emplace_back("sides", "one-sided"); break;
+    case QPrinter::DuplexAuto:
+        options.emplace_back("sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge");
+        break;
+    case QPrinter::DuplexLongSide: options.emplace_back("sides", "two-sided-long-edge"); break;
+    case QPrinter::DuplexShortSide: options.emplace_back("sides", "two-sided-short-edge"); break;
+    }
+    if (landscape)
+        options.emplace_back("landscape", "");
+    return options;
+}
+
+// Length of one unit in tenths of a millimetre, for the units that have a
+// fixed physical size.
+double TenthMillimetresPerUnit(int unit)
+{
+    switch (unit) {
+    case kUnitTenthMillimetre: return 1.0;
+    case kUnitHundredthMillimetre: return 0.1;
+    case kUnitHundredthInch: return 2.54;
+    case kUnitThousandthInch: return 0.254;
+    case kUnitTwip: return 254.0 / 1440.0;
+    default: return 0.0;
+    }
+}
+
+// Splits at CR LF, CR and LF.
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+} // namespace
+
+PrinterUnit::PrinterUnit()
+{
+    font_ = StartupFont();
+}
+
+PrinterUnit::~PrinterUnit()
+{
+    EndPrintJob();
+}
+
+void PrinterUnit::SetCoordinateUnit(int unit)
+{
+    unit_ = std::clamp(unit, 0, 5);
+    RebuildDeviceFont();
+}
+
+void PrinterUnit::SetFont(const FontSpec& font)
+{
+    font_ = font;
+    RebuildDeviceFont();
+}
+
+void PrinterUnit::SetDocumentName(std::string name)
+{
+    documentName_ = std::move(name);
+}
+
+void PrinterUnit::SetCopies(int copies)
+{
+    copies_ = std::clamp(copies, -1, 65535);
+}
+
+std::string PrinterUnit::PrinterName() const
+{
+    if (JobRunning())
+        return target_.kind == PrintTarget::Kind::Queue ? target_.name : std::string();
+    return DefaultPrinterName();
+}
+
+bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialog*/,
+                                bool showStatusBox, int paperKind, int orientation, int customWidth,
+                                int customHeight)
+{
+    EndPrintJob();
+
+    const bool toQueue = target.kind == PrintTarget::Kind::Queue;
+    std::unique_ptr<QPrinter> printer;
+    if (toQueue) {
+        // QPrinter quietly turns into a PDF writer for an unknown printer;
+        // such a job must not start at all.
+        if (!PrinterInstalled(target.name))
+            return false;
+        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(ToQString(target.name)),
+                                             QPrinter::HighResolution);
+        if (printer->outputFormat() != QPrinter::NativeFormat)
+            return false;
+    } else {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setResolution(kPdfFileResolution);
+    }
+    // The printer's engine draws the document into a file of ours, which
+    // goes to CUPS, or under the file's name, only once it is whole; a queue
+    // keeps its own resolution and printable area for the drawing.
+    auto document = std::make_unique<PendingFile>(
+        toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
+    if (!document->IsOpen())
+        return false;
+    printer->setOutputFileName(
+        QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath())));
+
+    printer->setFullPage(false);
+    if (paperKind == kPaperKindCustom && customWidth > 0 && customHeight > 0) {
+        const QPageSize size(QSizeF(customWidth / 10.0, customHeight / 10.0), QPageSize::Millimeter,
+                             QString(), QPageSize::ExactMatch);
+        printer->setPageSize(size);
+    }
+    printer->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // The frame starts at the printable area: the printer's own minimum
+    // margins, nothing more.
+    const QPageLayout layout = printer->pageLayout();
+    printer->setPageMargins(layout.minimumMargins(), layout.units());
+    printer->setCopyCount(copies_ <= 0 ? 1 : copies_);
+    const std::string documentName = documentName_.empty() ? kUntitledPrintJob : documentName_;
+    printer->setDocName(ToQString(documentName));
+
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(printer.get()))
+        return false;
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::TextAntialiasing);
+
+    printer_ = std::move(printer);
+    painter_ = std::move(painter);
+    document_ = std::move(document);
+    target_ = target;
+    pageOpen_ = true;
+    pageCounter_ = 1;
+    RebuildDeviceFont();
+    if (showStatusBox) {
+        statusBox_ = std::make_unique<PrintingStatusBox>(documentName, target.name);
+        statusBox_->show();
+    }
+    return true;
+}
+
+PrintJobEnd PrinterUnit::EndPrintJob()
+{
+    PrintJobEnd end;
+    if (!painter_)
+        return end;
+    // Ending the painter closes the open page (an ended one was already
+    // closed by NewPage) and writes the rest of the document.
+    const bool ended = painter_->end();
+    const CupsOptions options = QueueOptions(*printer_);
+    const std::string title = printer_->docName().toStdString();
+    painter_.reset();
+    printer_.reset();
+    statusBox_.reset();
+    pageOpen_ = false;
+    const std::unique_ptr<PendingFile> document = std::move(document_);
+
+    // The engine does not tell of a failed write (a full disk): a document
+    // that does not end in its cross-reference table was not written whole.
+    if (!ended || !CompletePdf(document->TemporaryPath())) {
+        end.error = kDocumentNotWritten;
+        return end;
+    }
+    if (target_.kind == PrintTarget::Kind::PdfFile) {
+        if (target_.replaceExisting) {
+            end.handedOver = document->Replace();
+            end.pdfNumber = target_.pdfNumber;
+            end.written = target_.name;
+        } else if (const auto placed = document->PlaceUnderFreeName([this](int n) {
+                       return PendingFile::NumberedName(target_.name, target_.pdfNumber + n - 1,
+                                                        '-');
+                   })) {
+            end.handedOver = true;
+            end.pdfNumber = target_.pdfNumber + placed->number - 1;
+            end.written = placed->name;
+        }
+        if (!end.handedOver)
+            end.error = kDocumentNotWritten;
+        return end;
+    }
+    if (!document->Finish()) {
+        end.error = kDocumentNotWritten;
+        return end;
+    }
+    const CupsJobResult job =
+        SubmitPdfToCups(target_.name, document->TemporaryPath(), title, options);
+    end.cupsJobId = job.jobId;
+    end.error = job.error;
+    end.handedOver = job.Succeeded();
+    if (end.handedOver)
+        end.written = target_.name + "-" + std::to_string(job.jobId);
+    return end;
+}
+
+bool PrinterUnit::NewPage()
+{
+    if (!painter_)
+        return false;
+    if (pageOpen_) {
+        pageOpen_ = false;
+    } else {
+        // No page is open: the printer's current page is the last one ended,
+        // so moving on gives a blank page, which ends at once.
+        printer_->newPage();
+    }
+    ++pageCounter_;
+    if (statusBox_)
+        statusBox_->SetPageNumber(pageCounter_);
+    return true;
+}
+
+bool PrinterUnit::PrepareToDraw()
+{
+    if (!painter_)
+        return false;
+    if (!pageOpen_) {
+        printer_->newPage();
+        pageOpen_ = true;
+    }
+    painter_->setFont(deviceFont_);
+    return true;
+}
+
+double PrinterUnit::DevicePixelsPerUnitX() const
+{
+    if (unit_ == kUnitDevicePixel || !printer_)
+        return 1.0;
+    return printer_->logicalDpiX() / 254.0 * TenthMillimetresPerUnit(unit_);
+}
+
+double PrinterUnit::DevicePixelsPerUnitY() const
+{
+    if (unit_ == kUnitDevicePixel || !printer_)
+        return 1.0;
+    return printer_->logicalDpiY() / 254.0 * TenthMillimetresPerUnit(unit_);
+}
+
+int PrinterUnit::UnitsFromDevicePixels(double pixels, int dpi) const
+{
+    if (unit_ == kUnitDevicePixel || dpi <= 0)
+        return static_cast<int>(pixels);
+    // Through inches first, so that whole inches give whole units exactly.
+    return static_cast<int>(pixels / dpi * 254.0 / TenthMillimetresPerUnit(unit_));
+}
+
+double PrinterUnit::ToDeviceX(int x) const
+{
+    return (double(x) + marginLeft_) * DevicePixelsPerUnitX();
+}
+
+double PrinterUnit::ToDeviceY(int y) const
+{
+    return (double(y) + marginTop_) * DevicePixelsPerUnitY();
+}
+
+int PrinterUnit::DeviceDpiX() const
+{
+    return printer_ ? printer_->logicalDpiX() : 0;
+}
+int PrinterUnit::DeviceDpiY() const
+{
+    return printer_ ? printer_->logicalDpiY() : 0;
+}
+
+int PrinterUnit::FontCharacterHeight() const
+{
+    if (unit_ == kUnitDevicePixel)
+        return printer_ ? static_cast<int>(font_.size * double(DeviceDpiY()) / 72) : 0;
+    return static_cast<int>(font_.size * kTenthMillimetresPerPoint
+                            / TenthMillimetresPerUnit(unit_));
+}
+
+void PrinterUnit::RebuildDeviceFont()
+{
+    deviceFont_ = MakeQFont(font_);
+    if (!printer_)
+        return;
+    const int height = FontCharacterHeight();
+    if (height > 0) {
+        const double pixels = height * DevicePixelsPerUnitY();
+        deviceFont_.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+    }
+}
+
+void PrinterUnit::WriteTextAt(int x, int y, std::string_view text)
+{
+    if (!PrepareToDraw())
+        return;
+    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const double lineStep = metrics.height() + 2;
+    const double left = ToDeviceX(x);
+    double top = ToDeviceY(y);
+    const double angle = font_.angle / 10.0;
+    for (std::string_view line : SplitLines(text)) {
+        const QString shown = ToQString(line);
+        if (angle == 0) {
+            painter_->drawText(QPointF(left, top + metrics.ascent()), shown);
+        } else {
+            painter_->save();
+            painter_->translate(left, top);
+            painter_->rotate(-angle); // angles count counter-clockwise
+            painter_->drawText(QPointF(0, metrics.ascent()), shown);
+            painter_->restore();
+        }
+        top += lineStep;
+    }
+}
+
+int PrinterUnit::TextWidth(std::string_view text)
+{
+    if (!printer_)
+        return 0;
+    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    return UnitsFromDevicePixels(metrics.horizontalAdvance(ToQString(text)), DeviceDpiX());
+}
+
+int PrinterUnit::TextHeight(std::string_view /*text*/)
+{
+    if (!printer_)
+        return 0;
+    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    return UnitsFromDevicePixels(metrics.height(), DeviceDpiY());
+}
+
+int PrinterUnit::UnitsFromDevicePixelsX(int pixels) const
+{
+    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiX()) : pixels;
+}
+
+int PrinterUnit::UnitsFromDevicePixelsY(int pixels) const
+{
+    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiY()) : pixels;
+}
+
+int PrinterUnit::DevicePixelsFromUnitsX(int units) const
+{
+    return static_cast<int>(std::ceil(units * DevicePixelsPerUnitX()));
+}
+
+int PrinterUnit::DevicePixelsFromUnitsY(int units) const
+{
+    return static_cast<int>(std::ceil(units * DevicePixelsPerUnitY()));
+}
+
+void PrinterUnit::DrawImage(const QImage& picture, int x, int y, int width, int height)
+{
+    if (!PrepareToDraw() || picture.isNull())
+        return;
+    DrawImageAt(picture, QRectF(ToDeviceX(x), ToDeviceY(y), width * DevicePixelsPerUnitX(),
+                                height * DevicePixelsPerUnitY()));
+}
+
+void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target)
+{
+    if (!(target.width() > 0) || !(target.height() > 0))
+        return;
+
+    // Hand the printer no more pixels than the rectangle covers at its
+    // resolution: a camera photo in a small cell would otherwise fill the
+    // spool file with pixels the paper cannot show.
+    const int coveredWidth = std::max(1, static_cast<int>(std::ceil(target.width())));
+    const int coveredHeight = std::max(1, static_cast<int>(std::ceil(target.height())));
+    QImage drawn = image;
+    if (drawn.width() > coveredWidth || drawn.height() > coveredHeight) {
+        // Qt's smooth reduction averages boxes of source pixels too, and is
+        // over twice as fast as ours on full-size photos.
+        drawn = drawn.scaled(std::min(drawn.width(), coveredWidth),
+                             std::min(drawn.height(), coveredHeight), Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
+    }
+    painter_->drawImage(target, drawn);
+}
+
+} // namespace quillet

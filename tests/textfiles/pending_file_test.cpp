@@ -1,0 +1,77 @@
+// Files written under a temporary name and put in place only when whole:
+// names claimed without ever replacing another file, and a full disk that
+// leaves the good file as it was.
+#include "textfiles/pending_file.h"
+
+#include "support/full_disk.h"
+#include "support/test_images.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScratchDir;
+
+ByteArray Bytes(const std::string& text)
+{
+    return ByteArray(text.begin(), text.end());
+}
+
+int Entries(const std::string& folder)
+{
+    return static_cast<int>(QDir(QString::fromStdString(folder))
+                                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                                .size());
+}
+
+TEST(PendingFileNames, TheNumberGoesBeforeTheExtension)
+{
+    EXPECT_EQ(PendingFile::NumberedName("/a/album.pdf", 1, '-'), "/a/album.pdf");
+    EXPECT_EQ(PendingFile::NumberedName("/a/album.pdf", 2, '-'), "/a/album-2.pdf");
+    EXPECT_EQ(PendingFile::NumberedName("/a.b/album", 3, '-'), "/a.b/album-3");
+    EXPECT_EQ(PendingFile::NumberedName("/a/.hidden", 2, '-'), "/a/.hidden-2");
+    EXPECT_EQ(PendingFile::NumberedName("/o/20260305_90503_1.png", 2, '_'),
+              "/o/20260305_90503_1_2.png");
+}
+
+TEST(PendingFile, AFreeNameNeverReplacesAnExistingFile)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(testing::WriteBytes(dir.Path("album.pdf"), Bytes("kept")));
+    ASSERT_TRUE(testing::WriteBytes(dir.Path("album-3.pdf"), Bytes("kept too")));
+    const auto name = [&](int n) {
+        return PendingFile::NumberedName(dir.Path("album.pdf"), n, '-');
+    };
+    for (const std::string expected : {"album-2.pdf", "album-4.pdf"}) {
+        PendingFile file(dir.Path("album.pdf"));
+        ASSERT_TRUE(file.Write(Bytes(expected)));
+        const auto placed = file.PlaceUnderFreeName(name);
+        ASSERT_TRUE(placed);
+        EXPECT_EQ(placed->name, dir.Path(expected));
+    }
+    EXPECT_EQ(ReadBytes(dir.Path("album.pdf")), Bytes("kept"));
+    EXPECT_EQ(ReadBytes(dir.Path("album-3.pdf")), Bytes("kept too"));
+    EXPECT_EQ(ReadBytes(dir.Path("album-4.pdf")), Bytes("album-4.pdf"));
+    EXPECT_EQ(Entries(dir.Root()), 4) << "no temporary file is left";
+}
+
+TEST(PendingFile, AFullDiskKeepsTheGoodFileAndLeavesNoPartialOne)
+{
+    ScratchDir dir;
+    const testing::SmallDisk disk(dir.Path("disk"));
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    ASSERT_TRUE(testing::WriteBytes(disk.Path("album.pdf"), Bytes("good")));
+    PendingFile file(disk.Path("album.pdf"));
+    EXPECT_FALSE(file.Write(ByteArray(200 * 1024, 'x')));
+    EXPECT_FALSE(file.Replace());
+    EXPECT_FALSE(file.PlaceUnderFreeName([](int) { return std::string("never"); }));
+    EXPECT_EQ(ReadBytes(disk.Path("album.pdf")), Bytes("good"));
+}
+
+} // namespace
+} // namespace quillet
