@@ -5,13 +5,18 @@
 #include "print/preview_page.h"
 #include "textfiles/convert.h"
 #include "ui_settings_window.h"
+#include "widgets/held_input.h"
 #include "widgets/window.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 
 namespace quillet {
 namespace {
+
+// How long a redraw runs before the progress window comes up.
+constexpr qint64 kQuietRedrawMilliseconds = 300;
 
 double NumberOf(const QLineEdit* box)
 {
@@ -46,13 +51,14 @@ PageJob PreviewJob(const Ui::SettingsWindow& ui)
     const Globals& g = App();
     PageJob job;
     job.settings = MiniatureSettings(g.printSettings, TypedPreviewValues(ui));
-    job.pictures = PictureList{g.jobPicturePaths, g.jobAspectRatios, g.jobCaptions};
+    job.pictures = MiniaturePictures({g.jobPicturePaths, g.jobAspectRatios, g.jobCaptions});
     job.headerTemplate = g.jobHeaderText;
     job.footerTemplate = g.jobFooterText;
     return job;
 }
 
-QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, QWidget& owner)
+QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, QWidget& owner,
+                       QWidget* turner)
 {
     // Shown without taking the activation: the user types on in the
     // settings window while the miniature is drawn.  A window that is only
@@ -64,7 +70,9 @@ QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, Q
     ProgressWindow& window = LoadProgressWindow();
     window.ClearCancelRequest();
     window.setAttribute(Qt::WA_ShowWithoutActivating);
-    window.show();
+    const HeldUserInput held({&window, turner});
+    QElapsedTimer drawing;
+    drawing.start();
 
     // The window is looked up afresh each time: the events that run between
     // cells must not leave a dangling reference behind.
@@ -73,10 +81,15 @@ QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, Q
         if (ProgressWindow* loaded = LoadedProgressWindow())
             loaded->SetProgressRange(0, cellCount);
     };
-    progress.advanced = [](int cellsDone) {
+    // A quick redraw (a page turn, pictures already cached) shows no
+    // window at all, so nothing flashes over the controls.
+    progress.advanced = [&drawing](int cellsDone) {
         ProcessPendingMessages();
-        if (ProgressWindow* loaded = LoadedProgressWindow())
+        if (ProgressWindow* loaded = LoadedProgressWindow()) {
             loaded->SetProgress(cellsDone);
+            if (!loaded->isVisible() && drawing.elapsed() >= kQuietRedrawMilliseconds)
+                loaded->show();
+        }
     };
     progress.cancelRequested = [] {
         const ProgressWindow* loaded = LoadedProgressWindow();

@@ -25,11 +25,15 @@ TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
 // millimetres, and the pictures, captions and templates of the job snapshot.
 PageJob PreviewJob(const Ui::SettingsWindow& ui);
 
-// Draws the miniature of page `page` (1-based) while the progress window
-// shows how far it got.  Window events run after every cell, so the user
-// can type on and can cancel; the caller guards against re-entry.  The
-// activation stays with (or, where the platform moved it to the progress
-// window, returns to) the window that was active, else the owner window.
-QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, QWidget& owner);
+// Draws the miniature of page `page` (1-based); a drawing that takes long
+// shows the progress window with how far it got.  Window events run after
+// every cell, so the progress window's cancel button works and the
+// `turner` (the canvas that turns the pages) keeps taking the wheel and
+// the page keys; every other input is held until the miniature is done.
+// The caller guards against re-entry.  The activation stays with (or, where
+// the platform moved it to the progress window, returns to) the window
+// that was active, else the owner window.
+QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, QWidget& owner,
+                       QWidget* turner);
 
 } // namespace quillet

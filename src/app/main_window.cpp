@@ -5,6 +5,7 @@
 #include "app/print_drivers.h"
 #include "ui_main_window.h"
 #include "widgets/designed_group_box_style.h"
+#include "widgets/designed_look.h"
 #include "widgets/designed_tab_style.h"
 #include "widgets/window.h"
 
@@ -44,6 +45,7 @@ MainWindow::MainWindow(QWidget* parent)
     // after the tab control that uses it.
     UseDesignedPageCoordinates(*ui_->选择夹1, *this);
     UseDesignedGroupBoxes(*this);
+    UseDesignedLook(*this);
 
     // uic reads the form's CR LF line breaks as LF; the labels' designed
     // texts break their lines with CR LF, as every multi-line text of the

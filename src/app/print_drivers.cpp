@@ -95,7 +95,7 @@ std::optional<ColumnMap> SetUpColumns(MainWindow& window, Driver driver)
                               detected.caption + 1);
     if (MessageBox(ColumnCheckText(typed), kMessageBoxOkCancel | kMessageBoxIconQuestion,
                    kColumnCheckTitle)
-        != kResultOk)
+        != MessageBoxAnswer::Ok)
         return std::nullopt;
     return ColumnMap{ZeroBasedColumn(typed.path), ZeroBasedColumn(typed.category),
                      ZeroBasedColumn(typed.caption)};

@@ -22,7 +22,6 @@ constexpr std::string_view kJobQuestion = "将要进行新的打印作业，要�
 constexpr std::string_view kJobQuestionCaption = "提示2秒后默认继续工作。";
 constexpr int kJobQuestionMilliseconds = 2000;
 constexpr int kJobQuestionStyle = kMessageBoxOkCancel | kMessageBoxIconQuestion; // 33
-constexpr int kSystemCancel = 2;
 
 std::string DocumentsFolder()
 {
@@ -101,14 +100,16 @@ PrintSettings OpenSettingsForJob(const PictureList& job, bool store, const std::
 int ConfirmWithTimeout(std::string_view caption, std::string_view text, int milliseconds, int style,
                        bool styleGiven)
 {
-    return TimedMessageBox(text, caption, styleGiven ? style : 0, milliseconds);
+    const std::optional<MessageBoxAnswer> answer =
+        TimedMessageBox(text, caption, styleGiven ? style : 0, milliseconds);
+    return answer ? SystemAnswerNumber(*answer) : kTimedOut;
 }
 
 bool AskBeforeJob()
 {
     return ConfirmWithTimeout(kJobQuestionCaption, kJobQuestion, kJobQuestionMilliseconds,
                               kJobQuestionStyle, true)
-           != kSystemCancel;
+           != SystemAnswerNumber(MessageBoxAnswer::Cancel);
 }
 
 int RunPrintJob(const PictureList& job, const std::string& headerText,

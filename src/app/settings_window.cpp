@@ -9,7 +9,9 @@
 #include "printing/standard_paper.h"
 #include "ui_settings_window.h"
 #include "widgets/designed_group_box_style.h"
+#include "widgets/designed_look.h"
 #include "widgets/dialogs.h"
+#include "widgets/held_input.h"
 #include "widgets/message_box_style.h"
 #include "widgets/outer_size.h"
 #include "widgets/select_by_text.h"
@@ -61,6 +63,7 @@ SettingsWindow::SettingsWindow(QWidget* parent)
 {
     ui_->setupUi(this);
     UseDesignedGroupBoxes(*this);
+    UseDesignedLook(*this);
 
     // uic reads the form's line breaks as LF; the designed label texts break
     // their lines with CR LF, as every multi-line text of the program does.
@@ -165,9 +168,10 @@ void SettingsWindow::Fill()
         printer = SelectByText(*ui_->组合框_打印机列表, record.printerName);
     if (printer < 0 && !record.defaultPrinterName.empty())
         printer = SelectByText(*ui_->组合框_打印机列表, record.defaultPrinterName);
-    // Without any printer queue the PDF file is the one way to print, so a
-    // first OK always has a printer.
-    if (printer < 0 && ui_->组合框_打印机列表->count() == 1)
+    // Without a default queue (common here) the first one is chosen, and
+    // without any queue the PDF file: OK always stores a printer, so the
+    // next job neither fails nor opens this window again from scratch.
+    if (printer < 0 && ui_->组合框_打印机列表->count() > 0)
         ui_->组合框_打印机列表->setCurrentIndex(0);
 
     if (SelectByText(*ui_->列表框_纸张, "A4") < 0 && ui_->列表框_纸张->count() > 0)
@@ -182,6 +186,13 @@ void SettingsWindow::ConnectHandlers()
     Ui::SettingsWindow& ui = *ui_;
     connect(ui.列表框_纸张, &QListWidget::currentRowChanged, this, [this] {
         if (!programChange_)
+            PaperChosen();
+    });
+    // A click on the paper already selected changes no selection, yet the
+    // user chose it again: its size replaces what was typed since.
+    ui.列表框_纸张->viewport()->installEventFilter(this);
+    connect(ui.列表框_纸张, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (ui_->列表框_纸张->row(item) == paperRowAtPress_)
             PaperChosen();
     });
     for (QLineEdit* size : {ui.编辑框_宽度, ui.编辑框_高度})
@@ -363,6 +374,11 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui_->画板_预览)
         return CanvasEvent(event) || QDialog::eventFilter(watched, event);
+    if (watched == ui_->列表框_纸张->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            paperRowAtPress_ = ui_->列表框_纸张->currentRow();
+        return QDialog::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Only a move of the focus inside this window counts: a message box
@@ -370,9 +386,11 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
         // them) would otherwise start a cascade of further messages.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             auto* box = static_cast<QLineEdit*>(watched);
-            // After the focus change has completed: the handler may open a
-            // message box, which must not run inside the focus change.
-            QTimer::singleShot(0, this, [this, box] { FocusLost(box); });
+            // After the focus change, and after the click that moved the
+            // focus has completed: the handler may open a message box or
+            // redraw, and either would take the release away from the
+            // control that got the press, losing the click.
+            AfterMouseRelease(*this, [this, box] { FocusLost(box); });
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -432,9 +450,13 @@ void SettingsWindow::RedrawPreview()
 
 void SettingsWindow::TurnPreviewPage(int step)
 {
-    const int page = std::clamp(shownPage_ + step, 1, shownPageCount_);
-    if (page != shownPage_)
-        DrawPreview(page);
+    if (!ui_->选择框_实时预览->isChecked())
+        return;
+    // Turns asked for while a page is being drawn add up: the redraw under
+    // way goes on to the last page asked for when it is done.
+    wantedPage_ = std::clamp(wantedPage_ + step, 1, shownPageCount_);
+    if (!App().previewBusy && wantedPage_ != shownPage_)
+        DrawPreview(wantedPage_);
 }
 
 void SettingsWindow::DrawPreview(int page)
@@ -445,14 +467,18 @@ void SettingsWindow::DrawPreview(int page)
     if (!ui_->选择框_实时预览->isChecked() || g.previewBusy)
         return;
     g.previewBusy = true;
+    wantedPage_ = page;
     ShowPreviewPicture(QImage());
     g.printSettings.headerAlign = ui_->组合框_页眉对齐->currentIndex();
     g.printSettings.footerAlign = ui_->组合框_页脚对齐->currentIndex();
 
     const PageJob job = PreviewJob(*ui_);
     shownPageCount_ = PreviewPageCount(job);
-    shownPage_ = std::clamp(page, 1, shownPageCount_);
-    ShowPreviewPicture(DrawPreviewPage(job, miniatures_, shownPage_, *this));
+    do {
+        shownPage_ = std::clamp(wantedPage_, 1, shownPageCount_);
+        wantedPage_ = shownPage_;
+        ShowPreviewPicture(DrawPreviewPage(job, miniatures_, shownPage_, *this, ui_->画板_预览));
+    } while (wantedPage_ != shownPage_);
 
     if (ProgressWindow* progress = LoadedProgressWindow())
         progress->SetProgress(0);

@@ -50,7 +50,8 @@ public:
 
     // Turns the miniature by step pages (the mouse wheel and Page Up / Page
     // Down on the canvas), within the job's pages, by a redraw of the same
-    // rules; nothing happens at either end.
+    // rules; nothing happens at either end.  Turns asked for while a page
+    // is drawn add up, and the last page asked for is drawn next.
     void TurnPreviewPage(int step);
 
     // The picture the preview canvas shows at its own size (null when the
@@ -99,10 +100,15 @@ private:
     // Set while the program itself changes selections and slider positions,
     // which are no user changes and run no handler.
     bool programChange_ = false;
+    // The paper selected when the last press on the paper list began.
+    int paperRowAtPress_ = -1;
     QImage previewPicture_;
     // "第N页/共M页" under the page, inside the canvas.
     QLabel* pageNumberLabel_ = nullptr;
     int shownPage_ = 1;
+    // The page the user last asked for; ahead of shownPage_ while a page
+    // turn is being drawn.
+    int wantedPage_ = 1;
     int shownPageCount_ = 1;
     // Wheel turns not yet a whole notch (touchpads send them in small parts).
     int wheelRemainder_ = 0;

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/open_paths.h"
 #include "printing/fonts.h"
+#include "widgets/qt_translations.h"
 #include "widgets/window.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ void RunProgram(int& argc, char** argv)
 {
     QApplication application(argc, argv);
     InstallFontSubstitutions();
+    InstallQtTranslations();
     PrepareProgramState();
     FolderTreeBuilder() = AttachCollection;
     const std::unique_ptr<MainWindow> window = LoadMainWindow();

@@ -1,6 +1,7 @@
 #pragma once
 // Start-up and the ways out.  The start-up sequence, in its order:
-//   1. the form runtime (the QApplication, the font substitutions),
+//   1. the form runtime (the QApplication, the font substitutions, Qt's
+//      Chinese translations),
 //   2. the global state in its start-up values,
 //   3. the exit clean-up, registered with the window runtime,
 //   4. (the image codecs need no start here),

@@ -26,4 +26,21 @@ PrintSettings MiniatureSettings(const PrintSettings& record, const TypedLayoutVa
     return s;
 }
 
+PictureList MiniaturePictures(PictureList pictures)
+{
+    std::size_t used = pictures.paths.size();
+    const auto isPadding = [&pictures](std::size_t i) {
+        return pictures.paths[i].empty()
+               && (i >= pictures.captions.size() || pictures.captions[i].empty());
+    };
+    while (used > 0 && isPadding(used - 1))
+        --used;
+    pictures.paths.resize(used);
+    if (pictures.aspectRatios.size() > used)
+        pictures.aspectRatios.resize(used);
+    if (pictures.captions.size() > used)
+        pictures.captions.resize(used);
+    return pictures;
+}
+
 } // namespace quillet

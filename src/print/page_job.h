@@ -69,4 +69,10 @@ struct TypedLayoutValues {
 // and pictures loaded at optimisation level 1 (50K) whatever the record says.
 PrintSettings MiniatureSettings(const PrintSettings& record, const TypedLayoutValues& typed);
 
+// The pictures the miniature pages through: the list up to its last entry
+// that names a picture or has a caption.  Empty entries after it (the
+// preview button pads its list to a fixed length) fill no page; empty ones
+// before it keep their cells, as they do in print.
+PictureList MiniaturePictures(PictureList pictures);
+
 } // namespace quillet

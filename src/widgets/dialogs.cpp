@@ -34,7 +34,7 @@ ScopedDialogProvider::~ScopedDialogProvider()
     InstalledProvider() = previous_;
 }
 
-int MessageBox(std::string_view text, int style, std::string_view title)
+MessageBoxAnswer MessageBox(std::string_view text, int style, std::string_view title)
 {
     return CurrentDialogProvider().MessageBox(text, style, title);
 }
@@ -71,7 +71,8 @@ bool FontDialog(FontSpec& font)
     return CurrentDialogProvider().FontDialog(font);
 }
 
-int TimedMessageBox(std::string_view text, std::string_view title, int style, int milliseconds)
+std::optional<MessageBoxAnswer> TimedMessageBox(std::string_view text, std::string_view title,
+                                                int style, int milliseconds)
 {
     return CurrentDialogProvider().TimedMessageBox(text, title, style, milliseconds);
 }

@@ -16,8 +16,9 @@ class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
 
-    // Style bits and results as in message_box_style.h (OK 0, Cancel 1, ...).
-    virtual int MessageBox(std::string_view text, int style, std::string_view title) = 0;
+    // Style bits as in message_box_style.h.
+    virtual MessageBoxAnswer MessageBox(std::string_view text, int style,
+                                        std::string_view title) = 0;
     // The entered text of a box that asks for a whole number, or nothing
     // when cancelled.
     virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
@@ -37,9 +38,9 @@ public:
                                        std::string_view proposedPath) = 0;
     // The font is the initial choice and, when confirmed, receives the result.
     virtual bool FontDialog(FontSpec& font) = 0;
-    // The system's answers (OK 1, Cancel 2, ...) or kTimedOut.
-    virtual int TimedMessageBox(std::string_view text, std::string_view title, int style,
-                                int milliseconds) = 0;
+    // The answer, or nothing when the box closed itself after its time.
+    virtual std::optional<MessageBoxAnswer>
+    TimedMessageBox(std::string_view text, std::string_view title, int style, int milliseconds) = 0;
 };
 
 // The provider the free functions below use.
@@ -57,7 +58,8 @@ private:
     DialogProvider* previous_;
 };
 
-int MessageBox(std::string_view text, int style = 0, std::string_view title = "信息：");
+MessageBoxAnswer MessageBox(std::string_view text, int style = 0,
+                            std::string_view title = "信息：");
 
 // On OK the entered text, read by ToInteger, goes into the variable and the
 // result is true; Cancel leaves the variable alone.
@@ -71,7 +73,8 @@ std::string OpenFileDialog(std::string_view title, std::string_view filter,
 std::string SaveFileDialog(std::string_view title, std::string_view filter,
                            std::string_view proposedPath = "");
 bool FontDialog(FontSpec& font);
-int TimedMessageBox(std::string_view text, std::string_view title, int style, int milliseconds);
+std::optional<MessageBoxAnswer> TimedMessageBox(std::string_view text, std::string_view title,
+                                                int style, int milliseconds);
 
 // "文本文件（*.txt）|*.txt" becomes the Qt filter "文本文件（*.txt） (*.txt)";
 // pairs become lines, ';' between patterns a space.

@@ -4,23 +4,30 @@
 
 namespace quillet {
 
-int ToSystemResult(int result)
+int SystemAnswerNumber(MessageBoxAnswer answer)
 {
-    return result + 1;
+    return static_cast<int>(answer) + 1;
 }
 
 MessageBoxLayout DescribeMessageBox(int style)
 {
     MessageBoxLayout layout;
     switch (style & 0x0F) {
-    case kMessageBoxOkCancel: layout.buttons = {kResultOk, kResultCancel}; break;
-    case kMessageBoxAbortRetryIgnore:
-        layout.buttons = {kResultAbort, kResultRetry, kResultIgnore};
+    case kMessageBoxOkCancel:
+        layout.buttons = {MessageBoxAnswer::Ok, MessageBoxAnswer::Cancel};
         break;
-    case kMessageBoxYesNoCancel: layout.buttons = {kResultYes, kResultNo, kResultCancel}; break;
-    case kMessageBoxYesNo: layout.buttons = {kResultYes, kResultNo}; break;
-    case kMessageBoxRetryCancel: layout.buttons = {kResultRetry, kResultCancel}; break;
-    default: layout.buttons = {kResultOk}; break;
+    case kMessageBoxAbortRetryIgnore:
+        layout.buttons = {MessageBoxAnswer::Abort, MessageBoxAnswer::Retry,
+                          MessageBoxAnswer::Ignore};
+        break;
+    case kMessageBoxYesNoCancel:
+        layout.buttons = {MessageBoxAnswer::Yes, MessageBoxAnswer::No, MessageBoxAnswer::Cancel};
+        break;
+    case kMessageBoxYesNo: layout.buttons = {MessageBoxAnswer::Yes, MessageBoxAnswer::No}; break;
+    case kMessageBoxRetryCancel:
+        layout.buttons = {MessageBoxAnswer::Retry, MessageBoxAnswer::Cancel};
+        break;
+    default: layout.buttons = {MessageBoxAnswer::Ok}; break;
     }
 
     std::size_t defaultIndex = 0;
@@ -32,10 +39,10 @@ MessageBoxLayout DescribeMessageBox(int style)
         defaultIndex = 0;
     layout.defaultButton = layout.buttons[defaultIndex];
 
-    if (std::ranges::find(layout.buttons, kResultCancel) != layout.buttons.end())
-        layout.escapeResult = kResultCancel;
+    if (std::ranges::find(layout.buttons, MessageBoxAnswer::Cancel) != layout.buttons.end())
+        layout.escapeResult = MessageBoxAnswer::Cancel;
     else if (layout.buttons.size() == 1)
-        layout.escapeResult = kResultOk;
+        layout.escapeResult = MessageBoxAnswer::Ok;
 
     switch (style & 0xF0) {
     case kMessageBoxIconStop: layout.icon = MessageBoxIcon::Stop; break;
@@ -48,18 +55,18 @@ MessageBoxLayout DescribeMessageBox(int style)
     return layout;
 }
 
-std::string ButtonCaption(int result)
+std::string ButtonCaption(MessageBoxAnswer answer)
 {
-    switch (result) {
-    case kResultOk: return "确定";
-    case kResultCancel: return "取消";
-    case kResultAbort: return "中止";
-    case kResultRetry: return "重试";
-    case kResultIgnore: return "忽略";
-    case kResultYes: return "是";
-    case kResultNo: return "否";
-    default: return {};
+    switch (answer) {
+    case MessageBoxAnswer::Ok: return "确定";
+    case MessageBoxAnswer::Cancel: return "取消";
+    case MessageBoxAnswer::Abort: return "中止";
+    case MessageBoxAnswer::Retry: return "重试";
+    case MessageBoxAnswer::Ignore: return "忽略";
+    case MessageBoxAnswer::Yes: return "是";
+    case MessageBoxAnswer::No: return "否";
     }
+    return {};
 }
 
 } // namespace quillet

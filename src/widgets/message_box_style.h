@@ -26,26 +26,22 @@ inline constexpr int kMessageBoxDefaultButton3 = 0x200;
 // Above every other window instead of only the program's.
 inline constexpr int kMessageBoxSystemModal = 0x1000;
 
-// Results of MessageBox.
-inline constexpr int kResultOk = 0;
-inline constexpr int kResultCancel = 1;
-inline constexpr int kResultAbort = 2;
-inline constexpr int kResultRetry = 3;
-inline constexpr int kResultIgnore = 4;
-inline constexpr int kResultYes = 5;
-inline constexpr int kResultNo = 6;
+// The button a message box was answered with.  The runtime numbers them
+// from OK 0 in this order.
+enum class MessageBoxAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 
-// The timed box answers as the system's message box does (OK 1, Cancel 2,
-// Abort 3, Retry 4, Ignore 5, Yes 6, No 7), and 32000 when its time ran out.
+// The system's timed box numbers the same answers from OK 1 (Cancel 2,
+// Abort 3, Retry 4, Ignore 5, Yes 6, No 7) and says 32000 when its time ran
+// out.
 inline constexpr int kTimedOut = 32000;
-int ToSystemResult(int result);
+int SystemAnswerNumber(MessageBoxAnswer answer);
 
 enum class MessageBoxIcon { None, Stop, Question, Exclamation, Information };
 
 struct MessageBoxLayout {
-    std::vector<int> buttons; // results, in the order shown
-    int defaultButton = kResultOk; // a result out of buttons
-    std::optional<int> escapeResult; // what Esc answers; none when Esc does nothing
+    std::vector<MessageBoxAnswer> buttons; // in the order shown
+    MessageBoxAnswer defaultButton = MessageBoxAnswer::Ok; // one out of buttons
+    std::optional<MessageBoxAnswer> escapeResult; // what Esc answers; none when Esc does nothing
     MessageBoxIcon icon = MessageBoxIcon::None;
     bool systemModal = false;
 };
@@ -54,7 +50,7 @@ struct MessageBoxLayout {
 // falls back to the first one.
 MessageBoxLayout DescribeMessageBox(int style);
 
-// The caption of the button that gives the result: "确定", "取消", ...
-std::string ButtonCaption(int result);
+// The caption of the button that gives the answer: "确定", "取消", ...
+std::string ButtonCaption(MessageBoxAnswer answer);
 
 } // namespace quillet

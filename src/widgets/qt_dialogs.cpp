@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -28,23 +29,25 @@ QMessageBox::Icon ToQtIcon(MessageBoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::ButtonRole RoleOf(int result)
+QMessageBox::ButtonRole RoleOf(MessageBoxAnswer answer)
 {
-    switch (result) {
-    case kResultOk:
-    case kResultYes:
-    case kResultRetry: return QMessageBox::AcceptRole;
-    case kResultNo: return QMessageBox::NoRole;
-    case kResultCancel:
-    case kResultAbort: return QMessageBox::RejectRole;
-    default: return QMessageBox::ActionRole;
+    switch (answer) {
+    case MessageBoxAnswer::Ok:
+    case MessageBoxAnswer::Yes:
+    case MessageBoxAnswer::Retry: return QMessageBox::AcceptRole;
+    case MessageBoxAnswer::No: return QMessageBox::NoRole;
+    case MessageBoxAnswer::Cancel:
+    case MessageBoxAnswer::Abort: return QMessageBox::RejectRole;
+    case MessageBoxAnswer::Ignore: break;
     }
+    return QMessageBox::ActionRole;
 }
 
-// Shows the box and returns the result of the pressed button, or nothing when
+// Shows the box and returns the answer of the pressed button, or nothing when
 // the time-out closed it first.
-std::optional<int> RunMessageBox(std::string_view text, int style, std::string_view title,
-                                 std::optional<int> timeoutMilliseconds)
+std::optional<MessageBoxAnswer> RunMessageBox(std::string_view text, int style,
+                                              std::string_view title,
+                                              std::optional<int> timeoutMilliseconds)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return DescribeMessageBox(style).defaultButton;
@@ -58,8 +61,8 @@ std::optional<int> RunMessageBox(std::string_view text, int style, std::string_v
     if (layout.systemModal)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
 
-    std::map<QAbstractButton*, int> results;
-    for (const int result : layout.buttons) {
+    std::map<QAbstractButton*, MessageBoxAnswer> results;
+    for (const MessageBoxAnswer result : layout.buttons) {
         QPushButton* button = box.addButton(ToQString(ButtonCaption(result)), RoleOf(result));
         results[button] = result;
         if (result == layout.defaultButton)
@@ -86,16 +89,17 @@ std::optional<int> RunMessageBox(std::string_view text, int style, std::string_v
 
 } // namespace
 
-int QtDialogProvider::MessageBox(std::string_view text, int style, std::string_view title)
+MessageBoxAnswer QtDialogProvider::MessageBox(std::string_view text, int style,
+                                              std::string_view title)
 {
-    return RunMessageBox(text, style, title, std::nullopt).value_or(kResultCancel);
+    return RunMessageBox(text, style, title, std::nullopt).value_or(MessageBoxAnswer::Cancel);
 }
 
-int QtDialogProvider::TimedMessageBox(std::string_view text, std::string_view title, int style,
-                                      int milliseconds)
+std::optional<MessageBoxAnswer> QtDialogProvider::TimedMessageBox(std::string_view text,
+                                                                  std::string_view title, int style,
+                                                                  int milliseconds)
 {
-    const std::optional<int> result = RunMessageBox(text, style, title, milliseconds);
-    return result ? ToSystemResult(*result) : kTimedOut;
+    return RunMessageBox(text, style, title, milliseconds);
 }
 
 std::optional<std::string> QtDialogProvider::InputBox(std::string_view prompt,
@@ -145,7 +149,11 @@ std::string QtDialogProvider::OpenFileDialog(std::string_view title, std::string
 
 bool QtDialogProvider::FontDialog(FontSpec& font)
 {
-    QFont initial(QString::fromStdString(font.name));
+    // A designed name ("宋体") stands for an installed face and is not in
+    // the dialog's list of faces: the dialog starts on the face it draws
+    // with, and a face left as it was keeps the designed name.
+    const QString face = QFontInfo(QFont(QString::fromStdString(font.name))).family();
+    QFont initial(face);
     if (font.size > 0)
         initial.setPointSize(font.size);
     initial.setBold(font.bold != 0);
@@ -162,7 +170,8 @@ bool QtDialogProvider::FontDialog(FontSpec& font)
     font.strikeout = chosen.strikeOut() ? 1 : 0;
     font.underline = chosen.underline() ? 1 : 0;
     font.size = chosen.pointSize() > 0 ? chosen.pointSize() : qRound(chosen.pointSizeF());
-    font.name = chosen.family().toStdString();
+    if (chosen.family() != face)
+        font.name = chosen.family().toStdString();
     return true;
 }
 

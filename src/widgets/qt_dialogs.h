@@ -8,7 +8,7 @@ namespace quillet {
 
 class QtDialogProvider final : public DialogProvider {
 public:
-    int MessageBox(std::string_view text, int style, std::string_view title) override;
+    MessageBoxAnswer MessageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                         std::string_view initialText) override;
     std::string BrowseForFolder(std::string_view prompt, int flag,
@@ -18,8 +18,8 @@ public:
     std::string SaveFileDialog(std::string_view title, std::string_view filter,
                                std::string_view proposedPath) override;
     bool FontDialog(FontSpec& font) override;
-    int TimedMessageBox(std::string_view text, std::string_view title, int style,
-                        int milliseconds) override;
+    std::optional<MessageBoxAnswer> TimedMessageBox(std::string_view text, std::string_view title,
+                                                    int style, int milliseconds) override;
 };
 
 } // namespace quillet

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -439,6 +440,111 @@ TEST_F(LivePreviewTest, WheelAndPageKeysTurnThroughTheJobsPages)
     EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共1页"));
     Wheel(-1);
     EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共1页"));
+}
+
+// The preview button hands the window its pictures padded with empty
+// entries to a fixed length; only the pictures make pages.
+struct PaddedJobCase {
+    const char* testName;
+    const char* rows;
+    const char* columns;
+    const char* firstPage;
+    const char* lastPage;
+};
+
+void PrintTo(const PaddedJobCase& row, std::ostream* os)
+{
+    *os << row.testName;
+}
+
+class PaddedJobTest : public LivePreviewTest,
+                      public ::testing::WithParamInterface<PaddedJobCase> {};
+
+TEST_P(PaddedJobTest, PagesAreCountedFromThePicturesOnly)
+{
+    const PaddedJobCase& c = GetParam();
+    MakeJob(13, 13, true);
+    App().jobPicturePaths.resize(100);
+    App().jobCaptions.resize(100);
+    Open();
+    Set(ui().编辑框_行数, c.rows);
+    Set(ui().编辑框_列数, c.columns);
+    Redraw();
+    EXPECT_EQ(PageNumber(), QString::fromUtf8(c.firstPage));
+    Wheel(20);
+    EXPECT_EQ(PageNumber(), QString::fromUtf8(c.lastPage));
+    EXPECT_FALSE(IsWhite(window->PreviewPicture().pixel(CellCentre(1, 1, 0, 0))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LivePreview, PaddedJobTest,
+    ::testing::Values(PaddedJobCase{"OnePageOfFiveByFive", "5", "5", "第1页/共1页", "第1页/共1页"},
+                      PaddedJobCase{"OnePictureAPage", "1", "1", "第1页/共13页", "第13页/共13页"}),
+    [](const auto& info) { return std::string(info.param.testName); });
+
+// A hand holds a click for a moment; the box the focus left redraws the
+// miniature meanwhile, and the click still takes effect.
+TEST_F(LivePreviewTest, AHeldClickAfterTypingInABoxTakesEffect)
+{
+    MakeJob(25, 25, false);
+    Open();
+    QLineEdit* rows = ui().编辑框_行数;
+    rows->setFocus(Qt::MouseFocusReason);
+    Set(rows, "3");
+    QRadioButton* landscape = ui().单选框_横向打印;
+    const QPoint at = landscape->mapTo(window.get(), landscape->rect().center());
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+    QTest::qWait(200);
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+    for (int i = 0; i < 200 && (App().previewBusy || ui().滑块条_行->value() != 12); ++i)
+        QTest::qWait(10);
+
+    EXPECT_TRUE(landscape->isChecked());
+    EXPECT_EQ(ui().滑块条_行->value(), 12);
+    EXPECT_EQ(window->PreviewPicture().size(), QSize(210, 297));
+}
+
+// Input for the window's controls waits until the miniature is done, then
+// takes effect; nothing of it is lost.
+TEST_F(LivePreviewTest, OkPressedDuringARedrawClosesTheWindowOnceItIsDone)
+{
+    MakeJob(25, 25, false);
+    Open();
+    QPushButton* ok = ui().按钮_确定;
+    const QPoint at = ok->mapTo(window.get(), ok->rect().center());
+    bool busyWhenPressed = false;
+    QTimer::singleShot(0, [&] {
+        busyWhenPressed = App().previewBusy;
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
+    });
+    Redraw();
+    for (int i = 0; i < 200 && window->isVisible(); ++i)
+        QTest::qWait(10);
+
+    EXPECT_TRUE(busyWhenPressed);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(App().printSettings.confirmed, 1);
+}
+
+// Page keys pressed while a page is drawn are not dropped: the miniature
+// goes on to the last page asked for, and a quick redraw shows no progress
+// window over the controls.
+TEST_F(LivePreviewTest, PageTurnsAskedForDuringARedrawAddUp)
+{
+    MakeJob(100, 0, false);
+    Open();
+    bool progressShown = true;
+    QTimer::singleShot(0, [&] {
+        const ProgressWindow* progress = LoadedProgressWindow();
+        progressShown = progress && progress->isVisible();
+        QTest::keyClick(Canvas(), Qt::Key_PageDown);
+        QTest::keyClick(Canvas(), Qt::Key_PageDown);
+    });
+    Canvas()->setFocus();
+    QTest::keyClick(Canvas(), Qt::Key_PageDown);
+    EXPECT_EQ(PageNumber(), QStringLiteral("第4页/共4页"));
+    EXPECT_FALSE(progressShown);
+    EXPECT_FALSE(App().previewBusy);
 }
 
 TEST_F(LivePreviewTest, PagesDoNotTurnWhileLivePreviewIsOff)

@@ -4,11 +4,13 @@
 // Jobs print into PDF files ("保存为PDF文件"), read back with poppler.
 #include "app/globals.h"
 #include "app/print_drivers.h"
+#include "app/print_job.h"
 #include "app/settings_window.h"
 #include "print_run_fixture.h"
 #include "support/cups_queues.h"
 #include "support/full_disk.h"
 #include "support/pdf_tools.h"
+#include "support/scripted_dialogs.h"
 #include "widgets/message_box_style.h"
 
 #include <QDir>
@@ -61,9 +63,9 @@ TEST_F(PrintDrivers, CategoriesAreRunsOfRowsEachAJobAfterItsTimedQuestion)
     SetTemplates("&F 第&p页/共&a页", "&f");
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(kTimedOut); // left alone: goes on like OK
-    dialogs.AnswerTimedMessageBox(1);
-    dialogs.AnswerTimedMessageBox(kTimedOut);
+    dialogs.AnswerTimedMessageBox(std::nullopt); // left alone: goes on like OK
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
+    dialogs.AnswerTimedMessageBox(std::nullopt);
     const std::string pdf = Path("相册.pdf");
     dialogs.AnswerSaveFileDialog(pdf);
     ClickPrint();
@@ -112,8 +114,8 @@ TEST_F(PrintDrivers, PageByPageFillsTotalCategoryAndPageIntoEachPagesJob)
     SetByCategory(false);
     App().jobPicturePaths = {"earlier job"};
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("pages.pdf"));
     ClickPrint();
 
@@ -138,7 +140,7 @@ TEST_F(PrintDrivers, CancellingATimedQuestionEndsTheRunWithoutAFinalStatus)
     Pictures({"A", "B"});
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(2);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Cancel);
     ClickPrint();
     EXPECT_TRUE(openings.empty());
     EXPECT_TRUE(Asked(DialogKind::SaveFileDialog).empty());
@@ -151,7 +153,7 @@ TEST_F(PrintDrivers, CancellingTheColumnCheckPrintsNothing)
     Pictures({"A"});
     for (int i = 0; i < 3; ++i)
         dialogs.AnswerInputBox(std::nullopt);
-    dialogs.AnswerMessageBox(kResultCancel);
+    dialogs.AnswerMessageBox(MessageBoxAnswer::Cancel);
     ClickPrint();
     EXPECT_TRUE(Asked(DialogKind::TimedMessageBox).empty());
     EXPECT_TRUE(openings.empty());
@@ -230,7 +232,7 @@ TEST_P(ColumnSetUp, ProposesReadsAndChecks)
     SetByCategory(c.byCategory);
     for (const auto& typed : c.typed)
         dialogs.AnswerInputBox(typed);
-    dialogs.AnswerMessageBox(kResultCancel);
+    dialogs.AnswerMessageBox(MessageBoxAnswer::Cancel);
     ClickPrint();
 
     const auto inputs = Asked(DialogKind::InputBox);
@@ -281,7 +283,7 @@ TEST_F(PrintDrivers, ThePromptsAreWordedByDriver)
     Pictures({"A"});
     for (bool byCategory : {true, false}) {
         SetByCategory(byCategory);
-        dialogs.AnswerMessageBox(kResultCancel);
+        dialogs.AnswerMessageBox(MessageBoxAnswer::Cancel);
         ClickPrint(); // unanswered input boxes keep their proposals
     }
     const auto inputs = Asked(DialogKind::InputBox);
@@ -309,8 +311,8 @@ TEST_F(PrintDrivers, ColumnsOutsideTheListReadAsEmptyCells)
     dialogs.AnswerInputBox("99");
     dialogs.AnswerInputBox("-99999999999");
     dialogs.AnswerInputBox("0");
-    dialogs.AnswerMessageBox(kResultOk);
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerMessageBox(MessageBoxAnswer::Ok);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("empty.pdf"));
     ClickPrint();
 
@@ -333,7 +335,7 @@ TEST_P(SettingsCancelled, InterruptsTheRun)
     SetByCategory(GetParam());
     AnswerColumnsAsProposed();
     if (GetParam())
-        dialogs.AnswerTimedMessageBox(1);
+        dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     settingsAnswers = {SettingsAnswer::Cancel};
     ClickPrint();
     EXPECT_EQ(openings.size(), 1u);
@@ -351,8 +353,8 @@ TEST_F(PrintDrivers, CancellingTheSaveDialogPrintsNothingForTheRun)
     Pictures({"A", "B"});
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     ClickPrint(); // the save dialog unanswered: cancelled
     EXPECT_EQ(Asked(DialogKind::TimedMessageBox).size(), 1u);
     EXPECT_EQ(Status(), "用户中断打印。");
@@ -369,8 +371,8 @@ TEST_F(PrintDrivers, FurtherPdfFilesNeverReplaceAnExistingFile)
     existing.write("kept");
     existing.close();
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("album.pdf"));
     ClickPrint();
     EXPECT_EQ(QFileInfo(QString::fromStdString(Path("album-2.pdf"))).size(), 4);
@@ -389,7 +391,7 @@ TEST_F(PrintDrivers, AGridOfNoRowsPrintsPagesOfTheLaidOutGrid)
         s.rows = 0;
     };
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("grid.pdf"));
     ClickPrint();
     EXPECT_EQ(Asked(DialogKind::TimedMessageBox).size(), 1u);
@@ -406,7 +408,7 @@ TEST_F(PrintDrivers, APaperOfNoSizePrintsOnA4)
         s.paperHeight = -5;
     };
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("a4.pdf"));
     ClickPrint();
     const auto info = testing::ReadPdfInfo(Path("a4.pdf"));
@@ -437,8 +439,8 @@ TEST_P(FailingJobs, AreToldAndCountedWhileTheRunGoesOn)
     Pictures({"山", "山", "山", "山", "山", "水"});
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     GetParam().arrange(*this);
     if (IsSkipped() || HasFatalFailure())
         return;
@@ -539,7 +541,7 @@ TEST_F(PrintDrivers, PageImagesOfARunOpenTheFolderBrowserWhereItLastWas)
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
     AnswerColumnsAsProposed();
     for (int i = 0; i < 3; ++i)
-        dialogs.AnswerTimedMessageBox(1);
+        dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerBrowseForFolder(folder);
     dialogs.AnswerBrowseForFolder(""); // cancelled: that job is skipped, silently
     dialogs.AnswerBrowseForFolder(folder);
@@ -563,7 +565,7 @@ TEST_F(PrintDrivers, TheButtonsDoNothingWhileARunIsUnderWay)
     Pictures({"A", "B"});
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(2);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Cancel);
     std::size_t askedBefore = 0;
     dialogs.SetOnRequest([&](const DialogRequest& request) {
         if (request.kind != DialogKind::TimedMessageBox)
@@ -575,6 +577,24 @@ TEST_F(PrintDrivers, TheButtonsDoNothingWhileARunIsUnderWay)
     ClickPrint();
     EXPECT_EQ(dialogs.Requests().size(), askedBefore);
     EXPECT_TRUE(openings.empty());
+}
+
+// The timed question answers in the system's numbers, whatever the dialog
+// seam calls them.
+TEST(ConfirmWithTimeout, AnswersInTheSystemsNumbers)
+{
+    const std::vector<std::pair<std::optional<MessageBoxAnswer>, int>> cases = {
+        {MessageBoxAnswer::Ok, 1}, {MessageBoxAnswer::Cancel, 2}, {MessageBoxAnswer::Yes, 6},
+        {MessageBoxAnswer::No, 7}, {std::nullopt, kTimedOut},
+    };
+    for (const auto& [answer, number] : cases) {
+        ScriptedDialogProvider provider;
+        ScopedDialogProvider scope(provider);
+        provider.AnswerTimedMessageBox(answer);
+        EXPECT_EQ(ConfirmWithTimeout("提示", "要继续吗？", 2000, 33, true), number);
+        ASSERT_EQ(provider.Requests().size(), 1u);
+        EXPECT_EQ(provider.Requests()[0].style, 33);
+    }
 }
 
 } // namespace

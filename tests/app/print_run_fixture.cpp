@@ -149,7 +149,7 @@ void PrintRunFixture::AnswerColumnsAsProposed()
 {
     for (int i = 0; i < 3; ++i)
         dialogs.AnswerInputBox(std::nullopt);
-    dialogs.AnswerMessageBox(kResultOk);
+    dialogs.AnswerMessageBox(MessageBoxAnswer::Ok);
 }
 
 std::vector<DialogRequest> PrintRunFixture::Asked(DialogKind kind) const

@@ -214,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(PrintRun, PrintRun,
 class RealTimedQuestion final : public DialogProvider {
 public:
     explicit RealTimedQuestion(ScriptedDialogProvider& scripted) : scripted_(scripted) {}
-    int MessageBox(std::string_view text, int style, std::string_view title) override
+    MessageBoxAnswer MessageBox(std::string_view text, int style, std::string_view title) override
     {
         return scripted_.MessageBox(text, style, title);
     }
@@ -239,8 +239,8 @@ public:
         return scripted_.SaveFileDialog(title, filter, proposedPath);
     }
     bool FontDialog(FontSpec& font) override { return scripted_.FontDialog(font); }
-    int TimedMessageBox(std::string_view text, std::string_view title, int style,
-                        int milliseconds) override
+    std::optional<MessageBoxAnswer> TimedMessageBox(std::string_view text, std::string_view title,
+                                                    int style, int milliseconds) override
     {
         if (realShown_++ == 0)
             return real_.TimedMessageBox(text, title, style, milliseconds);
@@ -271,7 +271,7 @@ TEST_F(RealDialogsRun, TheQuestionOverTheMainWindowGoesOnByItself)
     SetTemplates("&f 第&p页/共&a页", "");
     SetByCategory(true);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("相册.pdf"));
     RealTimedQuestion provider(dialogs);
     const ScopedDialogProvider scope(provider);
@@ -319,7 +319,7 @@ TEST_F(RealDialogsRun, TheRealSettingsWindowConfirmsTheJob)
     SetTemplates("&f", "");
     SetByCategory(false);
     AnswerColumnsAsProposed();
-    dialogs.AnswerTimedMessageBox(1);
+    dialogs.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     dialogs.AnswerSaveFileDialog(Path("相册.pdf"));
     SettingsWindowForJob() = ShowSettingsWindowModal;
 

@@ -11,11 +11,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -312,6 +314,49 @@ TEST_F(SettingsWindowTest, ChoosingAPaperWritesTheRecordAtOnceAndCancelKeepsIt)
     EXPECT_EQ(record().confirmed, 0);
 }
 
+TEST_F(SettingsWindowTest, ClickingTheSelectedPaperPutsItsSizeBack)
+{
+    Open(false);
+    QListWidget* papers = ui().列表框_纸张;
+    ASSERT_TRUE(papers->currentItem() && papers->currentItem()->text().startsWith(Q("A4")));
+    ui().编辑框_宽度->setText(Q("200"));
+    ASSERT_TRUE(ui().选择框_自定义纸张->isChecked());
+
+    const QRect selected = papers->visualItemRect(papers->currentItem());
+    QTest::mouseClick(papers->viewport(), Qt::LeftButton, {}, selected.center());
+    EXPECT_EQ(ui().编辑框_宽度->text(), Q("210"));
+    EXPECT_EQ(record().paperWidth, 2100);
+    EXPECT_FALSE(ui().选择框_自定义纸张->isChecked());
+}
+
+// The designed lists hold their texts when drawn with the designed font
+// (the 48-pixel alignment lists their "居中"), at the designed sizes.
+TEST_F(SettingsWindowTest, ListTextsFitTheirDesignedBoxes)
+{
+    Open(false);
+    const QFont font = window->font();
+    EXPECT_EQ(font.pixelSize(), 12);
+    EXPECT_EQ(QFontInfo(font).family(), Q("AR PL UMing CN"));
+
+    const auto textRoom = [](QComboBox* list) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        return list->style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
+            .width();
+    };
+    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐}) {
+        EXPECT_EQ(list->width(), 48);
+        EXPECT_GE(textRoom(list), list->fontMetrics().horizontalAdvance(Q("居中")));
+    }
+    for (QComboBox* list :
+         {ui().组合框_照片打印方式, ui().组合框_图片优化比率, ui().组合框_图片格式}) {
+        for (int i = 0; i < list->count(); ++i)
+            EXPECT_GE(textRoom(list), list->fontMetrics().horizontalAdvance(list->itemText(i)))
+                << list->itemText(i).toStdString();
+    }
+}
+
 TEST_F(SettingsWindowTest, APaperThatCannotBeQueriedChangesNothing)
 {
     Open();
@@ -453,14 +498,15 @@ TEST_F(SettingsWindowTest, PrinterListEndsWithThePdfFileItem)
     const std::vector<std::string> queues = InstalledPrinters();
     ASSERT_EQ(list->count(), static_cast<int>(queues.size()) + 1);
     EXPECT_EQ(list->itemText(list->count() - 1), Q(kPdfFilePrinterItem));
-    if (queues.empty()) {
-        // The one way to print is preselected, so a first OK has a printer.
-        EXPECT_EQ(list->currentIndex(), 0);
-        PressOk();
-        EXPECT_EQ(record().printerName, kPdfFilePrinterItem);
-    } else if (!DefaultPrinterName().empty()) {
+    if (!DefaultPrinterName().empty()) {
         EXPECT_EQ(list->currentText().toStdString(), DefaultPrinterName());
+        return;
     }
+    // Without a default queue the first entry (the PDF file when there is no
+    // queue at all) is preselected, so a first OK always has a printer.
+    EXPECT_EQ(list->currentIndex(), 0);
+    PressOk();
+    EXPECT_EQ(record().printerName, queues.empty() ? kPdfFilePrinterItem : queues.front());
 }
 
 TEST_F(SettingsWindowTest, StoredPrinterIsFoundByCaseInsensitivePrefix)

@@ -40,7 +40,8 @@ std::optional<T> ScriptedDialogProvider::Take(std::deque<T>& answers)
     return answer;
 }
 
-int ScriptedDialogProvider::MessageBox(std::string_view text, int style, std::string_view title)
+MessageBoxAnswer ScriptedDialogProvider::MessageBox(std::string_view text, int style,
+                                                    std::string_view title)
 {
     DialogRequest request = MakeRequest(DialogKind::MessageBox, text, title);
     request.style = style;
@@ -100,14 +101,15 @@ bool ScriptedDialogProvider::FontDialog(FontSpec& font)
     return true;
 }
 
-int ScriptedDialogProvider::TimedMessageBox(std::string_view text, std::string_view title,
-                                            int style, int milliseconds)
+std::optional<MessageBoxAnswer> ScriptedDialogProvider::TimedMessageBox(std::string_view text,
+                                                                        std::string_view title,
+                                                                        int style, int milliseconds)
 {
     DialogRequest request = MakeRequest(DialogKind::TimedMessageBox, text, title);
     request.style = style;
     request.milliseconds = milliseconds;
     Record(std::move(request));
-    return Take(timedAnswers_).value_or(kTimedOut);
+    return Take(timedAnswers_).value_or(std::nullopt);
 }
 
 } // namespace quillet

@@ -37,7 +37,7 @@ struct DialogRequest {
 
 class ScriptedDialogProvider final : public DialogProvider {
 public:
-    void AnswerMessageBox(int result) { messageBoxAnswers_.push_back(result); }
+    void AnswerMessageBox(MessageBoxAnswer answer) { messageBoxAnswers_.push_back(answer); }
     void AnswerInputBox(std::optional<std::string> text)
     {
         inputAnswers_.push_back(std::move(text));
@@ -46,7 +46,11 @@ public:
     void AnswerOpenFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
     void AnswerSaveFileDialog(std::string path) { saveAnswers_.push_back(std::move(path)); }
     void AnswerFontDialog(std::optional<FontSpec> font) { fontAnswers_.push_back(std::move(font)); }
-    void AnswerTimedMessageBox(int result) { timedAnswers_.push_back(result); }
+    // Nothing stands for the box closing itself after its time.
+    void AnswerTimedMessageBox(std::optional<MessageBoxAnswer> answer)
+    {
+        timedAnswers_.push_back(answer);
+    }
 
     // Runs when a dialog is asked for, before it is answered: what a user
     // could do while the dialog is open (the request is already recorded).
@@ -60,7 +64,7 @@ public:
     // Queued answers that no dialog took.
     std::size_t PendingAnswerCount() const;
 
-    int MessageBox(std::string_view text, int style, std::string_view title) override;
+    MessageBoxAnswer MessageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                         std::string_view initialText) override;
     std::string BrowseForFolder(std::string_view prompt, int flag,
@@ -70,21 +74,21 @@ public:
     std::string SaveFileDialog(std::string_view title, std::string_view filter,
                                std::string_view proposedPath) override;
     bool FontDialog(FontSpec& font) override;
-    int TimedMessageBox(std::string_view text, std::string_view title, int style,
-                        int milliseconds) override;
+    std::optional<MessageBoxAnswer> TimedMessageBox(std::string_view text, std::string_view title,
+                                                    int style, int milliseconds) override;
 
 private:
     void Record(DialogRequest request);
     template <typename T>
     std::optional<T> Take(std::deque<T>& answers);
 
-    std::deque<int> messageBoxAnswers_;
+    std::deque<MessageBoxAnswer> messageBoxAnswers_;
     std::deque<std::optional<std::string>> inputAnswers_;
     std::deque<std::string> folderAnswers_;
     std::deque<std::string> fileAnswers_;
     std::deque<std::string> saveAnswers_;
     std::deque<std::optional<FontSpec>> fontAnswers_;
-    std::deque<int> timedAnswers_;
+    std::deque<std::optional<MessageBoxAnswer>> timedAnswers_;
     std::vector<DialogRequest> requests_;
     std::function<void(const DialogRequest&)> onRequest_;
     int unanswered_ = 0;

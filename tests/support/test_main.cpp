@@ -1,9 +1,11 @@
 // Test entry point: a real QApplication on the offscreen platform, so widget
-// tests run with a live event loop and no display.
+// tests run with a live event loop and no display, set up as the program
+// starts its own (font substitutions, Qt's Chinese translations).
 #include <QApplication>
 #include <gtest/gtest.h>
 
 #include "printing/fonts.h"
+#include "widgets/qt_translations.h"
 
 #include <cstdlib>
 
@@ -16,5 +18,6 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     quillet::InstallFontSubstitutions();
+    quillet::InstallQtTranslations();
     return RUN_ALL_TESTS();
 }

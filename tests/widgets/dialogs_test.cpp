@@ -1,8 +1,10 @@
 #include "support/scripted_dialogs.h"
 #include "widgets/dialogs.h"
 #include "widgets/qt_dialogs.h"
+#include "widgets/qt_translations.h"
 
 #include <QApplication>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,9 +20,9 @@ namespace {
 struct LayoutCase {
     const char* name;
     int style;
-    std::vector<int> buttons;
-    int defaultButton;
-    std::optional<int> escapeResult;
+    std::vector<MessageBoxAnswer> buttons;
+    MessageBoxAnswer defaultButton;
+    std::optional<MessageBoxAnswer> escapeResult;
     MessageBoxIcon icon;
 };
 
@@ -39,53 +41,66 @@ TEST_P(MessageBoxLayoutTest, FollowsStyleBits)
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, MessageBoxLayoutTest,
     ::testing::Values(
-        LayoutCase{"OkOnly", 0, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::None},
+        LayoutCase{"OkOnly",
+                   0,
+                   {MessageBoxAnswer::Ok},
+                   MessageBoxAnswer::Ok,
+                   MessageBoxAnswer::Ok,
+                   MessageBoxIcon::None},
         LayoutCase{"OkCancelQuestion",
                    33,
-                   {kResultOk, kResultCancel},
-                   kResultOk,
-                   kResultCancel,
+                   {MessageBoxAnswer::Ok, MessageBoxAnswer::Cancel},
+                   MessageBoxAnswer::Ok,
+                   MessageBoxAnswer::Cancel,
                    MessageBoxIcon::Question},
         LayoutCase{"AbortRetryIgnoreHasNoEscape",
                    2,
-                   {kResultAbort, kResultRetry, kResultIgnore},
-                   kResultAbort,
+                   {MessageBoxAnswer::Abort, MessageBoxAnswer::Retry, MessageBoxAnswer::Ignore},
+                   MessageBoxAnswer::Abort,
                    std::nullopt,
                    MessageBoxIcon::None},
         LayoutCase{"YesNoCancelThirdDefault",
                    0x203,
-                   {kResultYes, kResultNo, kResultCancel},
-                   kResultCancel,
-                   kResultCancel,
+                   {MessageBoxAnswer::Yes, MessageBoxAnswer::No, MessageBoxAnswer::Cancel},
+                   MessageBoxAnswer::Cancel,
+                   MessageBoxAnswer::Cancel,
                    MessageBoxIcon::None},
         LayoutCase{"YesNoSecondDefault",
                    0x104,
-                   {kResultYes, kResultNo},
-                   kResultNo,
+                   {MessageBoxAnswer::Yes, MessageBoxAnswer::No},
+                   MessageBoxAnswer::No,
                    std::nullopt,
                    MessageBoxIcon::None},
         LayoutCase{"DefaultBeyondButtonsFallsBack",
                    0x201,
-                   {kResultOk, kResultCancel},
-                   kResultOk,
-                   kResultCancel,
+                   {MessageBoxAnswer::Ok, MessageBoxAnswer::Cancel},
+                   MessageBoxAnswer::Ok,
+                   MessageBoxAnswer::Cancel,
                    MessageBoxIcon::None},
         LayoutCase{"RetryCancelStop",
                    0x15,
-                   {kResultRetry, kResultCancel},
-                   kResultRetry,
-                   kResultCancel,
+                   {MessageBoxAnswer::Retry, MessageBoxAnswer::Cancel},
+                   MessageBoxAnswer::Retry,
+                   MessageBoxAnswer::Cancel,
                    MessageBoxIcon::Stop},
         LayoutCase{"InformationSystemModal",
                    0x1040,
-                   {kResultOk},
-                   kResultOk,
-                   kResultOk,
+                   {MessageBoxAnswer::Ok},
+                   MessageBoxAnswer::Ok,
+                   MessageBoxAnswer::Ok,
                    MessageBoxIcon::Information},
-        LayoutCase{
-            "Exclamation", 0x30, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::Exclamation},
-        LayoutCase{
-            "UnknownGroupShowsOk", 7, {kResultOk}, kResultOk, kResultOk, MessageBoxIcon::None}),
+        LayoutCase{"Exclamation",
+                   0x30,
+                   {MessageBoxAnswer::Ok},
+                   MessageBoxAnswer::Ok,
+                   MessageBoxAnswer::Ok,
+                   MessageBoxIcon::Exclamation},
+        LayoutCase{"UnknownGroupShowsOk",
+                   7,
+                   {MessageBoxAnswer::Ok},
+                   MessageBoxAnswer::Ok,
+                   MessageBoxAnswer::Ok,
+                   MessageBoxIcon::None}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MessageBoxLayout, SystemModalBit)
@@ -106,17 +121,17 @@ TEST(ScriptedDialogs, RecordsWhatWasAskedAndAnswersInOrder)
 {
     ScriptedDialogProvider provider;
     ScopedDialogProvider scope(provider);
-    provider.AnswerMessageBox(kResultCancel);
-    provider.AnswerMessageBox(kResultYes);
-    provider.AnswerTimedMessageBox(1);
+    provider.AnswerMessageBox(MessageBoxAnswer::Cancel);
+    provider.AnswerMessageBox(MessageBoxAnswer::Yes);
+    provider.AnswerTimedMessageBox(MessageBoxAnswer::Ok);
     provider.AnswerBrowseForFolder("/tmp/相册");
     provider.AnswerOpenFileDialog("/tmp/list.txt");
 
-    EXPECT_EQ(MessageBox("第一个", 1), kResultCancel);
-    EXPECT_EQ(MessageBox("第二个", 4, "标题"), kResultYes);
+    EXPECT_EQ(MessageBox("第一个", 1), MessageBoxAnswer::Cancel);
+    EXPECT_EQ(MessageBox("第二个", 4, "标题"), MessageBoxAnswer::Yes);
     EXPECT_EQ(
         TimedMessageBox("将要进行新的打印作业，要继续吗？", "提示2秒后默认继续工作。", 33, 2000),
-        1);
+        MessageBoxAnswer::Ok);
     EXPECT_EQ(BrowseForFolder("请选择要保存的文件夹，文件名电脑自动起："), "/tmp/相册");
     EXPECT_EQ(OpenFileDialog("打开", "文本文件（*.txt）|*.txt"), "/tmp/list.txt");
 
@@ -142,7 +157,7 @@ TEST(ScriptedDialogs, UnansweredDialogsTakeTheNeutralAnswer)
     FontSpec font{.size = 9, .name = "宋体"};
     int column = 4;
 
-    EXPECT_EQ(MessageBox("?", 0x104), kResultNo);
+    EXPECT_EQ(MessageBox("?", 0x104), MessageBoxAnswer::No);
     EXPECT_FALSE(InputBox("?", "", "", column));
     EXPECT_EQ(column, 4);
     EXPECT_EQ(BrowseForFolder("?"), "");
@@ -150,7 +165,7 @@ TEST(ScriptedDialogs, UnansweredDialogsTakeTheNeutralAnswer)
     EXPECT_EQ(SaveFileDialog("?", ""), "");
     EXPECT_FALSE(FontDialog(font));
     EXPECT_EQ(font.name, "宋体");
-    EXPECT_EQ(TimedMessageBox("?", "", 33, 2000), kTimedOut);
+    EXPECT_EQ(TimedMessageBox("?", "", 33, 2000), std::nullopt);
     EXPECT_EQ(provider.UnansweredCount(), 7);
 }
 
@@ -266,7 +281,7 @@ TEST(QtDialogs, MessageBoxGivesThePressedButton)
         ClickButton(dialog, "否");
     });
     EXPECT_EQ(dialogs.MessageBox("要继续吗？", kMessageBoxYesNo | kMessageBoxIconQuestion, "问题"),
-              kResultNo);
+              MessageBoxAnswer::No);
     EXPECT_EQ(shownText, "要继续吗？");
     EXPECT_EQ(shownTitle, "问题");
 }
@@ -275,13 +290,14 @@ TEST(QtDialogs, TimedBoxAnswersLikeTheSystemBox)
 {
     QtDialogProvider dialogs;
     WhenDialogOpens answer([](QWidget* dialog) { ClickButton(dialog, "取消"); });
-    EXPECT_EQ(dialogs.TimedMessageBox("将要进行新的打印作业，要继续吗？", "提示", 33, 60000), 2);
+    EXPECT_EQ(dialogs.TimedMessageBox("将要进行新的打印作业，要继续吗？", "提示", 33, 60000),
+              MessageBoxAnswer::Cancel);
 }
 
 TEST(QtDialogs, TimedBoxClosesItselfAfterItsTime)
 {
     QtDialogProvider dialogs;
-    EXPECT_EQ(dialogs.TimedMessageBox("无人回答", "提示", kMessageBoxYesNo, 50), kTimedOut);
+    EXPECT_EQ(dialogs.TimedMessageBox("无人回答", "提示", kMessageBoxYesNo, 50), std::nullopt);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -325,6 +341,54 @@ TEST(QtDialogs, FontDialogReturnsTheConfirmedStyle)
     EXPECT_EQ(font.angle, 900);
     EXPECT_EQ(font.name, "DejaVu Sans");
 }
+
+struct FontChoiceCase {
+    const char* testName;
+    const char* chosenFace; // nullptr: the face the dialog starts on is kept
+    const char* storedName;
+};
+
+void PrintTo(const FontChoiceCase& row, std::ostream* os)
+{
+    *os << row.testName;
+}
+
+class FontChoiceTest : public ::testing::TestWithParam<FontChoiceCase> {};
+
+// "宋体" stands for AR PL UMing CN here: the dialog opens on that face, in
+// Chinese, and only a face the user picked replaces the stored name.
+TEST_P(FontChoiceTest, StartsOnTheFaceTheNameDrawsWith)
+{
+    const FontChoiceCase& c = GetParam();
+    ASSERT_TRUE(InstallQtTranslations());
+    QtDialogProvider dialogs;
+    QString title;
+    QString startFace;
+    WhenDialogOpens answer([&](QWidget* dialog) {
+        auto* fontDialog = qobject_cast<QFontDialog*>(dialog);
+        ASSERT_NE(fontDialog, nullptr);
+        title = fontDialog->windowTitle();
+        startFace = fontDialog->currentFont().family();
+        QFont chosen = fontDialog->currentFont();
+        chosen.setPointSize(12);
+        if (c.chosenFace)
+            chosen.setFamily(QString::fromUtf8(c.chosenFace));
+        fontDialog->setCurrentFont(chosen);
+        fontDialog->accept();
+    });
+    FontSpec font{.size = 9, .name = "宋体"};
+    ASSERT_TRUE(dialogs.FontDialog(font));
+    EXPECT_EQ(title, QStringLiteral("选择字体"));
+    EXPECT_EQ(startFace, QStringLiteral("AR PL UMing CN"));
+    EXPECT_EQ(font.size, 12);
+    EXPECT_EQ(font.name, c.storedName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    QtDialogs, FontChoiceTest,
+    ::testing::Values(FontChoiceCase{"SizeAloneKeepsTheDesignedName", nullptr, "宋体"},
+                      FontChoiceCase{"AnotherFaceIsStoredByItsName", "DejaVu Sans", "DejaVu Sans"}),
+    [](const auto& info) { return std::string(info.param.testName); });
 
 TEST(QtDialogs, CancelledFontDialogChangesNothing)
 {
