@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders a fixed album of page files with `quillet render`, one folder per
-# case: the five fit modes, captions, header and footer, a landscape job,
+# case: the six fit modes, captions, header and footer, a landscape job,
 # JPEG, PNG and BMP pages, a job without captions.  Page files carry the
 # date and time in their names, so each case also lists its pages in order
 # (pages.txt), which is how two renderings of the album are paired page by
@@ -24,7 +24,7 @@ render() { # case name, options...
   "$quillet" render --out "$out/$name" --optimize 0 "$@" "${pictures[@]}" >"$out/$name/pages.txt"
 }
 
-for fit in 0 1 2 3 4; do
+for fit in 0 1 2 3 4 5; do
   render "fit$fit" --fit "$fit" --rows 3 --columns 2 --format png \
     --header "第&p页/共&a页" --footer "&f 相册" --header-align left --footer-align right
 done

@@ -1,6 +1,7 @@
 #include "app/command_options.h"
 
 #include "codecs/image_file_format.h"
+#include "print/page_layout.h"
 
 #include <QCommandLineParser>
 
@@ -175,8 +176,8 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
         {"fit",
          [&](const std::string& v) {
              s.photoFitMode = ParseInt("--fit", v);
-             if (s.photoFitMode < 0 || s.photoFitMode > 4)
-                 throw UsageError{"--fit 只能是 0 到 4 / must be 0 to 4: " + v};
+             if (s.photoFitMode < 0 || s.photoFitMode > kLastFitMode)
+                 throw UsageError{"--fit 只能是 0 到 5 / must be 0 to 5: " + v};
          }},
         {"optimize",
          [&](const std::string& v) {
@@ -344,7 +345,8 @@ std::string CommandHelpText()
                          行间距、列间距，0.1 毫米 / gaps between rows and columns, 0.1 mm
   --caption-gap 2        文字距图片，0.1 毫米 / caption distance from the picture, 0.1 mm
   --fit 0                0 按比例缩放且居中, 1 布满打印区域, 2 按原始值打印且居中,
-                         3 按比例缩放且不居中, 4 按原始值打印且不居中 / how a photo fits its cell
+                         3 按比例缩放且不居中, 4 按原始值打印且不居中,
+                         5 按比例裁剪并布满 / how a photo fits its cell
   --optimize 3           0 图片不优化, 1..5 优化到 50K..250K / shrink large photos on load
   --format jpg           bmp, jpg, gif, tiff, png (render)
   --header 文字 --footer 文字

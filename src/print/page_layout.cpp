@@ -135,12 +135,37 @@ int NaturalLength(int pixels, NaturalScale scale)
     return pixels;
 }
 
+namespace {
+
+int FitModeInForce(int mode)
+{
+    if (mode < kFitProportionalCentred || mode > kLastFitMode)
+        return kFitProportionalCentred;
+    return mode;
+}
+
+// The shape (width / height) the proportional and cropping modes lay a
+// picture out with: the given ratio or the picture's own.  A box or a shape
+// without area has none.
+std::optional<float> LaidOutShape(Rect box, int naturalWidth, int naturalHeight, float ratio)
+{
+    float shape = ratio;
+    if (!AtLeast(ratio, 0.001)) {
+        if (naturalWidth <= 0 || naturalHeight <= 0)
+            return std::nullopt;
+        shape = static_cast<float>(double(naturalWidth) / naturalHeight);
+    }
+    if (box.width <= 0 || box.height <= 0 || !std::isfinite(shape))
+        return std::nullopt;
+    return shape;
+}
+
+} // namespace
+
 std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight, float ratio,
                                      int mode)
 {
-    if (mode < kFitProportionalCentred || mode > kFitNaturalTopLeft)
-        mode = kFitProportionalCentred;
-
+    mode = FitModeInForce(mode);
     switch (mode) {
     case kFitFillBox: return box;
     case kFitNaturalCentred:
@@ -151,24 +176,21 @@ std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeig
     default: break;
     }
 
-    // Proportional modes: a box or a shape without area has no fitted size.
-    float shape = ratio;
-    if (!AtLeast(ratio, 0.001)) {
-        if (naturalWidth <= 0 || naturalHeight <= 0)
-            return std::nullopt;
-        shape = static_cast<float>(double(naturalWidth) / naturalHeight);
-    }
-    if (box.width <= 0 || box.height <= 0 || !std::isfinite(shape))
+    const std::optional<float> shape = LaidOutShape(box, naturalWidth, naturalHeight, ratio);
+    if (!shape)
         return std::nullopt;
+    // Cropping covers the box; ShownPart says which part of the picture.
+    if (mode == kFitCoverCropped)
+        return box;
 
     const double w = box.width;
     const double h = box.height;
     int fittedWidth = box.width;
     int fittedHeight = box.height;
-    if (AtLeast(w / h, shape))
-        fittedWidth = TruncateLength(h * shape);
+    if (AtLeast(w / h, *shape))
+        fittedWidth = TruncateLength(h * *shape);
     else
-        fittedHeight = TruncateLength(w / shape);
+        fittedHeight = TruncateLength(w / *shape);
 
     if (mode == kFitProportionalTopLeft)
         return Rect{box.x, box.y, fittedWidth, fittedHeight};
@@ -180,6 +202,24 @@ std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeig
     if (boxAtLeastAsWide)
         return Rect{TruncateLength(box.x + (w - fittedWidth) / 2), box.y, fittedWidth, box.height};
     return Rect{box.x, TruncateLength(box.y + (h - fittedHeight) / 2), box.width, fittedHeight};
+}
+
+PicturePart ShownPart(Rect box, int naturalWidth, int naturalHeight, float ratio, int mode)
+{
+    if (FitModeInForce(mode) != kFitCoverCropped)
+        return PicturePart{};
+    const std::optional<float> shape = LaidOutShape(box, naturalWidth, naturalHeight, ratio);
+    if (!shape)
+        return PicturePart{};
+    // Scaled to cover the box, the picture overflows it on one axis only;
+    // the box's share of that axis is shown, centred.
+    const double boxShape = double(box.width) / box.height;
+    if (AtLeast(boxShape, *shape)) {
+        const double height = std::min(1.0, *shape / boxShape);
+        return PicturePart{0, (1 - height) / 2, 1, height};
+    }
+    const double width = std::min(1.0, boxShape / *shape);
+    return PicturePart{(1 - width) / 2, 0, width, 1};
 }
 
 } // namespace quillet

@@ -160,21 +160,44 @@ enum class NaturalScale {
 
 int NaturalLength(int pixels, NaturalScale scale);
 
-// The five ways a picture fits its box, as offered in the settings window.
+// The ways a picture fits its box, as offered in the settings window.
 enum FitMode : int {
     kFitProportionalCentred = 0,
     kFitFillBox = 1,
     kFitNaturalCentred = 2,
     kFitProportionalTopLeft = 3,
     kFitNaturalTopLeft = 4,
+    // Photo sheets: every cell covered edge to edge, proportions kept, the
+    // picture centred and what overflows the cell cut off.
+    kFitCoverCropped = 5,
 };
+
+inline constexpr int kLastFitMode = kFitCoverCropped;
 
 // The rectangle a picture of the given natural size is drawn into inside the
 // box.  ratio is width / height; a ratio below 0.001 means the picture keeps
-// its own shape.  A mode outside 0..4 counts as 0.  Nothing is drawn (empty
-// result) when the chosen rectangle cannot be computed, that is when a
-// proportional mode meets a box or picture without area.
+// its own shape.  A mode outside 0..kLastFitMode counts as 0.  Nothing is
+// drawn (empty result) when the chosen rectangle cannot be computed, that is
+// when a proportional or cropping mode meets a box or picture without area.
 std::optional<Rect> PicturePlacement(Rect box, int naturalWidth, int naturalHeight, float ratio,
                                      int mode);
+
+// The part of a picture that is stretched into its rectangle, as fractions
+// of the picture's width and height, so that it holds for the picture at
+// whatever size it was decoded.
+struct PicturePart {
+    double left = 0;
+    double top = 0;
+    double width = 1;
+    double height = 1;
+
+    bool operator==(const PicturePart&) const = default;
+};
+
+// The whole picture, except in the cropping mode: there the middle of the
+// picture (of the shape the ratio gives) that has the box's shape.  Takes
+// the same values as PicturePlacement and is only asked when that places
+// the picture.
+PicturePart ShownPart(Rect box, int naturalWidth, int naturalHeight, float ratio, int mode);
 
 } // namespace quillet

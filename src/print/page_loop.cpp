@@ -5,6 +5,7 @@
 #include "widgets/font_spec.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace quillet {
@@ -33,6 +34,23 @@ private:
     const PictureList& pictures_;
     bool ratiosKept_;
 };
+
+// The part's pixels, to the nearest pixel and at least one each way.  The
+// whole picture is handed on as it is, without a copy.
+QImage PixelsOf(const QImage& image, const PicturePart& part)
+{
+    if (part == PicturePart{})
+        return image;
+    const int width =
+        std::clamp(static_cast<int>(std::lround(image.width() * part.width)), 1, image.width());
+    const int height =
+        std::clamp(static_cast<int>(std::lround(image.height() * part.height)), 1, image.height());
+    const int left = std::clamp(static_cast<int>(std::lround(image.width() * part.left)), 0,
+                                image.width() - width);
+    const int top = std::clamp(static_cast<int>(std::lround(image.height() * part.top)), 0,
+                               image.height() - height);
+    return image.copy(left, top, width, height);
+}
 
 } // namespace
 
@@ -163,9 +181,16 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
         else
             natural = QSize(NaturalLength(natural.width(), layout.naturalScale),
                             NaturalLength(natural.height(), layout.naturalScale));
-        if (const std::optional<Rect> where = PicturePlacement(
-                box, natural.width(), natural.height(), lists.Ratio(index), s.photoFitMode))
-            surface.DrawPicture(picture.image, *where);
+        const float ratio = lists.Ratio(index);
+        const std::optional<Rect> where =
+            PicturePlacement(box, natural.width(), natural.height(), ratio, s.photoFitMode);
+        if (!where)
+            return;
+        // What a cropping mode cuts off is never handed to the surface, so
+        // no surface draws beyond the cell and no PDF carries hidden pixels.
+        const PicturePart part =
+            ShownPart(box, natural.width(), natural.height(), ratio, s.photoFitMode);
+        surface.DrawPicture(PixelsOf(picture.image, part), *where);
     };
 
     PageLoopResult result;

@@ -17,7 +17,7 @@ struct PrintSettings {
     std::int32_t paperWidth = 0;
     std::int32_t paperHeight = 0;
     std::int32_t copies = 0;
-    std::int32_t photoFitMode = 0; // 0..4
+    std::int32_t photoFitMode = 0; // 0..5
     std::int32_t marginTop = 0;
     std::int32_t marginBottom = 0;
     std::int32_t marginLeft = 0;

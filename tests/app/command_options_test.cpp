@@ -60,7 +60,7 @@ TEST(CommandOptions, EveryOptionLandsInItsField)
                              "--caption-gap",
                              "13",
                              "--fit",
-                             "4",
+                             "5",
                              "--optimize",
                              "0",
                              "--header",
@@ -101,7 +101,7 @@ TEST(CommandOptions, EveryOptionLandsInItsField)
     EXPECT_EQ(s.rowGap, 11);
     EXPECT_EQ(s.columnGap, 12);
     EXPECT_EQ(s.captionGap, 13);
-    EXPECT_EQ(s.photoFitMode, 4);
+    EXPECT_EQ(s.photoFitMode, 5);
     EXPECT_EQ(s.imageOptimization, 0);
     EXPECT_EQ(o.headerText, "第&p页");
     EXPECT_EQ(o.footerText, "&a");
@@ -163,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage{"PaperWithoutX", {"render", "--out", "o", "--paper", "210", "a"}, "--paper"},
         BadUsage{"NegativePaper", {"render", "--out", "o", "--paper", "-210x297", "a"}, "--paper"},
         BadUsage{"ThreeMargins", {"render", "--out", "o", "--margins", "1,2,3", "a"}, "--margins"},
-        BadUsage{"FitOutOfRange", {"render", "--out", "o", "--fit", "5", "a"}, "--fit"},
+        BadUsage{"FitOutOfRange", {"render", "--out", "o", "--fit", "6", "a"}, "--fit"},
+        BadUsage{"NegativeFit", {"render", "--out", "o", "--fit", "-1", "a"}, "--fit"},
         BadUsage{"UnknownFormat", {"render", "--out", "o", "--format", "webp", "a"}, "--format"},
         BadUsage{"FontWithoutSize",
                  {"render", "--out", "o", "--caption-font", "宋体", "a"},

@@ -105,7 +105,7 @@ PrintSettings ConfirmedEarlier()
     s.footerOffset = 125;
     s.headerAlign = 2;
     s.footerAlign = 0;
-    s.photoFitMode = 3;
+    s.photoFitMode = 5;
     s.rows = 7;
     s.columns = 3;
     s.rowGap = 5;
@@ -152,6 +152,7 @@ TEST_F(SettingsWindowTest, SecondOpeningShowsTheRecordButOneCopyAndJpg)
     EXPECT_TRUE(ui().选择框_自定义纸张->isChecked());
     EXPECT_TRUE(ui().选择框_打印到图片文件->isChecked());
     EXPECT_EQ(ui().组合框_打印机列表->currentText(), Q(kPdfFilePrinterItem));
+    EXPECT_EQ(ui().组合框_照片打印方式->currentText(), Q("5：按比例裁剪并布满"));
     // The sliders are not set from the record.
     EXPECT_EQ(ui().滑块条_行->value(), 20);
 

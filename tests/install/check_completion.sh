@@ -46,7 +46,7 @@ completions print -- | grep -qx -- --out && fail "print is offered --out, which 
 expect --format "$(completions render --format '')" "$(lines bmp gif jpeg jpg png tif tiff)"
 expect '--format=p' "$(completions render --format = p)" png
 expect --header-align "$(completions render --header-align '')" "$(lines center left right)"
-expect --fit "$(completions render --fit '')" "$(lines 0 1 2 3 4)"
+expect --fit "$(completions render --fit '')" "$(lines 0 1 2 3 4 5)"
 expect --rows "$(completions render --rows '')" ""
 
 mkdir "$scratch/相册" "$scratch/my photos"

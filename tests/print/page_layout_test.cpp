@@ -289,7 +289,11 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"ProportionalTopLeftWide", 800, 400, 0, 3, {100, 200, 400, 200}},
         PlacementCase{"ProportionalTopLeftTall", 300, 600, 0, 3, {100, 200, 150, 300}},
         PlacementCase{"NaturalTopLeft", 800, 400, 0, 4, {100, 200, 800, 400}},
+        // Cropping covers the whole box, whatever the picture's shape.
+        PlacementCase{"CoverCroppedWide", 800, 400, 0, 5, kBox},
+        PlacementCase{"CoverCroppedTall", 300, 600, 0, 5, kBox},
         PlacementCase{"UnknownModeIsProportionalCentred", 800, 400, 0, 9, {100, 250, 400, 200}},
+        PlacementCase{"ModeSixIsProportionalCentred", 800, 400, 0, 6, {100, 250, 400, 200}},
         PlacementCase{"NegativeModeIsProportionalCentred", 800, 400, 0, -1, {100, 250, 400, 200}},
         // A given ratio wins over the picture's own shape.
         PlacementCase{"GivenSquareRatio", 800, 400, 1.0f, 3, {100, 200, 300, 300}},
@@ -307,10 +311,48 @@ TEST(PicturePlacementTest, ProportionalModesDrawNothingWithoutArea)
     EXPECT_FALSE(PicturePlacement(Rect{0, 0, -10, 100}, 50, 50, 0, 3));
     EXPECT_FALSE(PicturePlacement(Rect{0, 0, 100, 100}, 0, 0, 0, 0));
     EXPECT_FALSE(PicturePlacement(Rect{0, 0, 100, 100}, 50, 0, 0, 3));
+    EXPECT_FALSE(PicturePlacement(Rect{0, 0, 0, 100}, 50, 50, 0, 5));
+    EXPECT_FALSE(PicturePlacement(Rect{0, 0, 100, 100}, 0, 50, 0, 5));
     // The natural-size and fill modes need no shape.
     EXPECT_EQ(PicturePlacement(Rect{0, 0, 100, 0}, 50, 50, 0, 4), (Rect{0, 0, 50, 50}));
     EXPECT_EQ(PicturePlacement(Rect{0, 0, 100, 0}, 50, 50, 0, 1), (Rect{0, 0, 100, 0}));
 }
+
+struct ShownPartCase {
+    std::string name;
+    int pictureWidth;
+    int pictureHeight;
+    float ratio;
+    int mode;
+    PicturePart expected;
+};
+
+class ShownPartTest : public ::testing::TestWithParam<ShownPartCase> {};
+
+TEST_P(ShownPartTest, ShowsTheMiddleOfTheBoxsShape)
+{
+    const ShownPartCase& c = GetParam();
+    const PicturePart part = ShownPart(kBox, c.pictureWidth, c.pictureHeight, c.ratio, c.mode);
+    EXPECT_NEAR(part.left, c.expected.left, 1e-6);
+    EXPECT_NEAR(part.top, c.expected.top, 1e-6);
+    EXPECT_NEAR(part.width, c.expected.width, 1e-6);
+    EXPECT_NEAR(part.height, c.expected.height, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, ShownPartTest,
+    ::testing::Values(
+        // A 2:1 picture in the 4:3 box: its middle 4:3, two thirds of its width.
+        ShownPartCase{"WidePictureLosesItsSides", 800, 400, 0, 5, {1.0 / 6, 0, 2.0 / 3, 1}},
+        // A 1:2 picture: the middle 3/8 of its height.
+        ShownPartCase{"TallPictureLosesTopAndBottom", 300, 600, 0, 5, {0, 5.0 / 16, 1, 3.0 / 8}},
+        ShownPartCase{"SameShapeAsBoxShowsAll", 40, 30, 0, 5, {}},
+        // A given square ratio: the picture is laid out square, then cut.
+        ShownPartCase{"GivenRatioWins", 800, 400, 1.0f, 5, {0, 1.0 / 8, 1, 3.0 / 4}},
+        ShownPartCase{"OtherModesShowAll", 800, 400, 0, 0, {}},
+        ShownPartCase{"FillShowsAll", 800, 400, 0, 1, {}},
+        ShownPartCase{"NaturalSizeShowsAll", 800, 400, 0, 2, {}}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(PicturePlacementTest, ExtremelyWideShapeLeavesAFlatStrip)
 {
