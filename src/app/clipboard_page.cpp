@@ -43,7 +43,8 @@ QString ReadProblemText(FileReadProblem problem, const QString& shownPath)
     case FileReadProblem::NotAFile: return QStringLiteral("%1 不是普通文件，").arg(shownPath);
     case FileReadProblem::TooLarge:
         return QStringLiteral("文件 %1 超过 %2 MB，").arg(shownPath).arg(kTableFileLimitMegabytes);
-    case FileReadProblem::OutOfMemory: return QStringLiteral("内存不足，无法读入 %1，").arg(shownPath);
+    case FileReadProblem::OutOfMemory:
+        return QStringLiteral("内存不足，无法读入 %1，").arg(shownPath);
     case FileReadProblem::None:
     case FileReadProblem::Missing:
     case FileReadProblem::Unreadable: break;

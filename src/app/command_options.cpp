@@ -234,12 +234,9 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
          }},
     };
     const std::map<QString, std::function<void()>> flags{
-        {"landscape", [&] { s.orientation = 1; }},
-        {"recursive", [&] { o.recursive = true; }},
-        {"no-captions", [&] { o.captions = false; }},
-        {"by-category", [&] { o.byCategory = true; }},
-        {"print0", [&] { o.pathEnd = '\0'; }},
-        {"help", [&] { o.kind = CommandKind::Help; }},
+        {"landscape", [&] { s.orientation = 1; }},    {"recursive", [&] { o.recursive = true; }},
+        {"no-captions", [&] { o.captions = false; }}, {"by-category", [&] { o.byCategory = true; }},
+        {"print0", [&] { o.pathEnd = '\0'; }},        {"help", [&] { o.kind = CommandKind::Help; }},
         {"h", [&] { o.kind = CommandKind::Help; }},
     };
 

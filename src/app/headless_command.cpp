@@ -154,7 +154,9 @@ int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs,
     const std::string outDir = QFileInfo(folder).absoluteFilePath().toStdString();
     bool failed = false;
     PageFileProgress progress;
-    progress.pageWritten = [&](const std::string& file) { out << file << options.pathEnd << std::flush; };
+    progress.pageWritten = [&](const std::string& file) {
+        out << file << options.pathEnd << std::flush;
+    };
     progress.pageFailed = [&](const std::string& file) {
         err << "无法写入 / could not write: " << file << std::endl;
     };

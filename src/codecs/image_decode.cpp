@@ -138,8 +138,8 @@ DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
         // The target is taken from the stored sides; turning upright
         // afterwards only swaps them.
         QImage exact = Resampled(std::exchange(jpeg.image, QImage()),
-                                      ScaledSide(jpeg.fullWidth, factorPerMille),
-                                      ScaledSide(jpeg.fullHeight, factorPerMille));
+                                 ScaledSide(jpeg.fullWidth, factorPerMille),
+                                 ScaledSide(jpeg.fullHeight, factorPerMille));
         QImage upright = ApplyExifOrientation(std::exchange(exact, QImage()), jpeg.orientation);
         return InSrgb(std::move(upright), jpeg.colours);
     }

@@ -1,10 +1,10 @@
 #include "collect/folder_search.h"
 
+#include "codecs/image_decode.h"
 #include "collect/collection_state.h"
 #include "collect/folder_walk.h"
 #include "collect/picture_view_window.h"
 #include "collect/report_list.h"
-#include "codecs/image_decode.h"
 #include "textfiles/convert.h"
 #include "textfiles/file_names.h"
 #include "textfiles/files.h"

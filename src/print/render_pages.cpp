@@ -119,7 +119,8 @@ RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& fol
     PicturePrefetcher prefetcher(job.pictures.paths, job.settings.imageOptimization);
     PageFileProgress loopProgress = progress;
     loopProgress.cancelRequested = [&] {
-        return !result.failedFiles.empty() || (progress.cancelRequested && progress.cancelRequested());
+        return !result.failedFiles.empty()
+               || (progress.cancelRequested && progress.cancelRequested());
     };
     const PageLoopResult loop =
         RunPageLoop(job, PageLayout::PageFiles(), surface,

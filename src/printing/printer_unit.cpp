@@ -37,7 +37,8 @@ constexpr int kPdfFileResolution = 600;
 std::string DocumentNotWritten(const PendingFile& document)
 {
     if (document.Error() != 0)
-        return std::string("文件无法写入 / could not be written: ") + std::strerror(document.Error());
+        return std::string("文件无法写入 / could not be written: ")
+               + std::strerror(document.Error());
     return "文件没有写完整，磁盘可能已满 / not written whole, the disk may be full";
 }
 
@@ -356,8 +357,7 @@ int PrinterUnit::FontCharacterHeight() const
 {
     if (unit_ == kUnitDevicePixel)
         return printer_ ? TruncateToInt(font_.size * double(DeviceDpiY()) / 72) : 0;
-    return TruncateToInt(font_.size * kTenthMillimetresPerPoint
-                            / TenthMillimetresPerUnit(unit_));
+    return TruncateToInt(font_.size * kTenthMillimetresPerPoint / TenthMillimetresPerUnit(unit_));
 }
 
 void PrinterUnit::RebuildDeviceFont()

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <limits>
 #include <new>
 #include <optional>
 #include <utility>
@@ -103,11 +102,6 @@ std::int64_t FileSize(const std::string& path)
     return static_cast<std::int64_t>(status.st_size);
 }
 
-ByteArray ReadFile(const std::string& path)
-{
-    return ReadFilePart(path, 0, std::numeric_limits<std::size_t>::max());
-}
-
 ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t count)
 {
     const OpenedFile file = OpenRegularFile(path);
@@ -129,9 +123,16 @@ BoundedFileRead ReadRegularFile(const std::string& path, std::size_t limit)
         return {{}, FileReadProblem::TooLarge};
     BoundedFileRead read;
     try {
-        std::optional<ByteArray> bytes = ReadUpTo(file.fd.get(), file.size);
+        // One byte past the stated size tells a file that states less than
+        // it holds: a /proc file states 0 and may give gigabytes.
+        std::optional<ByteArray> bytes = ReadUpTo(file.fd.get(), file.size + 1);
         if (!bytes)
             return {{}, FileReadProblem::Unreadable};
+        if (bytes->size() > file.size) {
+            if (file.size == 0)
+                return {{}, FileReadProblem::NotAFile};
+            bytes->resize(file.size); // grown since: the file as it was opened
+        }
         read.bytes = std::move(*bytes);
     } catch (const std::bad_alloc&) {
         return {{}, FileReadProblem::OutOfMemory};

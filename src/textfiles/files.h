@@ -19,10 +19,6 @@ bool FileExists(const std::string& path);
 // not a file).  Sizes beyond 4 GB come back whole.
 std::int64_t FileSize(const std::string& path);
 
-// The whole of a regular file, as much as it states it holds when opened;
-// empty when it cannot be read or is no regular file.
-ByteArray ReadFile(const std::string& path);
-
 // Up to count bytes of a regular file from offset on (fewer where it ends),
 // for readers that want only a header or a trailer; empty when it cannot be
 // read.  Neither read waits on a pipe or reads a device.
@@ -39,7 +35,8 @@ struct BoundedFileRead {
 // The whole of a regular file of at most limit bytes.  A device, a pipe or
 // a folder is refused before a byte is read (/dev/zero never ends), and so
 // is a file larger than the limit; never more is read than the open file
-// states (a sparse file of gigabytes is refused, not read).
+// states (a sparse file of gigabytes is refused, not read), and a file that
+// states no size but holds bytes (/proc) is no regular file.
 BoundedFileRead ReadRegularFile(const std::string& path, std::size_t limit);
 
 // An open directory listing, closed when it goes.

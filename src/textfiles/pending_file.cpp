@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <fstream>
+#include <string>
 
 namespace quillet {
 namespace {

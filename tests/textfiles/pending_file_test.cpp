@@ -8,6 +8,13 @@
 
 #include <QDir>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -71,6 +78,72 @@ TEST(PendingFile, AFullDiskKeepsTheGoodFileAndLeavesNoPartialOne)
     EXPECT_FALSE(file.Replace());
     EXPECT_FALSE(file.PlaceUnderFreeName([](int) { return std::string("never"); }));
     EXPECT_EQ(ReadBytes(disk.Path("album.pdf")), Bytes("good"));
+}
+
+class KilledWriter : public ::testing::TestWithParam<int> {};
+
+// A run ended while it wrote (kill -9 too) left hidden temporaries of up to
+// hundreds of megabytes that nothing ever removed.
+TEST_P(KilledWriter, LeavesNothingBehind)
+{
+    ScratchDir dir;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        PendingFile file(dir.Path("album.pdf"));
+        const bool written = file.Write(ByteArray(1 << 20, 'x'));
+        (void)!::write(ready[1], &written, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    bool written = false;
+    ASSERT_EQ(::read(ready[0], &written, 1), 1);
+    EXPECT_TRUE(written);
+    ::kill(child, GetParam());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(Entries(dir.Root()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, KilledWriter, ::testing::Values(SIGKILL, SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(strsignal(info.param)); });
+
+// The PDF engine writes by name; what it writes is what is placed.
+TEST(PendingFile, AWriterByNameFillsTheFileThatIsPlaced)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(testing::WriteBytes(dir.Path("album.pdf"), Bytes("old")));
+    for (const bool replace : {false, true}) {
+        PendingFile file(dir.Path("album.pdf"));
+        ASSERT_TRUE(file.IsOpen());
+        std::ofstream(file.TemporaryPath(), std::ios::binary) << (replace ? "replaced" : "beside");
+        if (replace) {
+            EXPECT_TRUE(file.Replace());
+        } else {
+            const auto placed = file.PlaceUnderFreeName(
+                [&](int n) { return PendingFile::NumberedName(dir.Path("album.pdf"), n, '-'); });
+            ASSERT_TRUE(placed);
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir.Path("album-2.pdf")), Bytes("beside"));
+    EXPECT_EQ(ReadBytes(dir.Path("album.pdf")), Bytes("replaced"));
+    EXPECT_EQ(Entries(dir.Root()), 2) << "no temporary name is left";
+}
+
+// A folder deleted while its file was written was called a full disk.
+TEST(PendingFile, AFolderGoneBeforeThePlacingIsTheReasonGiven)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("out"))));
+    PendingFile file(dir.Path("out/album.pdf"));
+    ASSERT_TRUE(file.Write(Bytes("whole")));
+    ASSERT_TRUE(QDir().rmdir(QString::fromStdString(dir.Path("out"))));
+    EXPECT_FALSE(file.PlaceUnderFreeName([&](int) { return dir.Path("out/album.pdf"); }));
+    EXPECT_EQ(file.Error(), ENOENT);
 }
 
 } // namespace
