@@ -100,6 +100,8 @@ QImage DecodeForPage(const std::string& path, ByteSpan bytes, long long fileSize
     // when rendered on the page's background.
     if (!shrunk.isNull() && shrunk.hasAlphaChannel()) {
         QImage flat(shrunk.size(), QImage::Format_RGB32);
+        if (flat.isNull())
+            throw std::bad_alloc();
         flat.fill(Qt::white);
         QPainter painter(&flat);
         painter.drawImage(0, 0, shrunk);
