@@ -445,8 +445,9 @@ TEST_P(UnreadableFolders, AreToldAndCounted)
     EXPECT_EQ(report.pictures, GetParam().pictures);
     EXPECT_EQ(report.told, GetParam().unreadable);
     EXPECT_EQ(report.counted, GetParam().unreadable);
-    if (GetParam().unreadable > 0)
+    if (GetParam().unreadable > 0) {
         EXPECT_EQ(report.lastReason, EACCES);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UnreadableFolders,

@@ -262,7 +262,7 @@ TEST_P(PictureBeyondTheMemory, IsSaidToLackMemoryNotToBeDamaged)
     ScratchDir dir;
     const std::string path = dir.Path(std::string("photo.") + GetParam().format);
     {
-        QImage photo(6000, 4000, QImage::Format_RGB32);
+        QImage photo(5000, 3000, QImage::Format_RGB32);
         photo.fill(Qt::darkCyan);
         QImageWriter writer(QString::fromStdString(path), GetParam().format);
         writer.setProgressiveScanWrite(GetParam().progressive);
