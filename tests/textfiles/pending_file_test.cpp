@@ -2,6 +2,7 @@
 // names claimed without ever replacing another file, and a full disk that
 // leaves the good file as it was.
 #include "textfiles/pending_file.h"
+#include "textfiles/signal_cleanup.h"
 
 #include "support/full_disk.h"
 #include "support/test_images.h"
@@ -148,6 +149,45 @@ TEST(PendingFile, AFolderGoneBeforeThePlacingIsTheReasonGiven)
     EXPECT_FALSE(file.PlaceUnderFreeName([&](int) { return dir.Path("out/album.pdf"); }));
     EXPECT_EQ(file.Error(), ENOENT);
 }
+
+class NamedTemporaryOnASignal : public ::testing::TestWithParam<int> {};
+
+// Where a file system has no unnamed files the temporary has a name: the
+// usual signals remove it before the process ends, as they end it.
+TEST_P(NamedTemporaryOnASignal, IsRemovedAndTheSignalStillEndsTheProcess)
+{
+    ScratchDir dir;
+    const std::string temporary = dir.Path(".album.pdf.XXXXXX");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // A signal the test runner ignores ends nothing, and is left so.
+        struct sigaction now {};
+        ::sigaction(GetParam(), nullptr, &now);
+        if (now.sa_handler == SIG_IGN)
+            ::signal(GetParam(), SIG_DFL);
+        std::ofstream(temporary) << "partial";
+        const SignalCleanUp cleanUp(temporary);
+        (void)!::write(ready[1], "r", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::kill(child, GetParam());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), GetParam());
+    EXPECT_EQ(Entries(dir.Root()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, NamedTemporaryOnASignal,
+                         ::testing::Values(SIGTERM, SIGINT, SIGHUP, SIGQUIT),
+                         [](const auto& info) { return std::string(strsignal(info.param)); });
 
 } // namespace
 } // namespace quillet
