@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,36 @@ TEST(PendingFile, AFullDiskKeepsTheGoodFileAndLeavesNoPartialOne)
     EXPECT_EQ(ReadBytes(disk.Path("album.pdf")), Bytes("good"));
 }
 
+// Runs work in a child process that then waits to be ended by the signal,
+// and tells how the child ended.  Whatever work makes stays alive until then.
+int StatusAfterSignal(int signal, const std::function<void()>& work)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // A signal the test runner ignores would end nothing.
+        struct sigaction now {};
+        ::sigaction(signal, nullptr, &now);
+        if (now.sa_handler == SIG_IGN)
+            ::signal(signal, SIG_DFL);
+        work();
+        (void)!::write(ready[1], "r", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    // Nothing to read: the work ended the child before it was done.
+    if (::read(ready[0], &byte, 1) == 1)
+        ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    return status;
+}
+
 class KilledWriter : public ::testing::TestWithParam<int> {};
 
 // A run ended while it wrote (kill -9 too) left hidden temporaries of up to
@@ -89,27 +120,12 @@ class KilledWriter : public ::testing::TestWithParam<int> {};
 TEST_P(KilledWriter, LeavesNothingBehind)
 {
     ScratchDir dir;
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // A signal the test runner ignores would never end the writer.
-        ::signal(GetParam(), SIG_DFL);
-        PendingFile file(dir.Path("album.pdf"));
-        const bool written = file.Write(ByteArray(1 << 20, 'x'));
-        (void)!::write(ready[1], &written, 1);
-        ::pause();
-        ::_exit(0);
-    }
-    bool written = false;
-    ASSERT_EQ(::read(ready[0], &written, 1), 1);
-    EXPECT_TRUE(written);
-    ::kill(child, GetParam());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    EXPECT_TRUE(WIFSIGNALED(status));
+    const int status = StatusAfterSignal(GetParam(), [&] {
+        auto* file = new PendingFile(dir.Path("album.pdf")); // ended with the process
+        if (!file->Write(ByteArray(1 << 20, 'x')))
+            ::_exit(1);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child wrote its file and was ended";
     EXPECT_EQ(Entries(dir.Root()), 0);
 }
 
@@ -158,28 +174,10 @@ TEST_P(NamedTemporaryOnASignal, IsRemovedAndTheSignalStillEndsTheProcess)
 {
     ScratchDir dir;
     const std::string temporary = dir.Path(".album.pdf.XXXXXX");
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // A signal the test runner ignores ends nothing, and is left so.
-        struct sigaction now {};
-        ::sigaction(GetParam(), nullptr, &now);
-        if (now.sa_handler == SIG_IGN)
-            ::signal(GetParam(), SIG_DFL);
+    const int status = StatusAfterSignal(GetParam(), [&] {
         std::ofstream(temporary) << "partial";
-        const SignalCleanUp cleanUp(temporary);
-        (void)!::write(ready[1], "r", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    ::kill(child, GetParam());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+        new SignalCleanUp(temporary); // ended with the process
+    });
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), GetParam());
     EXPECT_EQ(Entries(dir.Root()), 0);
