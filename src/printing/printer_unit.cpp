@@ -170,6 +170,7 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
                                 int customHeight)
 {
     EndPrintJob();
+    startProblem_.clear();
 
     const bool toQueue = target.kind == PrintTarget::Kind::Queue;
     std::unique_ptr<QPrinter> printer;
@@ -192,8 +193,10 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
     // keeps its own resolution and printable area for the drawing.
     auto document = std::make_unique<PendingFile>(
         toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
-    if (!document->IsOpen())
+    if (!document->IsOpen()) {
+        startProblem_ = DocumentNotWritten(*document);
         return false;
+    }
     printer->setOutputFileName(
         QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath())));
 
