@@ -213,7 +213,7 @@ Run DecodeAll(const std::vector<std::string>& paths, Decode decode)
 Run DecodeLimit(const std::vector<std::string>& paths)
 {
     return DecodeAll(paths, [](const std::string& path) {
-        const ByteArray bytes = ReadFile(path);
+        const ByteArray bytes = ReadRegularFile(path, kMaxPictureFileBytes).bytes;
         return DecodeJpeg(ByteSpan(bytes.data(), bytes.size()), 125).image;
     });
 }

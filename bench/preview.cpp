@@ -250,7 +250,8 @@ void SmallestScaleReference(benchmark::State& state)
         std::atomic<bool> failed{false};
         auto work = [&] {
             for (int i = next++; i < kPhotos; i = next++) {
-                const JpegDecoded decoded = DecodeJpegCovering(ReadFile(cells[i].first), 1, 1);
+                const JpegDecoded decoded = DecodeJpegCovering(
+                    ReadRegularFile(cells[i].first, kMaxPictureFileBytes).bytes, 1, 1);
                 if (decoded.image.isNull() || decoded.scaleEighths != 1)
                     failed = true;
                 benchmark::DoNotOptimize(decoded.image.constBits());

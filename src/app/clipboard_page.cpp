@@ -1,6 +1,7 @@
 #include "app/clipboard_page.h"
 
 #include "app/main_window.h"
+#include "collect/folder_search.h"
 #include "collect/report_list.h"
 #include "table/table_file.h"
 #include "table/table_text.h"
@@ -42,6 +43,8 @@ QString ReadProblemText(FileReadProblem problem, const QString& shownPath)
     case FileReadProblem::NotAFile: return QStringLiteral("%1 不是普通文件，").arg(shownPath);
     case FileReadProblem::TooLarge:
         return QStringLiteral("文件 %1 超过 %2 MB，").arg(shownPath).arg(kTableFileLimitMegabytes);
+    case FileReadProblem::OutOfMemory:
+        return QStringLiteral("内存不足，无法读入 %1，").arg(shownPath);
     case FileReadProblem::None:
     case FileReadProblem::Missing:
     case FileReadProblem::Unreadable: break;
@@ -86,6 +89,18 @@ TableLines GridLines(const QTableWidget& grid, int rows, int columns)
     return lines;
 }
 
+// A table whose rows name no picture (a list under a title that is no
+// picture column, text in an encoding not recognised) would print only
+// empty pages: the user is told at once.
+QString NoPictureNamed(const ReportList& list)
+{
+    const int column = PicturePathColumn(list);
+    for (int row = 0; column >= 0 && row < list.RowCount(); ++row)
+        if (!list.CellText(row, column).empty())
+            return {};
+    return QStringLiteral("表格里没有一行写着图片路径，打印不出图片。");
+}
+
 ImportOutcome ImportTableText(const ClipboardPageControls& controls, const OutsideText& text,
                               const QString& nothingThere)
 {
@@ -109,7 +124,7 @@ ImportOutcome ImportTableText(const ClipboardPageControls& controls, const Outsi
                                .arg(ToQString(TextEncodingName(text.encoding)))
                                .arg(list.ColumnCount())
                                .arg(list.RowCount())
-                           + EndedEarly(text));
+                           + EndedEarly(text) + NoPictureNamed(list));
     return ImportOutcome::Imported;
 }
 

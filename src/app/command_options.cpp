@@ -54,14 +54,41 @@ std::vector<std::string> SplitAt(const std::string& text, char separator)
     }
 }
 
-// Rows and columns per page: 0 (or less) lays out 5 x 5, as in the settings
-// window; more than 1000 cannot be meant.
+// Rows and columns per page: a page without a row or a column holds no
+// picture, and more than 1000 cannot be meant.
 int ParseGridCount(const std::string& option, const std::string& value)
 {
     const int count = ParseInt(option, value);
+    if (count < 1)
+        throw UsageError{option + " 至少 1 / at least 1: " + value};
     if (count > 1000)
         throw UsageError{option + " 最多 1000 / at most 1000: " + value};
     return count;
+}
+
+// One side of the page leaves each of count cells at least 0.1 mm, or the
+// option that took the room is named.  In 64 bits: no value overflows.
+void CheckRoomAcross(long long paper, int marginA, int marginB, int count, int gap,
+                     const char* countOption, const char* gapOption)
+{
+    const long long printable = paper - marginA - marginB;
+    if (printable < 1)
+        throw UsageError{"--margins 超出纸张 / the margins leave no room on the paper"};
+    if (printable - static_cast<long long>(count - 1) * gap >= count)
+        return;
+    const std::string option = gap > 0 ? gapOption : countOption;
+    throw UsageError{option + " 太大，纸上放不下图片 / leaves no room for a picture on the paper"};
+}
+
+// Options that each make sense alone may together leave no picture room.
+void CheckRoomForPictures(const PrintSettings& s)
+{
+    const bool landscape = s.orientation == 1;
+    const long long width = landscape ? s.paperHeight : s.paperWidth;
+    const long long height = landscape ? s.paperWidth : s.paperHeight;
+    CheckRoomAcross(width, s.marginLeft, s.marginRight, s.columns, s.columnGap, "--columns",
+                    "--column-gap");
+    CheckRoomAcross(height, s.marginTop, s.marginBottom, s.rows, s.rowGap, "--rows", "--row-gap");
 }
 
 FontSpec ParseFont(const std::string& option, const std::string& value, FontSpec font)
@@ -208,11 +235,9 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
          }},
     };
     const std::map<QString, std::function<void()>> flags{
-        {"landscape", [&] { s.orientation = 1; }},
-        {"recursive", [&] { o.recursive = true; }},
-        {"no-captions", [&] { o.captions = false; }},
-        {"by-category", [&] { o.byCategory = true; }},
-        {"help", [&] { o.kind = CommandKind::Help; }},
+        {"landscape", [&] { s.orientation = 1; }},    {"recursive", [&] { o.recursive = true; }},
+        {"no-captions", [&] { o.captions = false; }}, {"by-category", [&] { o.byCategory = true; }},
+        {"print0", [&] { o.pathEnd = '\0'; }},        {"help", [&] { o.kind = CommandKind::Help; }},
         {"h", [&] { o.kind = CommandKind::Help; }},
     };
 
@@ -277,6 +302,7 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
         if (!o.outDir.empty())
             throw UsageError{"print 不接受 --out / print takes no --out"};
     }
+    CheckRoomForPictures(s);
     if (o.inputs.empty() && o.tableFile.empty())
         throw UsageError{"没有给出图片或文件夹 / no picture, folder or --table given"};
     if (!o.inputs.empty() && !o.tableFile.empty())
@@ -360,6 +386,8 @@ std::string CommandHelpText()
   --no-captions          不打印说明文字 / no captions
   --copies 1             份数 (print) / copies
   --by-category          每个分类一个作业，&f 换成分类 / one job per category, &f replaced by it
+  --print0               输出的路径以零字节结尾，不用换行 / end each path written with a NUL,
+                         not a newline (as find -print0), for names that hold a newline
 
 每写出一个文件就输出它的路径，一行一个。/ Prints the path of every page file or PDF written, one a line.
 退出码 / Exit status: 0 全部成功 / all written, 1 有输出失败 / some output failed, 2 用法错误 / bad usage.

@@ -21,6 +21,7 @@ struct CommandOptions {
     std::string tableFile; // a TAB-separated picture table instead of inputs
     bool byCategory = false;
     bool captions = true;
+    char pathEnd = '\n'; // what ends each path written on stdout (--print0: NUL)
     std::string headerText;
     std::string footerText;
     // Starts as the layout a first OK in the settings window stores.

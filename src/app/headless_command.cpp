@@ -4,6 +4,7 @@
 #include "app/album_output.h"
 #include "app/globals.h"
 #include "app/job_output.h"
+#include "codecs/image_decode.h"
 #include "collect/folder_walk.h"
 #include "loading/picture_load_problems.h"
 #include "print/render_pages.h"
@@ -21,6 +22,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -48,6 +50,10 @@ std::string ProblemText(PictureLoadProblem problem)
     case PictureLoadProblem::Damaged:
         return "不是能读的图片或已损坏 / not a readable picture, or damaged";
     case PictureLoadProblem::TooLarge: return "图片太大 / too large";
+    case PictureLoadProblem::FileTooLarge:
+        return "文件超过 " + std::to_string(kMaxPictureFileBytes >> 20) + " MB / file larger than "
+               + std::to_string(kMaxPictureFileBytes >> 20) + " MB";
+    case PictureLoadProblem::OutOfMemory: return "内存不足 / not enough memory";
     case PictureLoadProblem::UnusableColourProfile:
         return "颜色配置文件无法使用，按原样显示颜色 / colour profile unusable, colours left as "
                "stored";
@@ -98,6 +104,7 @@ std::string ReadProblemText(FileReadProblem problem)
     case FileReadProblem::TooLarge:
         return "超过 " + std::to_string(kTableFileLimitMegabytes) + " MB / larger than "
                + std::to_string(kTableFileLimitMegabytes) + " MB";
+    case FileReadProblem::OutOfMemory: return "内存不足 / not enough memory";
     case FileReadProblem::None:
     case FileReadProblem::Missing:
     case FileReadProblem::Unreadable: break;
@@ -147,7 +154,9 @@ int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs,
     const std::string outDir = QFileInfo(folder).absoluteFilePath().toStdString();
     bool failed = false;
     PageFileProgress progress;
-    progress.pageWritten = [&](const std::string& file) { out << file << std::endl; };
+    progress.pageWritten = [&](const std::string& file) {
+        out << file << options.pathEnd << std::flush;
+    };
     progress.pageFailed = [&](const std::string& file) {
         err << "无法写入 / could not write: " << file << std::endl;
     };
@@ -156,7 +165,12 @@ int RenderJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs,
         const RenderPagesResult result = RenderPagesOnCanvas(
             PageJob{App().printSettings, job.pictures, job.headerText, job.footerText}, outDir,
             canvas, progress);
-        failed = failed || !result.Succeeded();
+        // A page that could not be written (a full disk) is told once;
+        // the pages after it would only fail the same way.
+        if (!result.Succeeded()) {
+            failed = true;
+            break;
+        }
     }
     return failed ? kCommandOutputFailed : kCommandSucceeded;
 }
@@ -195,7 +209,7 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
         // stdout names files; a CUPS job is no file.
         if (!pdfFile.empty()) {
             pdfNumber = output.pdfNumber + 1;
-            out << output.written << std::endl;
+            out << output.written << options.pathEnd << std::flush;
         }
     }
     return failed ? kCommandOutputFailed : kCommandSucceeded;
@@ -203,12 +217,19 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
 
 } // namespace
 
-std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& options,
-                                                      std::string& error, std::ostream& warnings)
+std::optional<CollectedRows> CollectAlbumRows(const CommandOptions& options, std::string& error,
+                                              std::ostream& warnings)
 {
-    std::vector<AlbumRow> rows;
-    if (!options.tableFile.empty())
-        return ReadTableRows(options.tableFile, error, warnings);
+    CollectedRows collected;
+    std::vector<AlbumRow>& rows = collected.rows;
+    if (!options.tableFile.empty()) {
+        std::optional<std::vector<AlbumRow>> table =
+            ReadTableRows(options.tableFile, error, warnings);
+        if (!table)
+            return std::nullopt;
+        rows = std::move(*table);
+        return collected;
+    }
     for (const std::string& input : options.inputs) {
         // The argument's own bytes: a name need not be UTF-8.
         struct stat status {};
@@ -225,9 +246,15 @@ std::optional<std::vector<AlbumRow>> CollectAlbumRows(const CommandOptions& opti
         callbacks.picture = [&rows](const FoundPicture& p) {
             rows.push_back(AlbumRow{p.path, p.category, p.caption});
         };
+        callbacks.folderUnreadable = [&](const std::string& folder, int reason) {
+            collected.incomplete = true;
+            warnings << "quillet: 无法读取文件夹，其中的图片没有列入 / cannot read the folder, its "
+                        "pictures are left out: "
+                     << DisplayPath(folder) << " (" << std::strerror(reason) << ")" << std::endl;
+        };
         WalkChosenFolder(path, options.recursive, callbacks);
     }
-    return rows;
+    return collected;
 }
 
 int RunHeadlessCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -245,25 +272,35 @@ int RunHeadlessCommand(const std::vector<std::string>& args, std::ostream& out, 
     }
 
     std::string error;
-    std::optional<std::vector<AlbumRow>> rows = CollectAlbumRows(options, error, err);
-    if (!rows) {
+    std::optional<CollectedRows> collected = CollectAlbumRows(options, error, err);
+    if (!collected) {
         err << "quillet: " << error << '\n';
         return kCommandUsageError;
     }
-    if (rows->empty()) {
-        err << "quillet: 没有找到图片 / no pictures found\n";
+    const std::vector<AlbumRow>& rows = collected->rows;
+    // Blank rows of a table are kept blank, but a table none of whose rows
+    // names a picture (a list under an unknown title, text in an encoding
+    // not recognised) would only print empty pages.
+    if (std::none_of(rows.begin(), rows.end(),
+                     [](const AlbumRow& row) { return !row.path.empty(); })) {
+        if (options.tableFile.empty())
+            err << "quillet: 没有找到图片 / no pictures found\n";
+        else
+            err << "quillet: 表格没有一行写着图片路径 / no row of the table names a picture: "
+                << DisplayPath(options.tableFile) << '\n';
         return kCommandOutputFailed;
     }
 
     ResetGlobals();
     App().printSettings = options.settings;
     const std::vector<AlbumJob> jobs = SplitAlbumIntoJobs(
-        *rows, options.byCategory, options.headerText, options.footerText, options.captions);
+        rows, options.byCategory, options.headerText, options.footerText, options.captions);
     UnloadedPictures unloaded;
     const int exitCode = options.kind == CommandKind::Render ? RenderJobs(options, jobs, out, err)
                                                              : PrintJobs(options, jobs, out, err);
-    unloaded.Report(*rows, err);
-    return exitCode;
+    unloaded.Report(rows, err);
+    // Pictures of a folder that could not be read are missing from the pages.
+    return collected->incomplete && exitCode == kCommandSucceeded ? kCommandOutputFailed : exitCode;
 }
 
 int RunHeadlessProgram(int& argc, char** argv)

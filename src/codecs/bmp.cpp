@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace quillet {
@@ -303,7 +304,7 @@ std::optional<BmpPicture> ReadBmp(ByteSpan bytes)
     picture.image =
         QImage(static_cast<int>(l.width), static_cast<int>(l.height), QImage::Format_ARGB32);
     if (picture.image.isNull())
-        return std::nullopt;
+        throw std::bad_alloc();
     bool anyAlpha = false;
     const bool ok = runLength ? ReadRunLength(bytes, l, picture.image)
                               : ReadUncompressed(bytes, l, picture.image, anyAlpha);

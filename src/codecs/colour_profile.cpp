@@ -3,6 +3,7 @@
 #include "codecs/lcms_handles.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -50,7 +51,9 @@ Profile OpenEmbedded(const ByteArray& bytes)
     if (!profile)
         return nullptr;
     // Device links, abstract and named-colour profiles describe no picture.
-    const cmsProfileClassSignature kind = cmsGetDeviceClass(profile.get());
+    // Signatures are any four bytes the file holds, most of them no value of
+    // LittleCMS's enums: they are held as numbers, never in an enum.
+    const auto kind = static_cast<std::uint32_t>(cmsGetDeviceClass(profile.get()));
     if (kind == cmsSigLinkClass || kind == cmsSigAbstractClass || kind == cmsSigNamedColorClass)
         return nullptr;
     return profile;
@@ -112,7 +115,7 @@ SharedTransform MakeTransform(const PictureColours& colours, Samples samples)
                                                     : OpenEmbedded(colours.iccProfile);
     if (!from)
         return nullptr;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(from.get());
+    const auto space = static_cast<std::uint32_t>(cmsGetColorSpace(from.get()));
     cmsUInt32Number inFormat = 0;
     if (samples == Samples::Pixels && space == cmsSigRgbData)
         inFormat = TYPE_BGRA_8;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace quillet {
@@ -187,8 +188,16 @@ QImage DecodeGif(ByteSpan bytes)
     // Some writers leave the screen size at 0; the frame then is the picture.
     int screenWidth = gif->SWidth > 0 ? gif->SWidth : frame.Left + frame.Width;
     int screenHeight = gif->SHeight > 0 ? gif->SHeight : frame.Top + frame.Height;
-    if (!PictureSizeAllowed(screenWidth, screenHeight))
-        return {};
+    int left = frame.Left;
+    int top = frame.Top;
+    // A screen larger than any picture taken (65535 × 65535 would need 16 GB)
+    // around a frame that is not: the frame alone is the picture.
+    if (!PictureSizeAllowed(screenWidth, screenHeight)) {
+        screenWidth = frame.Width;
+        screenHeight = frame.Height;
+        left = 0;
+        top = 0;
+    }
     const ColorMapObject* colours = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!colours || !colours->Colors || colours->ColorCount <= 0)
         return {};
@@ -199,18 +208,18 @@ QImage DecodeGif(ByteSpan bytes)
 
     QImage image(screenWidth, screenHeight, QImage::Format_ARGB32);
     if (image.isNull())
-        return {};
+        throw std::bad_alloc();
     image.fill(Qt::transparent);
     bool anyTransparent = false;
     for (int y = 0; y < frame.Height; ++y) {
-        const int targetY = frame.Top + y;
+        const int targetY = top + y;
         if (targetY < 0 || targetY >= screenHeight)
             continue;
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(targetY));
         const GifPixelType* in =
             pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
         for (int x = 0; x < frame.Width; ++x) {
-            const int targetX = frame.Left + x;
+            const int targetX = left + x;
             if (targetX < 0 || targetX >= screenWidth)
                 continue;
             const int index = in[x];
@@ -226,9 +235,8 @@ QImage DecodeGif(ByteSpan bytes)
             out[targetX] = qRgb(c.Red, c.Green, c.Blue);
         }
     }
-    const bool coversScreen = frame.Left <= 0 && frame.Top <= 0
-                              && frame.Left + frame.Width >= screenWidth
-                              && frame.Top + frame.Height >= screenHeight;
+    const bool coversScreen = left <= 0 && top <= 0 && left + frame.Width >= screenWidth
+                              && top + frame.Height >= screenHeight;
     if (!anyTransparent && coversScreen)
         image.reinterpretAsFormat(QImage::Format_RGB32);
     return image;

@@ -11,7 +11,8 @@ namespace quillet {
 
 // Format_ARGB32 when some pixel is transparent (a transparent colour, or a
 // first frame smaller than the screen), Format_RGB32 otherwise; null when the
-// file ends before the first frame is complete or cannot be read.
+// file ends before the first frame is complete or cannot be read.  A screen
+// too large to allocate around a frame that is not gives the frame alone.
 QImage DecodeGif(ByteSpan bytes);
 
 // The page as a file of this format (8-bit RGB, its resolution stamped, and

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace quillet {
@@ -82,6 +83,15 @@ Stored DecodeOther(ByteSpan bytes)
     }
 }
 
+// Resampling a picture gives nothing only when memory runs out.
+QImage Resampled(QImage image, int width, int height)
+{
+    QImage exact = ResampleToSize(std::move(image), width, height);
+    if (exact.isNull())
+        throw std::bad_alloc();
+    return exact;
+}
+
 // The image should have no other holder: converting it in place then copies
 // nothing.
 DecodedPicture InSrgb(QImage image, const PictureColours& colours)
@@ -110,7 +120,11 @@ DecodedPicture DecodeWholePicture(ByteSpan bytes)
 
 QImage DecodePicture(ByteSpan bytes)
 {
-    return DecodeWholePicture(bytes).image;
+    try {
+        return DecodeWholePicture(bytes).image;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
@@ -123,9 +137,9 @@ DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
             return {};
         // The target is taken from the stored sides; turning upright
         // afterwards only swaps them.
-        QImage exact = ResampleToSize(std::exchange(jpeg.image, QImage()),
-                                      ScaledSide(jpeg.fullWidth, factorPerMille),
-                                      ScaledSide(jpeg.fullHeight, factorPerMille));
+        QImage exact = Resampled(std::exchange(jpeg.image, QImage()),
+                                 ScaledSide(jpeg.fullWidth, factorPerMille),
+                                 ScaledSide(jpeg.fullHeight, factorPerMille));
         QImage upright = ApplyExifOrientation(std::exchange(exact, QImage()), jpeg.orientation);
         return InSrgb(std::move(upright), jpeg.colours);
     }
@@ -134,13 +148,17 @@ DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
         return {};
     const QSize size(ScaledSide(full.image.width(), factorPerMille),
                      ScaledSide(full.image.height(), factorPerMille));
-    QImage exact = ResampleToSize(std::exchange(full.image, QImage()), size.width(), size.height());
+    QImage exact = Resampled(std::exchange(full.image, QImage()), size.width(), size.height());
     return InSrgb(std::move(exact), full.colours);
 }
 
 QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille)
 {
-    return DecodeScaledPicture(bytes, factorPerMille).image;
+    try {
+        return DecodeScaledPicture(bytes, factorPerMille).image;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 } // namespace quillet

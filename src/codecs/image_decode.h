@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace quillet {
@@ -18,6 +19,9 @@ using ByteSpan = ByteView;
 inline constexpr std::int64_t kMaxPictureSide = 30000;
 inline constexpr std::int64_t kMaxPicturePixels = 250'000'000;
 bool PictureSizeAllowed(std::int64_t width, std::int64_t height);
+// No picture file larger than this is read: the largest picture allowed,
+// stored uncompressed at 4 bytes a pixel, fits.
+inline constexpr std::size_t kMaxPictureFileBytes = std::size_t(1) << 30;
 
 enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Icon, Cursor };
 PictureFormat SniffPictureFormat(ByteSpan bytes);
@@ -31,7 +35,9 @@ struct DecodedPicture {
 
 // The whole picture, upright (EXIF orientation applied) and in sRGB (its
 // colour profile applied, see colour_profile.h), as Format_RGB32 or, when it
-// has transparency, Format_ARGB32.  Null when it cannot be decoded.
+// has transparency, Format_ARGB32.  Null when it cannot be decoded; running
+// out of memory throws std::bad_alloc, so that a good picture is never taken
+// for a damaged one.  DecodePicture gives a null image then too.
 DecodedPicture DecodeWholePicture(ByteSpan bytes);
 QImage DecodePicture(ByteSpan bytes);
 
@@ -39,7 +45,8 @@ QImage DecodePicture(ByteSpan bytes);
 // exactly trunc(width × factor / 1000) × trunc(height × factor / 1000) of the
 // upright picture, at least 1 × 1, converted to sRGB at that size.  JPEGs
 // are decoded at a reduced size first when that saves work, so this is much
-// faster than DecodePicture plus a resample for camera photos.
+// faster than DecodePicture plus a resample for camera photos.  Memory
+// running out throws std::bad_alloc, as for DecodeWholePicture.
 DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille);
 QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille);
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -26,11 +27,16 @@ struct JpegErrorManager {
     std::jmp_buf jump;
     int warnings = 0;
     bool endedEarly = false;
+    // Memory ran out, in libjpeg or for the picture: a good file must not be
+    // called damaged for it.
+    bool outOfMemory = false;
 };
 
 void JpegErrorExit(j_common_ptr cinfo)
 {
     auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
+        manager->outOfMemory = true;
     std::longjmp(manager->jump, 1);
 }
 
@@ -233,8 +239,10 @@ bool RunDecompressor(Decompressor& d, ByteSpan bytes, const ScaleGoal& goal, Jpe
     jpeg_start_decompress(&d.info);
     const int width = static_cast<int>(d.info.output_width);
     out.image = QImage(width, static_cast<int>(d.info.output_height), QImage::Format_RGB32);
-    if (out.image.isNull())
+    if (out.image.isNull()) {
+        d.errors.outOfMemory = true;
         return false;
+    }
     if (cmyk) {
         cmykRows.samples.resize(static_cast<std::size_t>(width) * 4);
         // Ink is converted row by row as it is decoded: the rows of a
@@ -266,8 +274,11 @@ JpegDecoded Decode(ByteSpan bytes, const ScaleGoal& goal)
         return result;
     Decompressor d;
     CmykRows cmykRows;
-    if (!RunDecompressor(d, bytes, goal, result, cmykRows))
+    if (!RunDecompressor(d, bytes, goal, result, cmykRows)) {
+        if (d.errors.outOfMemory)
+            throw std::bad_alloc();
         result.image = QImage();
+    }
     return result;
 }
 

@@ -27,7 +27,8 @@ struct JpegDecoded {
 // (trunc(side × factor / 1000)); the caller resamples to the exact size.
 // Baseline, progressive, greyscale and CMYK/YCCK files are read; an ICC
 // profile split over several APP2 segments is joined.  A file that
-// ends early or breaks libjpeg's rules gives a null image.
+// ends early or breaks libjpeg's rules gives a null image; running out of
+// memory throws std::bad_alloc, as every decoder here does.
 JpegDecoded DecodeJpeg(ByteSpan bytes, int factorPerMille = 1000);
 
 // Decoded at the smallest of libjpeg's 1/8 .. 8/8 scales whose output is at

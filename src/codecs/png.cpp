@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include <csetjmp>
@@ -25,10 +26,18 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t wanted)
     reader->position += wanted;
 }
 
+// What ended a libpng run early.
+struct PngErrors {
+    bool outOfMemory = false;
+};
+
 // Reader and writer alike: errors jump back to the setjmp of the call that
-// ran libpng, warnings are dropped.
-void JumpOnError(png_structp png, png_const_charp)
+// ran libpng, warnings are dropped.  libpng tells of memory running out only
+// in its words ("Out of memory", "Insufficient memory").
+void JumpOnError(png_structp png, png_const_charp message)
 {
+    if (message && std::strstr(message, "emory"))
+        static_cast<PngErrors*>(png_get_error_ptr(png))->outOfMemory = true;
     png_longjmp(png, 1);
 }
 
@@ -43,12 +52,13 @@ struct PngHandle {
     static constexpr bool kWrite = direction == PngDirection::Write;
     png_structp png = nullptr;
     png_infop info = nullptr;
+    PngErrors errors;
 
     PngHandle()
     {
-        png = kWrite ? png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError,
+        png = kWrite ? png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, JumpOnError,
                                                IgnoreWarning)
-                     : png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError,
+                     : png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, JumpOnError,
                                               IgnoreWarning);
         if (png)
             info = png_create_info_struct(png);
@@ -149,8 +159,10 @@ bool RunReader(PngReader& r, MemoryReader& source, QImage& image, PictureColours
 
     image = QImage(static_cast<int>(width), static_cast<int>(height),
                    alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (image.isNull())
+    if (image.isNull()) {
+        r.errors.outOfMemory = true;
         return false;
+    }
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = image.scanLine(static_cast<int>(y));
@@ -211,8 +223,11 @@ PngDecoded DecodePng(ByteSpan bytes)
     MemoryReader source{bytes};
     PngDecoded decoded;
     std::vector<png_bytep> rows;
-    if (!RunReader(reader, source, decoded.image, decoded.colours, rows))
+    if (!RunReader(reader, source, decoded.image, decoded.colours, rows)) {
+        if (reader.errors.outOfMemory)
+            throw std::bad_alloc();
         return {};
+    }
     return decoded;
 }
 

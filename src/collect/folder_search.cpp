@@ -1,5 +1,6 @@
 #include "collect/folder_search.h"
 
+#include "codecs/image_decode.h"
 #include "collect/collection_state.h"
 #include "collect/folder_walk.h"
 #include "collect/picture_view_window.h"
@@ -92,8 +93,12 @@ private:
 
 } // namespace
 
-QString SearchCompletedText()
+QString SearchCompletedText(int unreadableFolders)
 {
+    if (unreadableFolders > 0)
+        return QStringLiteral("搜索完成，但有 %1 个文件夹无法读取，其中的图片没有列出。")
+                   .arg(unreadableFolders)
+               + greeting;
     return QStringLiteral("搜索完成，可以进一步的工作。") + greeting;
 }
 
@@ -148,7 +153,7 @@ int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfol
     // Setting the pointer where it is makes the restored shape show at once.
     QCursor::setPos(QCursor::pos());
     state.SearchFinished = true;
-    setStatusText(SearchCompletedText());
+    setStatusText(SearchCompletedText(result.unreadableFolders));
     if (stopRequested())
         setStatusText(SearchStoppedText());
     return result.pictureCount;
@@ -226,7 +231,7 @@ void FolderSearchController::ShowSelectedPicture()
         pictureWindow_->show();
     }
     const std::string path = list.CellText(list.SelectedRow(), column);
-    pictureWindow_->SetBackgroundPicture(ReadFile(path));
+    pictureWindow_->SetBackgroundPicture(ReadRegularFile(path, kMaxPictureFileBytes).bytes);
     pictureWindow_->show();
     pictureWindow_->raise();
 }

@@ -42,8 +42,9 @@ int RunFolderSearch(ReportList& list, CollectionState& state, bool includeSubfol
                     const StatusTextSink& setStatusText,
                     const std::function<bool()>& stopRequested);
 
-// The status texts at the end of a search.
-QString SearchCompletedText();
+// The status texts at the end of a search; a search that could not read
+// some folders says how many.
+QString SearchCompletedText(int unreadableFolders = 0);
 QString SearchStoppedText();
 
 // The column holding the picture paths: the first whose title contains

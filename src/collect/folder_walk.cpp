@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -64,17 +65,23 @@ struct FolderListing {
     std::vector<std::string> subfolders;
 };
 
-// Reads one folder's pictures and (when asked) its sub-folders; false when
-// the folder cannot be opened.
-bool ListFolder(const std::string& folder, bool includeSubfolders, FolderListing& listing)
+// Reads one folder's pictures and (when asked) its sub-folders; errno's
+// reason when the folder cannot be opened or listed to its end, 0 when it
+// was.
+int ListFolder(const std::string& folder, bool includeSubfolders, FolderListing& listing)
 {
     listing.pictures.clear();
     listing.subfolders.clear();
     DirectoryHandle directory = OpenDirectory(folder);
     if (!directory)
-        return false;
+        return errno;
     std::string entryPath;
-    while (const dirent* entry = readdir(directory.get())) {
+    while (true) {
+        // readdir tells an error from the end only through errno.
+        errno = 0;
+        const dirent* entry = readdir(directory.get());
+        if (!entry)
+            return errno;
         const std::string_view name = entry->d_name;
         if (IsDotEntry(name))
             continue;
@@ -93,7 +100,6 @@ bool ListFolder(const std::string& folder, bool includeSubfolders, FolderListing
             listing.subfolders.emplace_back(name);
         }
     }
-    return true;
 }
 
 } // namespace
@@ -186,8 +192,15 @@ FolderWalkResult SearchFolderWithin(std::string_view parentPath, std::string_vie
             result.stopped = true;
             break;
         }
-        if (!ListFolder(folder, includeSubfolders, listing))
+        if (const int error = ListFolder(folder, includeSubfolders, listing); error != 0) {
+            // A folder only passed through holds no pictures of the walk.
+            if (current.access == FolderAccess::Walk) {
+                ++result.unreadableFolders;
+                if (callbacks.folderUnreadable)
+                    callbacks.folderUnreadable(folder, error);
+            }
             continue;
+        }
 
         // A folder passed through on the way to a volume is no user data.
         if (current.access == FolderAccess::Walk) {

@@ -30,11 +30,16 @@ struct FolderWalkCallbacks {
     std::function<void(const std::string& folder)> enteringFolder;
     // Polled each time the walk enters a folder.
     std::function<bool()> stopRequested;
+    // Told of each folder the walk could not list whole (no permission, a
+    // path past the system's limit, a read error), with errno's reason; its
+    // pictures and sub-folders are missing from the walk.
+    std::function<void(const std::string& folder, int error)> folderUnreadable;
 };
 
 struct FolderWalkResult {
     int pictureCount = 0;
     bool stopped = false;
+    int unreadableFolders = 0; // folders not listed whole, each told
 };
 
 // The chosen folder split as the search starts: "/a/Photos/" and
@@ -72,7 +77,7 @@ FoundPicture FoundPictureAt(const std::string& absolutePath, int number);
 // Symbolic links to folders are never followed and pseudo file systems
 // (proc, sysfs, devices, the run-time state under /run) are not entered, so
 // a walk always ends; volumes mounted below them are reached all the same.
-// A folder that cannot be read is skipped.
+// A folder that cannot be read is skipped, and told.
 FolderWalkResult SearchFolder(std::string_view parentPath, std::string_view folderName,
                               bool includeSubfolders, const FolderWalkCallbacks& callbacks);
 

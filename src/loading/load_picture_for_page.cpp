@@ -8,10 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cmath>
+#include <new>
 
 namespace quillet {
 namespace {
@@ -38,6 +36,19 @@ PictureLoadProblem WhyNotDecoded(const ByteArray& contents)
     if (declared.isValid() && !PictureSizeAllowed(declared.width(), declared.height()))
         return PictureLoadProblem::TooLarge;
     return PictureLoadProblem::Damaged;
+}
+
+PictureLoadProblem ProblemOfRead(FileReadProblem problem)
+{
+    switch (problem) {
+    case FileReadProblem::Missing: return PictureLoadProblem::Missing;
+    case FileReadProblem::NotAFile: return PictureLoadProblem::NotAFile;
+    case FileReadProblem::TooLarge: return PictureLoadProblem::FileTooLarge;
+    case FileReadProblem::OutOfMemory: return PictureLoadProblem::OutOfMemory;
+    case FileReadProblem::None:
+    case FileReadProblem::Unreadable: break;
+    }
+    return PictureLoadProblem::Unreadable;
 }
 
 QImage Failed(const std::string& path, PictureLoadProblem problem)
@@ -89,6 +100,8 @@ QImage DecodeForPage(const std::string& path, ByteSpan bytes, long long fileSize
     // when rendered on the page's background.
     if (!shrunk.isNull() && shrunk.hasAlphaChannel()) {
         QImage flat(shrunk.size(), QImage::Format_RGB32);
+        if (flat.isNull())
+            throw std::bad_alloc();
         flat.fill(Qt::white);
         QPainter painter(&flat);
         painter.drawImage(0, 0, shrunk);
@@ -105,20 +118,19 @@ QImage DecodePictureForPage(const std::string& path, int level)
     if (path.empty())
         return {};
     // The path's own bytes all the way to open(): names need not be UTF-8.
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        return Failed(path, errno == EACCES ? PictureLoadProblem::Unreadable
-                                            : PictureLoadProblem::Missing);
-    if (!S_ISREG(status.st_mode))
-        return Failed(path, PictureLoadProblem::NotAFile);
-    const ByteArray contents = ReadFile(path);
-    if (contents.empty() && status.st_size > 0)
-        return Failed(path, PictureLoadProblem::Unreadable);
-    const ByteSpan bytes(contents.data(), contents.size());
-    const QImage picture = DecodeForPage(path, bytes, status.st_size, level);
-    if (picture.isNull())
-        return Failed(path, WhyNotDecoded(contents));
-    return picture;
+    const BoundedFileRead file = ReadRegularFile(path, kMaxPictureFileBytes);
+    if (file.problem != FileReadProblem::None)
+        return Failed(path, ProblemOfRead(file.problem));
+    try {
+        const ByteSpan bytes(file.bytes.data(), file.bytes.size());
+        QImage picture =
+            DecodeForPage(path, bytes, static_cast<long long>(file.bytes.size()), level);
+        if (picture.isNull())
+            return Failed(path, WhyNotDecoded(file.bytes));
+        return picture;
+    } catch (const std::bad_alloc&) {
+        return Failed(path, PictureLoadProblem::OutOfMemory);
+    }
 }
 
 } // namespace quillet

@@ -22,8 +22,10 @@ float OversizeRatio(long long fileSize, int level);
 int ShrinkFactorPerMille(const std::string& path, long long fileSize, int level);
 
 // The picture of the file at path, shrunk by ShrinkFactorPerMille on each
-// side when that is not 0.  A null image when there is no such file or it
-// does not decode; the reason goes to a PictureLoadProblemWatch if one listens.
+// side when that is not 0.  A null image when there is no such file, it is
+// larger than kMaxPictureFileBytes, it does not decode or memory runs out;
+// the reason goes to a PictureLoadProblemWatch if one listens.  Only regular
+// files are read, and never more than they state they hold.
 // The path's bytes are opened as they are.  Touches no other shared state,
 // so it may run on a worker thread.
 QImage DecodePictureForPage(const std::string& path, int level);

@@ -17,6 +17,8 @@ enum class PictureLoadProblem {
     Unreadable, // no permission, or a read error
     Damaged, // not a picture the program reads, or cut off or corrupt
     TooLarge, // its declared size is refused before any memory is taken
+    FileTooLarge, // the file is larger than any picture taken (kMaxPictureFileBytes)
+    OutOfMemory, // a picture the program takes, but memory ran out decoding it
     // The picture loaded, but its colour profile is cut off, corrupt,
     // absurd or refused by LittleCMS, so its colours are shown unconverted.
     UnusableColourProfile,

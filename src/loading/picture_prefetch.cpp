@@ -1,6 +1,7 @@
 #include "loading/picture_prefetch.h"
 
 #include "loading/load_picture_for_page.h"
+#include "loading/picture_load_problems.h"
 
 #include <algorithm>
 
@@ -82,7 +83,10 @@ void PicturePrefetcher::Work()
         try {
             picture = DecodePictureForPage(paths_[index], level_);
         } catch (...) {
-            picture = QImage(); // out of memory: this cell stays empty
+            // Memory ran out even for telling why: this cell stays empty,
+            // and its picture is named all the same.
+            picture = QImage();
+            ReportPictureLoadProblem(paths_[index], PictureLoadProblem::OutOfMemory);
         }
         lock.lock();
         --inFlight_;

@@ -18,6 +18,35 @@ bool AtLeast(double a, double b)
     return a - b >= -kLayoutTolerance;
 }
 
+std::string TextAPageCanShow(std::string_view text, int pageWidth, int pageHeight)
+{
+    const long long mostCharacters = std::max(pageWidth, 1);
+    const long long mostLines = std::max(pageHeight, 1);
+    std::string shown;
+    long long lines = 1;
+    long long characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (++lines > mostLines)
+                break;
+            characters = 0;
+            shown.push_back(c);
+            // CR LF is one line end.
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                shown.push_back(text[++i]);
+            continue;
+        }
+        // A UTF-8 continuation byte belongs to the character before it.
+        const bool continues = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+        if (!continues)
+            ++characters;
+        if (characters <= mostCharacters)
+            shown.push_back(c);
+    }
+    return shown;
+}
+
 GridSize NormaliseGrid(int rows, int columns)
 {
     if (rows < 1 || columns < 1)

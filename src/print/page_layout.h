@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet {
@@ -34,6 +35,12 @@ int TruncateLength(double value);
 
 // a >= b with the layout's tolerance.
 bool AtLeast(double a, double b);
+
+// The part of a caption a page of this size (in the output's unit) can show:
+// no line longer than pageWidth characters and no more than pageHeight lines,
+// as no character is drawn narrower or lower than one unit.  A caption of
+// megabytes would otherwise cost gigabytes to lay out for nothing seen.
+std::string TextAPageCanShow(std::string_view text, int pageWidth, int pageHeight);
 
 struct GridSize {
     int rows = 5;

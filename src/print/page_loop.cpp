@@ -207,7 +207,8 @@ PageLoopResult RunPageLoop(const PageJob& job, const PageLayout& layout, PageSur
                  ++column) {
                 drawPicture(index, grid.PictureBox(row, column));
                 if (captionLineHeight > kLayoutTolerance) {
-                    const std::string& caption = lists.Caption(index);
+                    const std::string caption =
+                        TextAPageCanShow(lists.Caption(index), pageWidth, pageHeight);
                     surface.WriteTextAt(grid.CaptionLeft(column, surface.TextWidth(caption)),
                                         grid.CaptionTop(row), caption);
                 }

@@ -67,7 +67,9 @@ PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target,
     // A job that did not start has nowhere to draw: no picture is loaded.
     if (!printer.StartPrintJob(target, false, true, kPaperKindCustom, settings.orientation,
                                settings.paperWidth, settings.paperHeight)) {
-        return PrintJobEnd{};
+        PrintJobEnd notStarted;
+        notStarted.error = printer.StartProblem();
+        return notStarted;
     }
     {
         // Pictures decode ahead on every core while the loop draws on this

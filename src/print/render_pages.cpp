@@ -31,6 +31,12 @@ public:
         const ClockReading clock = job_.pageFileClock ? job_.pageFileClock() : ReadClock();
         // The page before is on disk before this one claims its name.
         FinishPageBefore();
+        // Once a page could not be written the job stops: the pages after it
+        // would fail the same way (a full disk), each told again.
+        if (!result_.failedFiles.empty()) {
+            PageCanvas().Clear();
+            return;
+        }
         const ImageFileFormat format = PageFileFormat(job_.settings.imageFormat);
         writer_.Write(PageCanvas().Image(), job_.settings.orientation,
                       PageFileStem(folder_, clock, pageNumber), ImageFileExtension(format), format);
@@ -111,12 +117,17 @@ RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& fol
     // Decoding runs ahead on worker threads; the loop takes the pictures in
     // order, so what is drawn, the progress and the cancel stay as they were.
     PicturePrefetcher prefetcher(job.pictures.paths, job.settings.imageOptimization);
+    PageFileProgress loopProgress = progress;
+    loopProgress.cancelRequested = [&] {
+        return !result.failedFiles.empty()
+               || (progress.cancelRequested && progress.cancelRequested());
+    };
     const PageLoopResult loop =
         RunPageLoop(job, PageLayout::PageFiles(), surface,
-                    PrefetchedPictures(prefetcher, progress.waiting), progress);
+                    PrefetchedPictures(prefetcher, progress.waiting), loopProgress);
     surface.FinishPageBefore();
     result.pageCount = loop.pageCount;
-    result.cancelled = loop.cancelled;
+    result.cancelled = loop.cancelled && result.failedFiles.empty();
     return result;
 }
 

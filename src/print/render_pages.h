@@ -49,7 +49,8 @@ struct PageFileProgress : PageProgress {
 // The job's pages laid out on the canvas by the page loop, one canvas pixel
 // per 0.1 mm, each written into folder as soon as it is complete; pictures
 // decode ahead at the job's optimisation level.  Nothing is drawn when the
-// page would not fit (PageFileFits).
+// page would not fit (PageFileFits), and the job stops at the first page
+// that cannot be written.
 RenderPagesResult RenderPagesOnCanvas(const PageJob& job, const std::string& folder, Canvas& canvas,
                                       const PageFileProgress& progress);
 

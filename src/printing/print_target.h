@@ -29,7 +29,9 @@ struct PrintJobEnd {
     int pdfNumber = 0; // the number of the PDF file's name
     int cupsJobId = 0;
     // Why the document was not taken (CUPS's words, or a document not
-    // written whole); empty when it was, or when the job never started.
+    // written whole, with the file's own reason where it has one), or why a
+    // PDF file's job could not start (its folder gone); empty when it was
+    // taken, or when a queue's job never started.
     std::string error;
 };
 

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace quillet {
@@ -31,8 +32,15 @@ constexpr double kTenthMillimetresPerPoint = 3.5250987027636778;
 // office printer, so picture pixels come out at the size they would on paper.
 constexpr int kPdfFileResolution = 600;
 
-constexpr const char* kDocumentNotWritten = "文件没有写完整，磁盘可能已满 / not written whole, "
-                                            "the disk may be full";
+// The engine does not say why it could not write; the file's own failure
+// (a folder deleted before the file got its name, say) does.
+std::string DocumentNotWritten(const PendingFile& document)
+{
+    if (document.Error() != 0)
+        return std::string("文件无法写入 / could not be written: ")
+               + std::strerror(document.Error());
+    return "文件没有写完整，磁盘可能已满 / not written whole, the disk may be full";
+}
 
 // A PDF ends in "startxref", the offset of its cross-reference table, and
 // "%%EOF".  Bytes lost anywhere before the table move it away from that
@@ -162,6 +170,7 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
                                 int customHeight)
 {
     EndPrintJob();
+    startProblem_.clear();
 
     const bool toQueue = target.kind == PrintTarget::Kind::Queue;
     std::unique_ptr<QPrinter> printer;
@@ -184,8 +193,10 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
     // keeps its own resolution and printable area for the drawing.
     auto document = std::make_unique<PendingFile>(
         toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
-    if (!document->IsOpen())
+    if (!document->IsOpen()) {
+        startProblem_ = DocumentNotWritten(*document);
         return false;
+    }
     printer->setOutputFileName(
         QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath())));
 
@@ -243,8 +254,9 @@ PrintJobEnd PrinterUnit::EndPrintJob()
 
     // The engine does not tell of a failed write (a full disk): a document
     // that does not end in its cross-reference table was not written whole.
-    if (!ended || !CompletePdf(document->TemporaryPath())) {
-        end.error = kDocumentNotWritten;
+    const bool onDisk = document->Finish();
+    if (!ended || !onDisk || !CompletePdf(document->TemporaryPath())) {
+        end.error = DocumentNotWritten(*document);
         return end;
     }
     if (target_.kind == PrintTarget::Kind::PdfFile) {
@@ -261,11 +273,7 @@ PrintJobEnd PrinterUnit::EndPrintJob()
             end.written = placed->name;
         }
         if (!end.handedOver)
-            end.error = kDocumentNotWritten;
-        return end;
-    }
-    if (!document->Finish()) {
-        end.error = kDocumentNotWritten;
+            end.error = DocumentNotWritten(*document);
         return end;
     }
     const CupsJobResult job =
@@ -324,9 +332,9 @@ double PrinterUnit::DevicePixelsPerUnitY() const
 int PrinterUnit::UnitsFromDevicePixels(double pixels, int dpi) const
 {
     if (unit_ == kUnitDevicePixel || dpi <= 0)
-        return static_cast<int>(pixels);
+        return TruncateToInt(pixels);
     // Through inches first, so that whole inches give whole units exactly.
-    return static_cast<int>(pixels / dpi * 254.0 / TenthMillimetresPerUnit(unit_));
+    return TruncateToInt(pixels / dpi * 254.0 / TenthMillimetresPerUnit(unit_));
 }
 
 double PrinterUnit::ToDeviceX(int x) const
@@ -351,9 +359,8 @@ int PrinterUnit::DeviceDpiY() const
 int PrinterUnit::FontCharacterHeight() const
 {
     if (unit_ == kUnitDevicePixel)
-        return printer_ ? static_cast<int>(font_.size * double(DeviceDpiY()) / 72) : 0;
-    return static_cast<int>(font_.size * kTenthMillimetresPerPoint
-                            / TenthMillimetresPerUnit(unit_));
+        return printer_ ? TruncateToInt(font_.size * double(DeviceDpiY()) / 72) : 0;
+    return TruncateToInt(font_.size * kTenthMillimetresPerPoint / TenthMillimetresPerUnit(unit_));
 }
 
 void PrinterUnit::RebuildDeviceFont()
@@ -364,7 +371,7 @@ void PrinterUnit::RebuildDeviceFont()
     const int height = FontCharacterHeight();
     if (height > 0) {
         const double pixels = height * DevicePixelsPerUnitY();
-        deviceFont_.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+        deviceFont_.setPixelSize(std::max(1, TruncateToInt(std::round(pixels))));
     }
 }
 
@@ -420,12 +427,12 @@ int PrinterUnit::UnitsFromDevicePixelsY(int pixels) const
 
 int PrinterUnit::DevicePixelsFromUnitsX(int units) const
 {
-    return static_cast<int>(std::ceil(units * DevicePixelsPerUnitX()));
+    return TruncateToInt(std::ceil(units * DevicePixelsPerUnitX()));
 }
 
 int PrinterUnit::DevicePixelsFromUnitsY(int units) const
 {
-    return static_cast<int>(std::ceil(units * DevicePixelsPerUnitY()));
+    return TruncateToInt(std::ceil(units * DevicePixelsPerUnitY()));
 }
 
 void PrinterUnit::DrawImage(const QImage& picture, int x, int y, int width, int height)
@@ -444,8 +451,8 @@ void PrinterUnit::DrawImageAt(const QImage& image, const QRectF& target)
     // Hand the printer no more pixels than the rectangle covers at its
     // resolution: a camera photo in a small cell would otherwise fill the
     // spool file with pixels the paper cannot show.
-    const int coveredWidth = std::max(1, static_cast<int>(std::ceil(target.width())));
-    const int coveredHeight = std::max(1, static_cast<int>(std::ceil(target.height())));
+    const int coveredWidth = std::max(1, TruncateToInt(std::ceil(target.width())));
+    const int coveredHeight = std::max(1, TruncateToInt(std::ceil(target.height())));
     QImage drawn = image;
     if (drawn.width() > coveredWidth || drawn.height() > coveredHeight) {
         // Qt's smooth reduction averages boxes of source pixels too, and is

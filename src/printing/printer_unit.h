@@ -69,6 +69,9 @@ public:
     // is not offered here: jobs go to the target they are given.
     bool StartPrintJob(const PrintTarget& target, bool showPrintDialog, bool showStatusBox,
                        int paperKind, int orientation, int customWidth, int customHeight);
+    // Why the last job did not start, where the file it was to write says
+    // (a folder that is gone); empty otherwise.
+    const std::string& StartProblem() const { return startProblem_; }
     // Ends the open page if any and hands the document over: the whole PDF
     // to the queue as one CUPS job, or the PDF file put under its name.  Not
     // handed over when no job was running, the document could not be
@@ -128,6 +131,7 @@ private:
     QFont deviceFont_;
     bool pageOpen_ = false;
     int pageCounter_ = 0;
+    std::string startProblem_;
 };
 
 } // namespace quillet

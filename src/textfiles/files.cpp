@@ -6,8 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <limits>
+#include <new>
 #include <optional>
+#include <utility>
 
 namespace quillet {
 namespace {
@@ -20,8 +21,12 @@ public:
         if (fd_ >= 0)
             ::close(fd_);
     }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
@@ -31,14 +36,14 @@ private:
 };
 
 // Up to count bytes from the file's position on; nothing on a read error.
-// The size is only a hint: files under /proc say 0, and a file may grow.
-std::optional<ByteArray> ReadUpTo(int fd, std::size_t count, off_t sizeHint)
+// count never exceeds what the open file states, so a file that grows while
+// it is read (or a /proc file that never ends) costs no more than that.
+std::optional<ByteArray> ReadUpTo(int fd, std::size_t count)
 {
-    ByteArray bytes;
-    bytes.reserve(std::min(count, static_cast<std::size_t>(sizeHint)));
-    std::uint8_t buffer[65536];
-    while (bytes.size() < count) {
-        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
+    ByteArray bytes(count);
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got = ::read(fd, bytes.data() + filled, count - filled);
         if (got == 0)
             break;
         if (got < 0) {
@@ -46,9 +51,39 @@ std::optional<ByteArray> ReadUpTo(int fd, std::size_t count, off_t sizeHint)
                 continue;
             return std::nullopt;
         }
-        bytes.insert(bytes.end(), buffer, buffer + got);
+        filled += static_cast<std::size_t>(got);
     }
+    bytes.resize(filled);
     return bytes;
+}
+
+// A regular file opened for reading, its stated size taken from the open
+// descriptor: a name swapped for a pipe or a device between a look and the
+// open is seen for what it is, and O_NONBLOCK keeps the open itself from
+// waiting for a writer that never comes.
+struct OpenedFile {
+    UniqueFd fd{-1};
+    std::uintmax_t size = 0;
+    FileReadProblem problem = FileReadProblem::None;
+};
+
+OpenedFile OpenRegularFile(const std::string& path)
+{
+    OpenedFile file;
+    file.fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.fd) {
+        file.problem = errno == ENOENT || errno == ENOTDIR ? FileReadProblem::Missing
+                                                           : FileReadProblem::Unreadable;
+        return file;
+    }
+    struct stat status {};
+    if (::fstat(file.fd.get(), &status) != 0)
+        file.problem = FileReadProblem::Unreadable;
+    else if (!S_ISREG(status.st_mode))
+        file.problem = FileReadProblem::NotAFile;
+    else
+        file.size = static_cast<std::uintmax_t>(std::max<off_t>(status.st_size, 0));
+    return file;
 }
 
 } // namespace
@@ -67,48 +102,42 @@ std::int64_t FileSize(const std::string& path)
     return static_cast<std::int64_t>(status.st_size);
 }
 
-ByteArray ReadFile(const std::string& path)
-{
-    return ReadFilePart(path, 0, std::numeric_limits<std::size_t>::max());
-}
-
 ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t count)
 {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
+    const OpenedFile file = OpenRegularFile(path);
+    if (file.problem != FileReadProblem::None || offset < 0
+        || static_cast<std::uintmax_t>(offset) >= file.size
+        || (offset > 0 && ::lseek(file.fd.get(), offset, SEEK_SET) != offset))
         return {};
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0 || S_ISDIR(status.st_mode))
-        return {};
-    if (offset < 0 || (offset > 0 && ::lseek(fd.get(), offset, SEEK_SET) != offset))
-        return {};
-
-    return ReadUpTo(fd.get(), count, std::max<off_t>(status.st_size - offset, 0))
+    const std::uintmax_t left = file.size - static_cast<std::uintmax_t>(offset);
+    return ReadUpTo(file.fd.get(), static_cast<std::size_t>(std::min<std::uintmax_t>(count, left)))
         .value_or(ByteArray());
 }
 
 BoundedFileRead ReadRegularFile(const std::string& path, std::size_t limit)
 {
-    // Without O_NONBLOCK, opening a pipe that nobody writes to would wait.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd)
-        return {{},
-                errno == ENOENT || errno == ENOTDIR ? FileReadProblem::Missing
-                                                    : FileReadProblem::Unreadable};
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0)
-        return {{}, FileReadProblem::Unreadable};
-    if (!S_ISREG(status.st_mode))
-        return {{}, FileReadProblem::NotAFile};
-    if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > limit)
+    const OpenedFile file = OpenRegularFile(path);
+    if (file.problem != FileReadProblem::None)
+        return {{}, file.problem};
+    if (file.size > limit)
         return {{}, FileReadProblem::TooLarge};
-    // One byte more than allowed tells a file that grew since.
-    std::optional<ByteArray> bytes = ReadUpTo(fd.get(), limit + 1, status.st_size);
-    if (!bytes)
-        return {{}, FileReadProblem::Unreadable};
-    if (bytes->size() > limit)
-        return {{}, FileReadProblem::TooLarge};
-    return {std::move(*bytes), FileReadProblem::None};
+    BoundedFileRead read;
+    try {
+        // One byte past the stated size tells a file that states less than
+        // it holds: a /proc file states 0 and may give gigabytes.
+        std::optional<ByteArray> bytes = ReadUpTo(file.fd.get(), file.size + 1);
+        if (!bytes)
+            return {{}, FileReadProblem::Unreadable};
+        if (bytes->size() > file.size) {
+            if (file.size == 0)
+                return {{}, FileReadProblem::NotAFile};
+            bytes->resize(file.size); // grown since: the file as it was opened
+        }
+        read.bytes = std::move(*bytes);
+    } catch (const std::bad_alloc&) {
+        return {{}, FileReadProblem::OutOfMemory};
+    }
+    return read;
 }
 
 DirectoryHandle OpenDirectory(const std::string& folder)

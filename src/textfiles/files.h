@@ -19,15 +19,13 @@ bool FileExists(const std::string& path);
 // not a file).  Sizes beyond 4 GB come back whole.
 std::int64_t FileSize(const std::string& path);
 
-// The whole file; empty when it cannot be read.
-ByteArray ReadFile(const std::string& path);
-
-// Up to count bytes of the file from offset on (fewer where it ends), for
-// readers that want only a header or a trailer; empty when it cannot be read.
+// Up to count bytes of a regular file from offset on (fewer where it ends),
+// for readers that want only a header or a trailer; empty when it cannot be
+// read.  Neither read waits on a pipe or reads a device.
 ByteArray ReadFilePart(const std::string& path, std::int64_t offset, std::size_t count);
 
 // What kept a whole file from being read.
-enum class FileReadProblem { None, Missing, NotAFile, TooLarge, Unreadable };
+enum class FileReadProblem { None, Missing, NotAFile, TooLarge, Unreadable, OutOfMemory };
 
 struct BoundedFileRead {
     ByteArray bytes;
@@ -36,7 +34,9 @@ struct BoundedFileRead {
 
 // The whole of a regular file of at most limit bytes.  A device, a pipe or
 // a folder is refused before a byte is read (/dev/zero never ends), and so
-// is a file larger than the limit.
+// is a file larger than the limit; never more is read than the open file
+// states (a sparse file of gigabytes is refused, not read), and a file that
+// states no size but holds bytes (/proc) is no regular file.
 BoundedFileRead ReadRegularFile(const std::string& path, std::size_t limit);
 
 // An open directory listing, closed when it goes.

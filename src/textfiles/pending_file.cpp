@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <string>
 
 namespace quillet {
 namespace {
@@ -25,33 +27,53 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-enum class Claim { Placed, Taken, Failed };
-
 // renameat2 refuses where the file system cannot promise "no replace"; a hard
 // link is as atomic there; a file system without links (FAT) gets the name
 // claimed with O_EXCL and the file renamed over its own claim.
-Claim ClaimName(const std::string& temporary, const std::string& name)
+NameClaim ClaimName(const std::string& temporary, const std::string& name)
 {
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0)
-        return Claim::Placed;
+        return NameClaim::Placed;
     if (errno == EEXIST)
-        return Claim::Taken;
+        return NameClaim::Taken;
     if (errno != EINVAL && errno != ENOSYS)
-        return Claim::Failed;
+        return NameClaim::Failed;
     if (::link(temporary.c_str(), name.c_str()) == 0) {
         ::unlink(temporary.c_str());
-        return Claim::Placed;
+        return NameClaim::Placed;
     }
     if (errno == EEXIST)
-        return Claim::Taken;
+        return NameClaim::Taken;
     const int claim = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (claim < 0)
-        return errno == EEXIST ? Claim::Taken : Claim::Failed;
+        return errno == EEXIST ? NameClaim::Taken : NameClaim::Failed;
     ::close(claim);
     if (::rename(temporary.c_str(), name.c_str()) == 0)
-        return Claim::Placed;
+        return NameClaim::Placed;
+    const int error = errno;
     ::unlink(name.c_str());
-    return Claim::Failed;
+    errno = error;
+    return NameClaim::Failed;
+}
+
+// An unnamed file gets its first name by a link, which never replaces an
+// entry: the claim is atomic on every file system that has such files.
+// Through /proc for anyone; AT_EMPTY_PATH where /proc is not mounted asks
+// for a privilege.
+NameClaim LinkUnnamed(int fd, const std::string& procPath, const std::string& name)
+{
+    int linked = ::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+    if (linked != 0 && errno == ENOENT)
+        linked = ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+    if (linked == 0)
+        return NameClaim::Placed;
+    return errno == EEXIST ? NameClaim::Taken : NameClaim::Failed;
+}
+
+std::string FolderOf(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
 }
 
 } // namespace
@@ -60,17 +82,33 @@ PendingFile::PendingFile(const std::string& target) : target_(target)
 {
     if (target.empty() || target.ends_with('/'))
         return;
+    // An unnamed file first: a run killed at any moment, even by SIGKILL,
+    // leaves nothing behind, because the file has no name until it is whole.
+    // The mode is 0666 less the umask, applied by open itself.
+    fd_ = ::open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+        temporary_ = "/proc/self/fd/" + std::to_string(fd_);
+        // A writer that opens files by name reaches the file through /proc.
+        if (::access(temporary_.c_str(), W_OK) == 0) {
+            unnamed_ = true;
+            return;
+        }
+        ::close(fd_);
+        fd_ = -1;
+    }
+    // The file system has no unnamed files (FAT, some network file systems):
+    // a hidden name beside the target, removed on the usual signals.
     const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? ""
-                                                          : target.substr(0, slash);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    temporary_ = folder + "/." + name + ".XXXXXX";
+    const std::string folder = FolderOf(target);
+    temporary_ = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX";
     fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
     if (fd_ < 0) {
+        error_ = errno;
         temporary_.clear();
         return;
     }
+    cleanUp_ = SignalCleanUp(temporary_);
     ::fchmod(fd_, NewFileMode());
 }
 
@@ -78,8 +116,15 @@ PendingFile::~PendingFile()
 {
     if (fd_ >= 0)
         ::close(fd_);
-    if (!placed_ && !temporary_.empty())
+    if (!placed_ && !unnamed_ && !temporary_.empty())
         ::unlink(temporary_.c_str());
+}
+
+void PendingFile::Fail(int error)
+{
+    if (!failed_)
+        error_ = error;
+    failed_ = true;
 }
 
 bool PendingFile::Write(std::span<const std::uint8_t> bytes)
@@ -93,7 +138,7 @@ bool PendingFile::Write(std::span<const std::uint8_t> bytes)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            failed_ = true;
+            Fail(written < 0 ? errno : ENOSPC);
             return false;
         }
         data += written;
@@ -112,11 +157,24 @@ bool PendingFile::Finish()
     // fsync reports write-back errors to every descriptor open when they
     // happened, this one too, whoever wrote the bytes.
     if (::fsync(fd_) != 0)
-        failed_ = true;
-    if (::close(fd_) != 0)
-        failed_ = true;
-    fd_ = -1;
+        Fail(errno);
+    // An unnamed file lives only as long as a descriptor holds it: it stays
+    // open until it has a name.
+    if (!unnamed_) {
+        if (::close(fd_) != 0)
+            Fail(errno);
+        fd_ = -1;
+    }
     return !failed_;
+}
+
+NameClaim PendingFile::ClaimAs(const std::string& name)
+{
+    const NameClaim claim =
+        unnamed_ ? LinkUnnamed(fd_, temporary_, name) : ClaimName(temporary_, name);
+    if (claim == NameClaim::Failed)
+        Fail(errno);
+    return claim;
 }
 
 bool PendingFile::Replace()
@@ -124,9 +182,33 @@ bool PendingFile::Replace()
     if (!Finish())
         return false;
     struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+    const bool replacing = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (unnamed_) {
+        // A link cannot replace: the file takes a hidden name of its own
+        // first, for as long as it takes to rename it over the target.
+        const std::string folder = FolderOf(target_);
+        for (int attempt = 0;; ++attempt) {
+            std::string hidden = (folder == "/" ? "" : folder) + "/.quillet-"
+                                 + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            const NameClaim claimed = ClaimAs(hidden);
+            if (claimed == NameClaim::Failed || attempt > 1000)
+                return false;
+            if (claimed == NameClaim::Placed) {
+                temporary_ = std::move(hidden);
+                unnamed_ = false;
+                cleanUp_ = SignalCleanUp(temporary_);
+                break;
+            }
+        }
+    }
+    if (replacing)
         ::chmod(temporary_.c_str(), existing.st_mode & 07777);
     placed_ = ::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (!placed_) {
+        Fail(errno);
+        ::unlink(temporary_.c_str());
+    }
+    cleanUp_ = SignalCleanUp();
     return placed_;
 }
 
@@ -140,12 +222,16 @@ PendingFile::PlaceUnderFreeName(const std::function<std::string(int)>& name)
     constexpr int kMostNumbers = 100000;
     for (int number = 1; number <= kMostNumbers; ++number) {
         const std::string candidate = name(number);
-        switch (ClaimName(temporary_, candidate)) {
-        case Claim::Placed: placed_ = true; return Placed{number, candidate};
-        case Claim::Taken: continue;
-        case Claim::Failed: return std::nullopt;
+        switch (ClaimAs(candidate)) {
+        case NameClaim::Placed:
+            placed_ = true;
+            cleanUp_ = SignalCleanUp();
+            return Placed{number, candidate};
+        case NameClaim::Taken: continue;
+        case NameClaim::Failed: return std::nullopt;
         }
     }
+    Fail(EEXIST);
     return std::nullopt;
 }
 

@@ -325,12 +325,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "path\tcaption\r\n/p/a.jpg\t\xC9\xBD\xCB\xAE\r\n/p/b.jpg\t\xCD\xAC\xD1\xA7\r\n"
                      "/p/c.jpg\t\xD2\xAF\xD2\xAF\r\n",
                      {"/p/a.jpg", QStringLiteral("山水")},
-                     QStringLiteral("导入完成：按 GBK 编码读入，2 列，3 行。")},
+                     // No column is titled for picture paths: nothing would print.
+                     QStringLiteral("导入完成：按 GBK 编码读入，2 列，3 行。"
+                                    "表格里没有一行写着图片路径，打印不出图片。")},
         EncodingCase{"ZeroByteEndsTheText",
                      QByteArray("a\tb\r\n1\t2\r\n3\t4\0\r\n5\t6\r\n", 21),
                      {"1", "2"},
                      QStringLiteral("导入完成：按 UTF-8 编码读入，2 列，2 行。第 3 "
-                                    "行有零字节，从那里起的内容没有读入。")}),
+                                    "行有零字节，从那里起的内容没有读入。"
+                                    "表格里没有一行写着图片路径，打印不出图片。")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Tables that LibreOffice Calc 7.4 wrote from data/calc_cells.fods as the

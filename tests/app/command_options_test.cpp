@@ -160,6 +160,27 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage{"SingleDashWord", {"render", "--out", "o", "-rows", "2", "a"}, "-rows"},
         BadUsage{"RowsNotANumber", {"render", "--out", "o", "--rows", "five", "a"}, "--rows"},
         BadUsage{"HugeGrid", {"render", "--out", "o", "--columns", "100000", "a"}, "--columns"},
+        // Each of these printed blank pages and exited 0.
+        BadUsage{"NoRows", {"render", "--out", "o", "--rows", "0", "a"}, "--rows"},
+        BadUsage{"NegativeRows", {"render", "--out", "o", "--rows", "-1", "a"}, "--rows"},
+        BadUsage{"NegativeColumns", {"print", "--pdf", "x", "--columns", "-5", "a"}, "--columns"},
+        BadUsage{"RowGapTallerThanThePaper",
+                 {"render", "--out", "o", "--row-gap", "100000", "a"},
+                 "--row-gap"},
+        BadUsage{"RowGapAtTheIntegerLimit",
+                 {"print", "--pdf", "x", "--row-gap", "2147483647", "a"},
+                 "--row-gap"},
+        // Room for it upright, not on the paper turned.
+        BadUsage{"RowGapTallerThanLandscapePaper",
+                 {"render", "--out", "o", "--landscape", "--rows", "2", "--row-gap", "2000", "a"},
+                 "--row-gap"},
+        BadUsage{"TooManyColumnsForTheWidth",
+                 {"render", "--out", "o", "--columns", "1000", "--column-gap", "0", "--paper",
+                  "50x50", "--margins", "0,0,0,0", "a"},
+                 "--columns"},
+        BadUsage{"MarginsWiderThanThePaper",
+                 {"render", "--out", "o", "--margins", "20,18,150,100", "a"},
+                 "--margins"},
         BadUsage{"PaperWithoutX", {"render", "--out", "o", "--paper", "210", "a"}, "--paper"},
         BadUsage{"NegativePaper", {"render", "--out", "o", "--paper", "-210x297", "a"}, "--paper"},
         BadUsage{"ThreeMargins", {"render", "--out", "o", "--margins", "1,2,3", "a"}, "--margins"},
@@ -175,6 +196,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadUsage{"TableAndInputs", {"render", "--out", "o", "--table", "t.txt", "a"}, "--table"},
         BadUsage{"UnknownCommand", {"draw", "a"}, "draw"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandOptions, TheSameGapFitsUprightPaper)
+{
+    const ParsedCommand p =
+        ParseCommandLine({"render", "--out", "o", "--rows", "2", "--row-gap", "2000", "a"});
+    ASSERT_TRUE(p.options) << p.error;
+    EXPECT_EQ(p.options->settings.rowGap, 2000);
+}
 
 TEST(CommandOptions, HelpIsRecognisedAnywhereAndBilingual)
 {

@@ -11,12 +11,16 @@
 #include <QImage>
 #include <QProcess>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <set>
+#include <thread>
 
 namespace quillet {
 namespace {
@@ -272,6 +276,91 @@ TEST_F(HeadlessCommand, AnEmptyFolderHasNothingToRender)
     CommandRun run = Quillet({"render", "--out", out, QString::fromStdString(dir.Path("empty"))});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("no pictures"), std::string::npos) << run.err;
+}
+
+// A folder that could not be read was skipped and the job said it went well.
+// Root reads every folder, so the command then runs as nobody.
+TEST_F(HeadlessCommand, AFolderThatCannotBeReadIsNamedAndTheCommandExitsOne)
+{
+    QDir().mkpath(album + "/锁住");
+    Save(album + "/锁住/c.jpg", Qt::yellow);
+    ASSERT_EQ(::chmod(dir.Root().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((album + "/锁住").toUtf8().constData(), 0300), 0);
+    QDir().mkpath(out);
+    ASSERT_EQ(::chmod(out.toUtf8().constData(), 0777), 0);
+    QProcess process;
+    process.setChildProcessModifier([] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+    });
+    process.start(QUILLET_EXECUTABLE, {"render", "--out", out, "--recursive", album});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    ::chmod((album + "/锁住").toUtf8().constData(), 0755);
+    const std::string err = process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.exitCode(), 1) << err;
+    EXPECT_NE(err.find("cannot read the folder, its pictures are left out: " + album.toStdString()
+                       + "/锁住/ ("),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(testing::OutputLines(process.readAllStandardOutput().toStdString()).size(), 1u)
+        << "the pictures that could be read are on their page";
+}
+
+// A table under an unknown title, or in an encoding not recognised, printed
+// blank pages and exited 0.
+TEST_F(HeadlessCommand, ATableThatNamesNoPictureWritesNothing)
+{
+    const std::string table = dir.Path("list.txt");
+    const std::string text = "某个标题\r\n" + album.toStdString() + "/a0.jpg\r\n";
+    ASSERT_TRUE(testing::WriteBytes(table, ByteArray(text.begin(), text.end())));
+    CommandRun run = Quillet({"render", "--out", out, "--table", QString::fromStdString(table)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "quillet: 表格没有一行写着图片路径 / no row of the table names a picture: "
+                           + table + "\n");
+    EXPECT_TRUE(QDir(out).isEmpty());
+}
+
+TEST_F(HeadlessCommand, Print0EndsEachPathWithANul)
+{
+    const QString odd = album + "/新\n行";
+    QDir().mkpath(odd);
+    Save(odd + "/a.jpg", Qt::red);
+    CommandRun run = Quillet(
+        {"print", "--pdf", odd + "/album.pdf", "--print0", "--by-category", "--recursive", album});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, odd.toStdString() + "/album.pdf" + std::string(1, '\0') + odd.toStdString()
+                           + "/album-2.pdf" + std::string(1, '\0') + odd.toStdString()
+                           + "/album-3.pdf" + std::string(1, '\0'));
+}
+
+// kill -9 in the middle of writing left hidden temporaries of tens of
+// megabytes that no later run removed.
+TEST_F(HeadlessCommand, APdfRunKilledAtAnyMomentLeavesNoPartialFile)
+{
+    const QImage noisy = testing::NoisyPhoto(1600, 1200);
+    const QString many = QString::fromStdString(dir.Path("many"));
+    QDir().mkpath(many);
+    ASSERT_TRUE(noisy.save(many + "/p00.jpg", "jpg", 95));
+    for (int i = 1; i < 24; ++i)
+        ASSERT_TRUE(
+            QFile::copy(many + "/p00.jpg", many + QString("/p%1.jpg").arg(i, 2, 10, QChar('0'))));
+    const QString pdfFolder = QString::fromStdString(dir.Path("pdf"));
+    QDir().mkpath(pdfFolder);
+    for (const int milliseconds : {150, 400, 900, 1600}) {
+        QProcess process;
+        process.start(QUILLET_EXECUTABLE, {"print", "--pdf", pdfFolder + "/album.pdf", "--rows",
+                                           "1", "--columns", "1", "--optimize", "0", many});
+        ASSERT_TRUE(process.waitForStarted());
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        process.waitForFinished();
+        for (const QString& name : QDir(pdfFolder).entryList(QDir::Files | QDir::Hidden)) {
+            EXPECT_FALSE(name.startsWith('.')) << name.toStdString() << " after " << milliseconds;
+            // A visible file is a whole one.
+            EXPECT_GT(testing::ListPdfImages(dir.Path("pdf/" + name.toStdString())).size(), 0u);
+        }
+    }
 }
 
 } // namespace

@@ -468,13 +468,14 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "分类“山”的打印作业没有完成：找不到打印机“QUILLET_NO_SUCH_QUEUE”。\r\n"
                     "没有打印的页：第1页至第2页。"},
-        FailureCase{
-            "PdfFileCannotBeWritten",
-            [](PrintRunFixture& f) {
-                f.dialogs.AnswerSaveFileDialog("/nonexistent-quillet/相册.pdf");
-            },
-            "分类“山”的打印作业没有完成：无法写入PDF文件“/nonexistent-quillet/相册.pdf”。\r\n"
-            "没有打印的页：第1页至第2页。"},
+        FailureCase{"PdfFileCannotBeWritten",
+                    [](PrintRunFixture& f) {
+                        f.dialogs.AnswerSaveFileDialog("/nonexistent-quillet/相册.pdf");
+                    },
+                    // The folder's own reason, not a full disk.
+                    "分类“山”的打印作业没有完成：无法写入PDF文件“/nonexistent-quillet/相册.pdf”"
+                    "（文件无法写入 / could not be written: No such file or directory）。\r\n"
+                    "没有打印的页：第1页至第2页。"},
         // A queue that refuses jobs (cupsreject) takes no document: CUPS says why.
         FailureCase{"QueueRefusesJobs",
                     [](PrintRunFixture& f) {

@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -363,6 +369,147 @@ TEST(FolderWalk, LinkToAPictureIsListedLinkToAFolderIsNot)
     EXPECT_EQ(found.size(), 2u);
     EXPECT_NE(FindByPath(found, tree.Path("real/alias.jpg")), nullptr);
     EXPECT_EQ(FindByPath(found, tree.Path("real/folder.jpg")), nullptr);
+}
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+// What a walk told of the folders it could not read, and what it found.
+struct WalkReport {
+    int pictures = 0;
+    int told = 0;
+    int counted = 0;
+    int lastReason = 0;
+};
+
+WalkReport WalkAndReport(const std::string& folder)
+{
+    WalkReport report;
+    FolderWalkCallbacks callbacks;
+    callbacks.picture = [&](const FoundPicture&) { ++report.pictures; };
+    callbacks.folderUnreadable = [&](const std::string&, int reason) {
+        ++report.told;
+        report.lastReason = reason;
+    };
+    report.counted = WalkChosenFolder(folder, true, callbacks).unreadableFolders;
+    return report;
+}
+
+// Root reads every folder: the walk runs in a child that has become nobody.
+WalkReport WalkAsNobody(const std::string& folder)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(1);
+        const WalkReport report = WalkAndReport(folder);
+        (void)!::write(channel[1], &report, sizeof report);
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    WalkReport report;
+    report.counted = -1;
+    (void)!::read(channel[0], &report, sizeof report);
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    return report;
+}
+
+struct UnreadableCase {
+    const char* name;
+    const char* walked; // below the tree's root
+    int pictures;
+    int unreadable;
+};
+
+class UnreadableFolders : public ::testing::TestWithParam<UnreadableCase> {};
+
+// A folder without read permission was skipped without a word.
+TEST_P(UnreadableFolders, AreToldAndCounted)
+{
+    TempTree tree;
+    tree.File("album/open/a.jpg");
+    tree.File("album/locked/b.jpg");
+    tree.File("album/locked/inner/c.jpg");
+    ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(tree.Path("album/locked").c_str(), 0300), 0); // enter, not list
+    const WalkReport report = WalkAsNobody(tree.Path(GetParam().walked));
+    ::chmod(tree.Path("album/locked").c_str(), 0755);
+    EXPECT_EQ(report.pictures, GetParam().pictures);
+    EXPECT_EQ(report.told, GetParam().unreadable);
+    EXPECT_EQ(report.counted, GetParam().unreadable);
+    if (GetParam().unreadable > 0) {
+        EXPECT_EQ(report.lastReason, EACCES);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UnreadableFolders,
+                         ::testing::Values(UnreadableCase{"SubFolder", "album", 1, 1},
+                                           UnreadableCase{"TopFolder", "album/locked", 0, 1},
+                                           UnreadableCase{"NoneLocked", "album/open", 1, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Makes `levels` folders, each in the one before, by handles, so that no
+// call sees the whole path; removes them the same way.
+class DeepTree {
+public:
+    DeepTree(const std::string& root, int levels) : root_(root), levels_(levels)
+    {
+        int at = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int i = 0; i < levels && at >= 0; ++i) {
+            ::mkdirat(at, kName.c_str(), 0755);
+            const int next = ::openat(at, kName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(at);
+            at = next;
+        }
+        if (at >= 0) {
+            ::close(::openat(at, "deep.jpg", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+            ::close(at);
+        }
+    }
+    ~DeepTree() { Remove(::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), levels_); }
+    DeepTree(const DeepTree&) = delete;
+    DeepTree& operator=(const DeepTree&) = delete;
+
+    inline static const std::string kName = std::string(200, 'd');
+
+private:
+    static void Remove(int at, int levels)
+    {
+        if (at < 0)
+            return;
+        if (levels == 0) {
+            ::unlinkat(at, "deep.jpg", 0);
+        } else {
+            Remove(::openat(at, kName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), levels - 1);
+            ::unlinkat(at, kName.c_str(), AT_REMOVEDIR);
+        }
+        ::close(at);
+    }
+
+    std::string root_;
+    int levels_;
+};
+
+// A tree deeper than the system's path length limit was skipped without a
+// word, pictures and all.
+TEST(UnreadableFoldersPastThePathLimit, AreToldAndCounted)
+{
+    TempTree tree;
+    tree.File("top.jpg");
+    const DeepTree deep(tree.Root(), 30); // some 6000 bytes of path
+    const WalkReport report = WalkAndReport(tree.Root());
+    EXPECT_EQ(report.pictures, 1) << "top.jpg";
+    EXPECT_EQ(report.told, 1);
+    EXPECT_EQ(report.counted, 1);
+    EXPECT_EQ(report.lastReason, ENAMETOOLONG);
 }
 
 } // namespace

@@ -36,7 +36,7 @@ expect commands "$(completions '')" "$(lines --help help print render)"
 expect 'commands from r' "$(completions r)" render
 
 # The usage text does not list --help itself.
-help_options=$({ "$quillet" --help; echo --help; } | grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u)
+help_options=$({ "$quillet" --help; echo --help; } | grep -oE -- '--[a-z][a-z0-9-]*[a-z0-9]' | sort -u)
 [ -n "$help_options" ] || fail "quillet --help lists no option"
 offered=$( (completions render --; completions print --) | sort -u)
 expect 'options of render and print' "$offered" "$help_options"

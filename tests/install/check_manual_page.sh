@@ -18,7 +18,7 @@ done
 
 long_options()
 {
-    grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u
+    grep -oE -- '--[a-z][a-z0-9-]*[a-z0-9]' | sort -u
 }
 # The usage text does not list --help itself.
 { "$quillet" --help; echo --help; } | long_options >"$scratch/help-options"

@@ -6,10 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <QImageWriter>
+
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -118,7 +124,34 @@ INSTANTIATE_TEST_SUITE_P(
                                       WriteRawFile(d.Path("huge.png"), PngDeclaring(40000, 40000));
                                       return d.Path("huge.png");
                                   },
-                                  PictureLoadProblem::TooLarge}),
+                                  PictureLoadProblem::TooLarge},
+                      // Once read whole: gigabytes of memory for a file of no blocks.
+                      ProblemCase{"SparseFileBeyondTheCap",
+                                  [](const ScratchDir& d) {
+                                      const std::string path = d.Path("big.jpg");
+                                      const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+                                      EXPECT_EQ(::ftruncate(fd, off_t{3} << 30), 0);
+                                      ::close(fd);
+                                      return path;
+                                  },
+                                  PictureLoadProblem::FileTooLarge},
+                      // Once the job waited for a writer for ever.
+                      ProblemCase{"PipeNamedAsAPicture",
+                                  [](const ScratchDir& d) {
+                                      EXPECT_EQ(::mkfifo(d.Path("pipe.jpg").c_str(), 0644), 0);
+                                      return d.Path("pipe.jpg");
+                                  },
+                                  PictureLoadProblem::NotAFile},
+                      // Once read until memory ran out: it states 0 bytes, and
+                      // gives none but in whole entries.
+                      ProblemCase{"LinkToProcPagemap",
+                                  [](const ScratchDir& d) {
+                                      EXPECT_EQ(::symlink("/proc/self/pagemap",
+                                                          d.Path("pagemap.jpg").c_str()),
+                                                0);
+                                      return d.Path("pagemap.jpg");
+                                  },
+                                  PictureLoadProblem::Unreadable}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureLoadProblem, UnreadableFileIsSaidToBeUnreadable)
@@ -175,6 +208,76 @@ TEST(PictureLoadProblem, UnusableColourProfileIsNamedButThePictureLoads)
         2, {bad, PictureLoadProblem::UnusableColourProfile});
     EXPECT_EQ(heard, expected);
 }
+
+// What the loader says of a good picture when the process may take only a
+// little more memory than it holds (as under ulimit -v); in a child process,
+// so that the limit binds nothing else.
+std::optional<PictureLoadProblem> ProblemUnderMemoryLimit(const std::string& path)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit =
+            pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{48} << 20);
+        const rlimit memory{limit, limit};
+        ::setrlimit(RLIMIT_AS, &memory);
+        int heard = -1;
+        {
+            PictureLoadProblemWatch watch([&](const std::string&, PictureLoadProblem problem) {
+                heard = static_cast<int>(problem);
+            });
+            if (!DecodePictureForPage(path, 0).isNull())
+                heard = -2; // loaded after all: the limit was no limit
+        }
+        (void)!::write(channel[1], &heard, sizeof heard);
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    int heard = -1;
+    const bool told = ::read(channel[0], &heard, sizeof heard) == sizeof heard;
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    if (!told || heard < 0)
+        return std::nullopt;
+    return static_cast<PictureLoadProblem>(heard);
+}
+
+struct MemoryCase {
+    const char* name;
+    const char* format;
+    bool progressive;
+};
+
+class PictureBeyondTheMemory : public ::testing::TestWithParam<MemoryCase> {};
+
+// Good photos were called damaged, or named nothing at all, when memory ran
+// out: a user might throw them away.
+TEST_P(PictureBeyondTheMemory, IsSaidToLackMemoryNotToBeDamaged)
+{
+    ScratchDir dir;
+    const std::string path = dir.Path(std::string("photo.") + GetParam().format);
+    {
+        QImage photo(5000, 3000, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QImageWriter writer(QString::fromStdString(path), GetParam().format);
+        writer.setProgressiveScanWrite(GetParam().progressive);
+        ASSERT_TRUE(writer.write(photo));
+    }
+    ASSERT_FALSE(DecodePictureForPage(path, 0).isNull()) << "a good picture without the limit";
+    EXPECT_EQ(ProblemUnderMemoryLimit(path), PictureLoadProblem::OutOfMemory);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PictureBeyondTheMemory,
+                         ::testing::Values(MemoryCase{"ProgressiveJpeg", "jpg", true},
+                                           MemoryCase{"BaselineJpeg", "jpg", false},
+                                           MemoryCase{"Png", "png", false},
+                                           MemoryCase{"Bmp", "bmp", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quillet

@@ -366,5 +366,35 @@ TEST(PicturePlacementTest, ExtremelyWideShapeLeavesAFlatStrip)
 } // namespace quillet
 
 namespace quillet {
-namespace {} // namespace
+namespace {
+
+struct ShownCase {
+    const char* name;
+    std::string caption;
+    int pageWidth;
+    int pageHeight;
+    std::string shown;
+};
+
+class TextAPageCanShowTest : public ::testing::TestWithParam<ShownCase> {};
+
+// A 50 MB caption took gigabytes to draw for the few characters a page shows.
+TEST_P(TextAPageCanShowTest, KeepsWhatThePageCanShow)
+{
+    EXPECT_EQ(TextAPageCanShow(GetParam().caption, GetParam().pageWidth, GetParam().pageHeight),
+              GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, TextAPageCanShowTest,
+    ::testing::Values(ShownCase{"FitsWhole", "海边日落", 2100, 2970, "海边日落"},
+                      ShownCase{"LongLineCut", "abcdef", 3, 10, "abc"},
+                      ShownCase{"CharactersNotBytes", "海边日落", 2, 10, "海边"},
+                      ShownCase{"LinesBelowThePageDropped", "a\nb\nc", 10, 2, "a\nb"},
+                      ShownCase{"EachLineCutOnItsOwn", "abc\r\ndef\rgh", 2, 10, "ab\r\nde\rgh"},
+                      ShownCase{"AMegabyteBecomesAPageWidth", std::string(1 << 20, 'x'), 2100, 2970,
+                                std::string(2100, 'x')}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
 } // namespace quillet

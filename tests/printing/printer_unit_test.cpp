@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <functional>
 #include <ostream>
 #include <string>
@@ -105,6 +108,9 @@ TEST_F(PrinterUnitPdfTest, AJobThatCannotWriteItsFileDoesNotStart)
         kPaperKindCustom, 0, 2100, 2970));
     EXPECT_FALSE(unit_.JobRunning());
     EXPECT_EQ(unit_.TextWidth("相册"), 0);
+    // The real reason, not a full disk.
+    EXPECT_EQ(unit_.StartProblem(),
+              std::string("文件无法写入 / could not be written: ") + std::strerror(ENOENT));
 }
 
 // The PDF engine does not tell of a failed write: on a full disk the good

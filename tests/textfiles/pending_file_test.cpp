@@ -2,11 +2,21 @@
 // names claimed without ever replacing another file, and a full disk that
 // leaves the good file as it was.
 #include "textfiles/pending_file.h"
+#include "textfiles/signal_cleanup.h"
 
 #include "support/full_disk.h"
 #include "support/test_images.h"
 
 #include <QDir>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +82,110 @@ TEST(PendingFile, AFullDiskKeepsTheGoodFileAndLeavesNoPartialOne)
     EXPECT_FALSE(file.PlaceUnderFreeName([](int) { return std::string("never"); }));
     EXPECT_EQ(ReadBytes(disk.Path("album.pdf")), Bytes("good"));
 }
+
+// Runs work in a child process that then waits to be ended by the signal,
+// and tells how the child ended.  Whatever work makes stays alive until then.
+int StatusAfterSignal(int signal, const std::function<void()>& work)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // A signal the test runner ignores would end nothing.
+        struct sigaction now {};
+        ::sigaction(signal, nullptr, &now);
+        if (now.sa_handler == SIG_IGN)
+            ::signal(signal, SIG_DFL);
+        work();
+        (void)!::write(ready[1], "r", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    // Nothing to read: the work ended the child before it was done.
+    if (::read(ready[0], &byte, 1) == 1)
+        ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    return status;
+}
+
+class KilledWriter : public ::testing::TestWithParam<int> {};
+
+// A run ended while it wrote (kill -9 too) left hidden temporaries of up to
+// hundreds of megabytes that nothing ever removed.
+TEST_P(KilledWriter, LeavesNothingBehind)
+{
+    ScratchDir dir;
+    const int status = StatusAfterSignal(GetParam(), [&] {
+        auto* file = new PendingFile(dir.Path("album.pdf")); // ended with the process
+        if (!file->Write(ByteArray(1 << 20, 'x')))
+            ::_exit(1);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child wrote its file and was ended";
+    EXPECT_EQ(Entries(dir.Root()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, KilledWriter, ::testing::Values(SIGKILL, SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(strsignal(info.param)); });
+
+// The PDF engine writes by name; what it writes is what is placed.
+TEST(PendingFile, AWriterByNameFillsTheFileThatIsPlaced)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(testing::WriteBytes(dir.Path("album.pdf"), Bytes("old")));
+    for (const bool replace : {false, true}) {
+        PendingFile file(dir.Path("album.pdf"));
+        ASSERT_TRUE(file.IsOpen());
+        std::ofstream(file.TemporaryPath(), std::ios::binary) << (replace ? "replaced" : "beside");
+        if (replace) {
+            EXPECT_TRUE(file.Replace());
+        } else {
+            const auto placed = file.PlaceUnderFreeName(
+                [&](int n) { return PendingFile::NumberedName(dir.Path("album.pdf"), n, '-'); });
+            ASSERT_TRUE(placed);
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir.Path("album-2.pdf")), Bytes("beside"));
+    EXPECT_EQ(ReadBytes(dir.Path("album.pdf")), Bytes("replaced"));
+    EXPECT_EQ(Entries(dir.Root()), 2) << "no temporary name is left";
+}
+
+// A folder deleted while its file was written was called a full disk.
+TEST(PendingFile, AFolderGoneBeforeThePlacingIsTheReasonGiven)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("out"))));
+    PendingFile file(dir.Path("out/album.pdf"));
+    ASSERT_TRUE(file.Write(Bytes("whole")));
+    ASSERT_TRUE(QDir().rmdir(QString::fromStdString(dir.Path("out"))));
+    EXPECT_FALSE(file.PlaceUnderFreeName([&](int) { return dir.Path("out/album.pdf"); }));
+    EXPECT_EQ(file.Error(), ENOENT);
+}
+
+class NamedTemporaryOnASignal : public ::testing::TestWithParam<int> {};
+
+// Where a file system has no unnamed files the temporary has a name: the
+// usual signals remove it before the process ends, as they end it.
+TEST_P(NamedTemporaryOnASignal, IsRemovedAndTheSignalStillEndsTheProcess)
+{
+    ScratchDir dir;
+    const std::string temporary = dir.Path(".album.pdf.XXXXXX");
+    const int status = StatusAfterSignal(GetParam(), [&] {
+        std::ofstream(temporary) << "partial";
+        new SignalCleanUp(temporary); // ended with the process
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), GetParam());
+    EXPECT_EQ(Entries(dir.Root()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, NamedTemporaryOnASignal,
+                         ::testing::Values(SIGTERM, SIGINT, SIGHUP, SIGQUIT),
+                         [](const auto& info) { return std::string(strsignal(info.param)); });
 
 } // namespace
 } // namespace quillet
