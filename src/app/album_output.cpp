@@ -2,6 +2,8 @@
 
 #include "app/progress_window.h"
 #include "print/print_picture_pages.h"
+#include "printing/canvas.h"
+#include "printing/printer_unit.h"
 #include "widgets/window.h"
 
 namespace quillet {
@@ -46,7 +48,8 @@ PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target)
     ProgressWindow& window = LoadProgressWindow();
     const auto progress = WindowProgress<PageProgress>(window);
     window.show();
-    PrintJobEnd end = PrintPagesOnPrinter(window.打印机1(), target, job, progress);
+    PrinterUnit printer;
+    PrintJobEnd end = PrintPagesOnPrinter(printer, target, job, progress);
     CloseAfterJob(window);
     return end;
 }
@@ -56,7 +59,8 @@ RenderPagesResult RenderPagesToImages(const PageJob& job, const std::string& fol
     ProgressWindow& window = LoadProgressWindow();
     const auto progress = WindowProgress<PageFileProgress>(window);
     window.show();
-    RenderPagesResult result = RenderPagesOnCanvas(job, folder, window.画板_temp(), progress);
+    Canvas canvas;
+    RenderPagesResult result = RenderPagesOnCanvas(job, folder, canvas, progress);
     CloseAfterJob(window);
     return result;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // One job's output as the program runs it: the progress window shown, its
 // bar counting the pictures and its cancel button honoured, the job printed
-// on the window's printer unit or rendered on its scratch canvas, and the
-// window closed again at the end.
+// on a printer unit or rendered on a canvas of its own, and the window closed
+// again at the end.
 
 #include "print/page_job.h"
 #include "print/render_pages.h"
