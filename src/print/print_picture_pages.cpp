@@ -55,17 +55,17 @@ PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target,
                                 const PageProgress& progress)
 {
     const PrintSettings& settings = job.settings;
-    printer.SetDocumentName(PrintDocumentName(job.clock.minute, job.clock.second,
-                                              settings.paperWidth, settings.paperHeight,
-                                              settings.orientation));
+    PrintJobSetup setup;
+    setup.documentName = PrintDocumentName(job.clock.minute, job.clock.second, settings.paperWidth,
+                                           settings.paperHeight, settings.orientation);
+    setup.font = settings.captionFont;
+    setup.copies = settings.copies;
+    setup.marginLeft = settings.marginLeft;
+    setup.marginTop = settings.marginTop;
     printer.SetCoordinateUnit(kUnitTenthMillimetre);
-    printer.SetFont(settings.captionFont);
-    printer.SetCopies(settings.copies);
-    printer.SetMarginTop(settings.marginTop);
-    printer.SetMarginLeft(settings.marginLeft);
 
     // A job that did not start has nowhere to draw: no picture is loaded.
-    if (!printer.StartPrintJob(target, false, true, kPaperKindCustom, settings.orientation,
+    if (!printer.StartPrintJob(target, setup, true, kPaperKindCustom, settings.orientation,
                                settings.paperWidth, settings.paperHeight)) {
         return PrintJobEnd{};
     }

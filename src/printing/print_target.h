@@ -14,6 +14,9 @@ struct PrintTarget {
     // unless replaceExisting: the user confirmed replacing the chosen file.
     int pdfNumber = 1;
     bool replaceExisting = false;
+    // The paper a queue is asked for by its IPP name ("na_index-4x6_4x6in");
+    // empty: the page's own size.
+    std::string media;
 
     static PrintTarget Queue(std::string queue) { return {Kind::Queue, std::move(queue)}; }
     static PrintTarget PdfFile(std::string file, int number = 1, bool replace = false)

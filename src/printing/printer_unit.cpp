@@ -57,14 +57,15 @@ bool CompletePdf(const std::string& path)
     return std::string(table.begin(), table.end()) == "xref";
 }
 
-// What Qt's own CUPS submission would ask for: the paper by its name, the
+// What Qt's own CUPS submission would ask for: the paper by its name (the
+// printer's own paper it was matched to, when it was), the
 // copies (made by CUPS), one-sided or duplex as the printer says, and the
 // orientation.
-CupsOptions QueueOptions(const QPrinter& printer)
+CupsOptions QueueOptions(const QPrinter& printer, const std::string& media)
 {
     CupsOptions options;
     const QPageLayout layout = printer.pageLayout();
-    options.emplace_back("media", layout.pageSize().key().toStdString());
+    options.emplace_back("media", media.empty() ? layout.pageSize().key().toStdString() : media);
     const int copies = printer.copyCount();
     if (copies > 1) {
         options.emplace_back("copies", std::to_string(copies));
@@ -118,10 +119,7 @@ std::vector<std::string_view> SplitLines(std::string_view text)
 
 } // namespace
 
-PrinterUnit::PrinterUnit()
-{
-    font_ = StartupFont();
-}
+PrinterUnit::PrinterUnit() = default;
 
 PrinterUnit::~PrinterUnit()
 {
@@ -140,16 +138,6 @@ void PrinterUnit::SetFont(const FontSpec& font)
     RebuildDeviceFont();
 }
 
-void PrinterUnit::SetDocumentName(std::string name)
-{
-    documentName_ = std::move(name);
-}
-
-void PrinterUnit::SetCopies(int copies)
-{
-    copies_ = std::clamp(copies, -1, 65535);
-}
-
 std::string PrinterUnit::PrinterName() const
 {
     if (JobRunning())
@@ -157,7 +145,7 @@ std::string PrinterUnit::PrinterName() const
     return DefaultPrinterName();
 }
 
-bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialog*/,
+bool PrinterUnit::StartPrintJob(const PrintTarget& target, const PrintJobSetup& setup,
                                 bool showStatusBox, int paperKind, int orientation, int customWidth,
                                 int customHeight)
 {
@@ -200,8 +188,10 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
     // margins, nothing more.
     const QPageLayout layout = printer->pageLayout();
     printer->setPageMargins(layout.minimumMargins(), layout.units());
-    printer->setCopyCount(copies_ <= 0 ? 1 : copies_);
-    const std::string documentName = documentName_.empty() ? kUntitledPrintJob : documentName_;
+    const int copies = std::clamp(setup.copies, -1, 65535);
+    printer->setCopyCount(copies <= 0 ? 1 : copies);
+    const std::string documentName =
+        setup.documentName.empty() ? kUntitledPrintJob : setup.documentName;
     printer->setDocName(ToQString(documentName));
 
     auto painter = std::make_unique<QPainter>();
@@ -217,6 +207,9 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
     target_ = target;
     pageOpen_ = true;
     pageCounter_ = 1;
+    font_ = setup.font;
+    marginLeft_ = setup.marginLeft;
+    marginTop_ = setup.marginTop;
     RebuildDeviceFont();
     if (showStatusBox) {
         statusBox_ = std::make_unique<PrintingStatusBox>(documentName, target.name);
@@ -233,7 +226,7 @@ PrintJobEnd PrinterUnit::EndPrintJob()
     // Ending the painter closes the open page (an ended one was already
     // closed by NewPage) and writes the rest of the document.
     const bool ended = painter_->end();
-    const CupsOptions options = QueueOptions(*printer_);
+    const CupsOptions options = QueueOptions(*printer_, target_.media);
     const std::string title = printer_->docName().toStdString();
     painter_.reset();
     printer_.reset();
