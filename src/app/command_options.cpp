@@ -211,6 +211,7 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
         {"recursive", [&] { o.recursive = true; }},
         {"no-captions", [&] { o.captions = false; }},
         {"by-category", [&] { o.byCategory = true; }},
+        {"no-wait", [&] { o.waitForPrinter = false; }},
         {"help", [&] { o.kind = CommandKind::Help; }},
         {"h", [&] { o.kind = CommandKind::Help; }},
     };
@@ -358,9 +359,15 @@ std::string CommandHelpText()
   --no-captions          不打印说明文字 / no captions
   --copies 1             份数 (print) / copies
   --by-category          每个分类一个作业，&f 换成分类 / one job per category, &f replaced by it
+  --no-wait              交给 CUPS 就结束，不等打印机 (print --printer)。默认等到 CUPS 打完、
+                         取消或中止作业，或作业停在队列中（打印机停用或作业被挂起），最多 10 分钟
+                         / return once CUPS has the job.  By default each job is followed until
+                         CUPS has printed, canceled or aborted it, or it waits in the queue
+                         (printer stopped, job held), for at most 10 minutes
 
 每写出一个文件就输出它的路径，一行一个。/ Prints the path of every page file or PDF written, one a line.
-退出码 / Exit status: 0 全部成功 / all written, 1 有输出失败 / some output failed, 2 用法错误 / bad usage.
+退出码 / Exit status: 0 全部成功 / all written, 1 有输出失败（含 CUPS 取消或中止的作业）
+/ some output failed (a job CUPS canceled or aborted too), 2 用法错误 / bad usage.
 )";
 }
 

@@ -2,6 +2,7 @@
 // its own, its output files read back.
 #include "app/headless_command.h"
 
+#include "support/cups_queues.h"
 #include "support/full_disk.h"
 #include "support/output_lines.h"
 #include "support/pdf_tools.h"
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <set>
 
 namespace quillet {
@@ -273,6 +276,66 @@ TEST_F(HeadlessCommand, AnEmptyFolderHasNothingToRender)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("no pictures"), std::string::npos) << run.err;
 }
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+// `print --printer` on the driverless simulators: each job followed until
+// the printer has it, the paper matched to what the printer offers.
+struct PrinterCase {
+    const char* name;
+    const char* queue;
+    const char* paper;
+    int exitCode;
+    const char* told; // in stderr; empty: stderr stays empty
+    int arrivedWidth; // 0.1 mm of the document the printer received; 0: none
+    int arrivedHeight;
+};
+
+void PrintTo(const PrinterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PrintOnPrinter : public HeadlessCommand, public ::testing::WithParamInterface<PrinterCase> {};
+
+TEST_P(PrintOnPrinter, TheJobArrivesAsThePrinterTakesItOrIsRefusedWithTheReason)
+{
+    const PrinterCase& c = GetParam();
+    if (!std::getenv("QUILLET_REQUIRE_CUPS") && testing::RunTool("lpstat", {"-v", c.queue}).empty())
+        GTEST_SKIP() << "no queue " << c.queue;
+    const testing::QueueLock lock;
+    const std::string printer = c.queue == std::string(testing::kPhotoQueue) ? "photo" : "office";
+    QDir(QString::fromStdString(testing::SimulatorDir(printer))).removeRecursively();
+    QDir().mkpath(QString::fromStdString(testing::SimulatorDir(printer)));
+
+    CommandRun run = Quillet({"print", "--printer", c.queue, "--paper", c.paper, album});
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    if (*c.told)
+        EXPECT_NE(run.err.find(c.told), std::string::npos) << run.err;
+    else
+        EXPECT_EQ(run.err, "");
+    const testing::RasterPage arrived = testing::NewestSimulatorDocument(printer);
+    if (c.arrivedWidth == 0) {
+        EXPECT_EQ(arrived.pages, 0) << "nothing is sent for a paper the printer lacks";
+        return;
+    }
+    EXPECT_EQ(arrived.pages, 1);
+    EXPECT_NEAR(arrived.width, c.arrivedWidth, 10);
+    EXPECT_NEAR(arrived.height, c.arrivedHeight, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Simulators, PrintOnPrinter,
+    ::testing::Values(PrinterCase{"AlbumOnA4", testing::kOfficeQueue, "210x297", 0, "", 2100, 2970},
+                      PrinterCase{"PhotoPaperRefusedNamingThePapers", testing::kOfficeQueue,
+                                  "102x152", 1, "A4", 0, 0},
+                      PrinterCase{"PhotoPaperAs4x6", testing::kPhotoQueue, "102x152", 0, "", 1016,
+                                  1524}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quillet

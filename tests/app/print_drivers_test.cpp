@@ -485,6 +485,17 @@ INSTANTIATE_TEST_SUITE_P(
                         };
                     },
                     "分类“山”的打印作业没有完成：打印机“QUILLET_TMP_"},
+        // A paper the printer does not offer is refused before anything is sent.
+        FailureCase{"PaperThePrinterLacks",
+                    [](PrintRunFixture& f) {
+                        f.storeOnOk = [](PrintSettings& s) {
+                            testing::StoreAlbumSettings(s, testing::kOfficeQueue);
+                            s.paperWidth = 1020;
+                            s.paperHeight = 1520;
+                        };
+                    },
+                    "分类“山”的打印作业没有完成：打印机“QUILLET_OFFICE”没有这种纸张，它能用的纸张："
+                    "Letter、Legal、A4、Env10、EnvDL。"},
         // On a full disk the good file is kept, and the job is not "written".
         FailureCase{"PdfOnAFullDisk",
                     [](PrintRunFixture& f) {

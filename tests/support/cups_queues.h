@@ -11,6 +11,24 @@ namespace quillet::testing {
 
 inline constexpr const char* kFileQueue = "QUILLET_FILE"; // generic PDF into a file
 inline constexpr const char* kCupsPdfQueue = "QUILLET_PDF"; // cups-pdf into $HOME/PDF
+// Driverless queues on CUPS's printer simulator: an office printer (Letter,
+// Legal, A4, #10, DL, no custom sizes) and a photo printer (4x6, 5x7, A6, A4,
+// 3.5x5).  Each keeps the documents it receives in SimulatorDir().
+inline constexpr const char* kOfficeQueue = "QUILLET_OFFICE";
+inline constexpr const char* kPhotoQueue = "QUILLET_PHOTO";
+
+// "office" or "photo": where that simulator keeps its documents.
+std::string SimulatorDir(const std::string& printer);
+
+// The page size in 0.1 mm of the newest document the simulator kept (an
+// Apple or PWG raster, as CUPS converted the job for it); empty size when
+// there is none.
+struct RasterPage {
+    int width = 0;
+    int height = 0;
+    int pages = 0;
+};
+RasterPage NewestSimulatorDocument(const std::string& printer);
 
 // Standard output of a tool run to its end (30 s at most).
 std::string RunTool(const QString& program, const QStringList& arguments);
