@@ -485,7 +485,8 @@ INSTANTIATE_TEST_SUITE_P(
                         };
                     },
                     "分类“山”的打印作业没有完成：打印机“QUILLET_TMP_"},
-        // A paper the printer does not offer is refused before anything is sent.
+        // A paper the printer does not offer is refused before anything is
+        // sent, naming the papers in the order the scheduler lists them.
         FailureCase{"PaperThePrinterLacks",
                     [](PrintRunFixture& f) {
                         f.storeOnOk = [](PrintSettings& s) {
@@ -495,7 +496,7 @@ INSTANTIATE_TEST_SUITE_P(
                         };
                     },
                     "分类“山”的打印作业没有完成：打印机“QUILLET_OFFICE”没有这种纸张，它能用的纸张："
-                    "Letter、Legal、A4、Env10、EnvDL。"},
+                    "A4、Env10、EnvDL、Legal、Letter。"},
         // On a full disk the good file is kept, and the job is not "written".
         FailureCase{"PdfOnAFullDisk",
                     [](PrintRunFixture& f) {

@@ -58,26 +58,25 @@ int Tenths(std::uint32_t pixels, std::uint32_t dpi)
 
 } // namespace
 
-RasterPage NewestSimulatorDocument(const std::string& printer)
+RasterPage NewestSimulatorDocument(const std::string& printer, const QDateTime& since)
 {
     const QDir dir(QString::fromStdString(SimulatorDir(printer)));
     const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Time);
     RasterPage page;
-    if (files.isEmpty())
+    if (files.isEmpty() || files.first().lastModified() < since)
         return page;
     QFile file(files.first().filePath());
     if (!file.open(QIODevice::ReadOnly))
         return page;
     const QByteArray bytes = file.read(4 + 1796);
     if (bytes.startsWith("UNIRAST") && bytes.size() >= 12 + 32) {
-        // Apple raster: page count, then per page width, height and dpi.
-        page.pages = static_cast<int>(BigEndian(bytes, 8));
+        // Apple raster: a page count (0 when CUPS streams it), then per page
+        // width, height and dpi.
         const std::uint32_t dpi = BigEndian(bytes, 12 + 20);
         page.width = Tenths(BigEndian(bytes, 12 + 12), dpi);
         page.height = Tenths(BigEndian(bytes, 12 + 16), dpi);
     } else if (bytes.startsWith("RaS2") && bytes.size() >= 4 + 380) {
         // PWG raster: the page size in points.
-        page.pages = 1;
         page.width = static_cast<int>(std::lround(BigEndian(bytes, 4 + 352) * 254.0 / 72));
         page.height = static_cast<int>(std::lround(BigEndian(bytes, 4 + 356) * 254.0 / 72));
     }

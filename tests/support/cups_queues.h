@@ -2,6 +2,7 @@
 // The private CUPS daemon's queues as the printing tests use them
 // (scripts/test-cups.sh sets them up).
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -20,15 +21,15 @@ inline constexpr const char* kPhotoQueue = "QUILLET_PHOTO";
 // "office" or "photo": where that simulator keeps its documents.
 std::string SimulatorDir(const std::string& printer);
 
-// The page size in 0.1 mm of the newest document the simulator kept (an
-// Apple or PWG raster, as CUPS converted the job for it); empty size when
-// there is none.
+// The page size in 0.1 mm of the newest document the simulator kept since
+// `since` (an Apple or PWG raster, as CUPS converted the job for it); empty
+// size when there is none.  The folder is never emptied: the simulator
+// writes into it while it runs.
 struct RasterPage {
     int width = 0;
     int height = 0;
-    int pages = 0;
 };
-RasterPage NewestSimulatorDocument(const std::string& printer);
+RasterPage NewestSimulatorDocument(const std::string& printer, const QDateTime& since);
 
 // Standard output of a tool run to its end (30 s at most).
 std::string RunTool(const QString& program, const QStringList& arguments);
