@@ -14,6 +14,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -152,56 +153,65 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, const PrintJobSetup& 
     EndPrintJob();
 
     const bool toQueue = target.kind == PrintTarget::Kind::Queue;
-    std::unique_ptr<QPrinter> printer;
-    if (toQueue) {
-        // QPrinter quietly turns into a PDF writer for an unknown printer;
-        // such a job must not start at all.
-        if (!PrinterInstalled(target.name))
-            return false;
-        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(ToQString(target.name)),
-                                             QPrinter::HighResolution);
-        if (printer->outputFormat() != QPrinter::NativeFormat)
-            return false;
-    } else {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setResolution(kPdfFileResolution);
-    }
-    // The printer's engine draws the document into a file of ours, which
-    // goes to CUPS, or under the file's name, only once it is whole; a queue
-    // keeps its own resolution and printable area for the drawing.
+    // QPrinter quietly turns into a PDF writer for an unknown printer; such
+    // a job must not start at all.
+    if (toQueue && !PrinterInstalled(target.name))
+        return false;
+    // The document is drawn into a file of ours, which goes to CUPS, or
+    // under the file's name, only once it is whole.
     auto document = std::make_unique<PendingFile>(
         toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
     if (!document->IsOpen())
         return false;
-    printer->setOutputFileName(
-        QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath())));
+    const QString file = QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath()));
+    const std::string documentName =
+        setup.documentName.empty() ? kUntitledPrintJob : setup.documentName;
+    const int copies = std::clamp(setup.copies, -1, 65535);
 
-    printer->setFullPage(false);
+    std::unique_ptr<QPagedPaintDevice> device;
+    QPrinter* queuePrinter = nullptr;
+    if (toQueue) {
+        // A queue keeps its own resolution and printable area for the drawing.
+        auto printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(ToQString(target.name)),
+                                                  QPrinter::HighResolution);
+        if (printer->outputFormat() != QPrinter::NativeFormat)
+            return false;
+        printer->setOutputFileName(file);
+        printer->setFullPage(false);
+        printer->setCopyCount(copies <= 0 ? 1 : copies);
+        printer->setDocName(ToQString(documentName));
+        queuePrinter = printer.get();
+        device = std::move(printer);
+    } else {
+        // Not a QPrinter: making one looks up the default printer, and
+        // listing printers makes libcups browse the network for more.
+        auto writer = std::make_unique<QPdfWriter>(file);
+        writer->setResolution(kPdfFileResolution);
+        writer->setTitle(ToQString(documentName));
+        device = std::move(writer);
+    }
+
     if (paperKind == kPaperKindCustom && customWidth > 0 && customHeight > 0) {
         const QPageSize size(QSizeF(customWidth / 10.0, customHeight / 10.0), QPageSize::Millimeter,
                              QString(), QPageSize::ExactMatch);
-        printer->setPageSize(size);
+        device->setPageSize(size);
     }
-    printer->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    device->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
     // The frame starts at the printable area: the printer's own minimum
     // margins, nothing more.
-    const QPageLayout layout = printer->pageLayout();
-    printer->setPageMargins(layout.minimumMargins(), layout.units());
-    const int copies = std::clamp(setup.copies, -1, 65535);
-    printer->setCopyCount(copies <= 0 ? 1 : copies);
-    const std::string documentName =
-        setup.documentName.empty() ? kUntitledPrintJob : setup.documentName;
-    printer->setDocName(ToQString(documentName));
+    const QPageLayout layout = device->pageLayout();
+    device->setPageMargins(layout.minimumMargins(), layout.units());
 
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(printer.get()))
+    if (!painter->begin(device.get()))
         return false;
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::TextAntialiasing);
 
-    printer_ = std::move(printer);
+    device_ = std::move(device);
+    queuePrinter_ = queuePrinter;
+    documentName_ = documentName;
     painter_ = std::move(painter);
     document_ = std::move(document);
     target_ = target;
@@ -226,10 +236,11 @@ PrintJobEnd PrinterUnit::EndPrintJob()
     // Ending the painter closes the open page (an ended one was already
     // closed by NewPage) and writes the rest of the document.
     const bool ended = painter_->end();
-    const CupsOptions options = QueueOptions(*printer_, target_.media);
-    const std::string title = printer_->docName().toStdString();
+    const CupsOptions options =
+        queuePrinter_ ? QueueOptions(*queuePrinter_, target_.media) : CupsOptions();
     painter_.reset();
-    printer_.reset();
+    queuePrinter_ = nullptr;
+    device_.reset();
     statusBox_.reset();
     pageOpen_ = false;
     const std::unique_ptr<PendingFile> document = std::move(document_);
@@ -262,7 +273,7 @@ PrintJobEnd PrinterUnit::EndPrintJob()
         return end;
     }
     const CupsJobResult job =
-        SubmitPdfToCups(target_.name, document->TemporaryPath(), title, options);
+        SubmitPdfToCups(target_.name, document->TemporaryPath(), documentName_, options);
     end.cupsJobId = job.jobId;
     end.error = job.error;
     end.handedOver = job.Succeeded();
@@ -280,7 +291,7 @@ bool PrinterUnit::NewPage()
     } else {
         // No page is open: the printer's current page is the last one ended,
         // so moving on gives a blank page, which ends at once.
-        printer_->newPage();
+        device_->newPage();
     }
     ++pageCounter_;
     if (statusBox_)
@@ -293,7 +304,7 @@ bool PrinterUnit::PrepareToDraw()
     if (!painter_)
         return false;
     if (!pageOpen_) {
-        printer_->newPage();
+        device_->newPage();
         pageOpen_ = true;
     }
     painter_->setFont(deviceFont_);
@@ -302,16 +313,16 @@ bool PrinterUnit::PrepareToDraw()
 
 double PrinterUnit::DevicePixelsPerUnitX() const
 {
-    if (unit_ == kUnitDevicePixel || !printer_)
+    if (unit_ == kUnitDevicePixel || !device_)
         return 1.0;
-    return printer_->logicalDpiX() / 254.0 * TenthMillimetresPerUnit(unit_);
+    return device_->logicalDpiX() / 254.0 * TenthMillimetresPerUnit(unit_);
 }
 
 double PrinterUnit::DevicePixelsPerUnitY() const
 {
-    if (unit_ == kUnitDevicePixel || !printer_)
+    if (unit_ == kUnitDevicePixel || !device_)
         return 1.0;
-    return printer_->logicalDpiY() / 254.0 * TenthMillimetresPerUnit(unit_);
+    return device_->logicalDpiY() / 254.0 * TenthMillimetresPerUnit(unit_);
 }
 
 int PrinterUnit::UnitsFromDevicePixels(double pixels, int dpi) const
@@ -334,17 +345,17 @@ double PrinterUnit::ToDeviceY(int y) const
 
 int PrinterUnit::DeviceDpiX() const
 {
-    return printer_ ? printer_->logicalDpiX() : 0;
+    return device_ ? device_->logicalDpiX() : 0;
 }
 int PrinterUnit::DeviceDpiY() const
 {
-    return printer_ ? printer_->logicalDpiY() : 0;
+    return device_ ? device_->logicalDpiY() : 0;
 }
 
 int PrinterUnit::FontCharacterHeight() const
 {
     if (unit_ == kUnitDevicePixel)
-        return printer_ ? static_cast<int>(font_.size * double(DeviceDpiY()) / 72) : 0;
+        return device_ ? static_cast<int>(font_.size * double(DeviceDpiY()) / 72) : 0;
     return static_cast<int>(font_.size * kTenthMillimetresPerPoint
                             / TenthMillimetresPerUnit(unit_));
 }
@@ -352,7 +363,7 @@ int PrinterUnit::FontCharacterHeight() const
 void PrinterUnit::RebuildDeviceFont()
 {
     deviceFont_ = MakeQFont(font_);
-    if (!printer_)
+    if (!device_)
         return;
     const int height = FontCharacterHeight();
     if (height > 0) {
@@ -365,7 +376,7 @@ void PrinterUnit::WriteTextAt(int x, int y, std::string_view text)
 {
     if (!PrepareToDraw())
         return;
-    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const QFontMetricsF metrics(deviceFont_, device_.get());
     const double lineStep = metrics.height() + 2;
     const double left = ToDeviceX(x);
     double top = ToDeviceY(y);
@@ -387,28 +398,28 @@ void PrinterUnit::WriteTextAt(int x, int y, std::string_view text)
 
 int PrinterUnit::TextWidth(std::string_view text)
 {
-    if (!printer_)
+    if (!device_)
         return 0;
-    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const QFontMetricsF metrics(deviceFont_, device_.get());
     return UnitsFromDevicePixels(metrics.horizontalAdvance(ToQString(text)), DeviceDpiX());
 }
 
 int PrinterUnit::TextHeight(std::string_view /*text*/)
 {
-    if (!printer_)
+    if (!device_)
         return 0;
-    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const QFontMetricsF metrics(deviceFont_, device_.get());
     return UnitsFromDevicePixels(metrics.height(), DeviceDpiY());
 }
 
 int PrinterUnit::UnitsFromDevicePixelsX(int pixels) const
 {
-    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiX()) : pixels;
+    return device_ ? UnitsFromDevicePixels(pixels, DeviceDpiX()) : pixels;
 }
 
 int PrinterUnit::UnitsFromDevicePixelsY(int pixels) const
 {
-    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiY()) : pixels;
+    return device_ ? UnitsFromDevicePixels(pixels, DeviceDpiY()) : pixels;
 }
 
 int PrinterUnit::DevicePixelsFromUnitsX(int units) const

@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 
@@ -126,7 +127,9 @@ private:
     int marginTop_ = 0;
 
     // Job state.
-    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPagedPaintDevice> device_; // a QPrinter on a queue, else a PDF writer
+    QPrinter* queuePrinter_ = nullptr; // device_ when it is a queue's
+    std::string documentName_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<PendingFile> document_; // the PDF as it is drawn
     PrintTarget target_;
