@@ -43,8 +43,12 @@ void CloseAfterJob(ProgressWindow& window)
 
 } // namespace
 
-PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target)
+PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target, JobView view)
 {
+    if (view == JobView::Headless) {
+        PrinterUnit printer;
+        return PrintPagesOnPrinter(printer, target, job, PageProgress{}, StatusBox::None);
+    }
     ProgressWindow& window = LoadProgressWindow();
     const auto progress = WindowProgress<PageProgress>(window);
     window.show();

@@ -195,8 +195,9 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
     for (const AlbumJob& job : jobs) {
         const PrintTarget target = pdfFile.empty() ? PrintTarget::Queue(settings.printerName)
                                                    : PrintTarget::PdfFile(pdfFile, pdfNumber);
-        const JobOutput output = PrintJob(
-            JobContent{settings, job.pictures, job.headerText, job.footerText}, target, following);
+        const JobOutput output =
+            PrintJob(JobContent{settings, job.pictures, job.headerText, job.footerText}, target,
+                     following, JobView::Headless);
         if (!output.waiting.empty())
             err << "quillet: 打印作业在队列中等待 / the job waits in the queue: " << output.written
                 << " (" << output.waiting << ")" << std::endl;

@@ -94,7 +94,7 @@ JobFollowing BoundedFollowing(std::function<void(const CupsJobStatus&)> pause)
 }
 
 JobOutput PrintJob(const JobContent& job, const PrintTarget& givenTarget,
-                   const JobFollowing& following)
+                   const JobFollowing& following, JobView view)
 {
     PrintTarget target = givenTarget;
     const bool toQueue = target.kind == PrintTarget::Kind::Queue;
@@ -105,7 +105,7 @@ JobOutput PrintJob(const JobContent& job, const PrintTarget& givenTarget,
         if (std::optional<JobOutput> refused = MatchPaper(job, pages, target))
             return *refused;
     }
-    const PrintJobEnd end = PrintPicturePages(pages, target);
+    const PrintJobEnd end = PrintPicturePages(pages, target, view);
     if (!end.handedOver) {
         JobOutput output = Outcome(
             job, toQueue ? JobFailure::PrinterRefused : JobFailure::PdfNotWritten, target.name);

@@ -2,6 +2,7 @@
 // Where one confirmed job goes: the chosen printer, a PDF file, or page image
 // files in a folder; and what the user is told when a job's output fails.
 
+#include "app/album_output.h"
 #include "printing/cups_job.h"
 #include "printing/print_target.h"
 #include "settings/picture_list.h"
@@ -64,7 +65,7 @@ JobFollowing BoundedFollowing(std::function<void(const CupsJobStatus&)> pause);
 // when whole.  A job CUPS took is followed while `following` says so, and
 // fails when CUPS cancels or aborts it; without `following` it is not.
 JobOutput PrintJob(const JobContent& job, const PrintTarget& target,
-                   const JobFollowing& following = {});
+                   const JobFollowing& following = {}, JobView view = JobView::Windows);
 JobOutput RenderJobToImages(const JobContent& job, const std::string& folder);
 
 // The title and text of the message box about a failed job: the job's name,

@@ -52,7 +52,7 @@ std::string PrintDocumentName(int minute, int second, int paperWidth, int paperH
 }
 
 PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target, const PageJob& job,
-                                const PageProgress& progress)
+                                const PageProgress& progress, StatusBox statusBox)
 {
     const PrintSettings& settings = job.settings;
     PrintJobSetup setup;
@@ -65,8 +65,8 @@ PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target,
     printer.SetCoordinateUnit(kUnitTenthMillimetre);
 
     // A job that did not start has nowhere to draw: no picture is loaded.
-    if (!printer.StartPrintJob(target, setup, true, kPaperKindCustom, settings.orientation,
-                               settings.paperWidth, settings.paperHeight)) {
+    if (!printer.StartPrintJob(target, setup, statusBox == StatusBox::Shown, kPaperKindCustom,
+                               settings.orientation, settings.paperWidth, settings.paperHeight)) {
         return PrintJobEnd{};
     }
     {

@@ -8,8 +8,10 @@
 #include "support/pdf_tools.h"
 #include "support/test_images.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QImage>
 #include <QProcess>
 
@@ -21,6 +23,7 @@
 #include <memory>
 #include <ostream>
 #include <set>
+#include <sstream>
 
 namespace quillet {
 namespace {
@@ -324,6 +327,34 @@ TEST_P(PrintOnPrinter, TheJobArrivesAsThePrinterTakesItOrIsRefusedWithTheReason)
     }
     EXPECT_NEAR(arrived.width, c.arrivedWidth, 10);
     EXPECT_NEAR(arrived.height, c.arrivedHeight, 10);
+}
+
+// The command's print reaches CUPS, or a PDF file, without a window: neither
+// the progress window nor the printing status box.
+TEST_F(HeadlessCommand, PrintShowsNoWindow)
+{
+    struct ShownWindows : QObject {
+        int count = 0;
+        bool eventFilter(QObject* object, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && object->isWidgetType())
+                ++count;
+            return false;
+        }
+    } shown;
+    const testing::QueueLock lock;
+    qApp->installEventFilter(&shown);
+    const std::string pdf = dir.Path("album.pdf");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"print", "--pdf", pdf, album.toStdString()},
+          std::vector<std::string>{"print", "--printer", testing::kFileQueue, "--no-wait",
+                                   album.toStdString()}}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunHeadlessCommand(args, out, err), 0) << err.str();
+    }
+    qApp->removeEventFilter(&shown);
+    EXPECT_EQ(shown.count, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

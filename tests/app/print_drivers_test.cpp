@@ -11,13 +11,16 @@
 #include "support/pdf_tools.h"
 #include "widgets/message_box_style.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace quillet {
 namespace {
@@ -497,6 +500,27 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "分类“山”的打印作业没有完成：打印机“QUILLET_OFFICE”没有这种纸张，它能用的纸张："
                     "A4、Env10、EnvDL、Legal、Letter。"},
+        // A job CUPS cancels while the printer is still at it is a failed one.
+        FailureCase{
+            "CancelledInCupsWhilePrinting",
+            [](PrintRunFixture& f) {
+                if (!std::getenv("QUILLET_REQUIRE_CUPS")
+                    && testing::RunTool("lpstat", {"-v", testing::kOfficeQueue}).empty())
+                    GTEST_SKIP() << "no queue " << testing::kOfficeQueue;
+                static std::unique_ptr<testing::QueueLock> lock;
+                lock = std::make_unique<testing::QueueLock>();
+                // Every job of the run is cancelled once CUPS lists it.
+                auto* canceller = new QTimer(qApp);
+                QObject::connect(canceller, &QTimer::timeout, [] {
+                    if (!testing::RunTool("lpstat", {"-o", testing::kOfficeQueue}).empty())
+                        testing::RunTool("cancel", {"-a", testing::kOfficeQueue});
+                });
+                canceller->start(100);
+                f.storeOnOk = [](PrintSettings& s) {
+                    testing::StoreAlbumSettings(s, testing::kOfficeQueue);
+                };
+            },
+            "分类“山”的打印作业没有完成：打印机“QUILLET_OFFICE”没有打印作业QUILLET_OFFICE-"},
         // On a full disk the good file is kept, and the job is not "written".
         FailureCase{"PdfOnAFullDisk",
                     [](PrintRunFixture& f) {
