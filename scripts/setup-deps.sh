@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev libexif-dev libimagequant-dev liblcms2-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-bsd libcups2-dev libicu-dev printer-driver-cups-pdf cups-filters
+  cups-ipp-utils avahi-daemon dbus
   poppler-utils xvfb xauth
   fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei
   clang clang-format libclang-rt-14-dev

@@ -2,6 +2,8 @@
 
 #include "app/progress_window.h"
 #include "print/print_picture_pages.h"
+#include "printing/canvas.h"
+#include "printing/printer_unit.h"
 #include "widgets/window.h"
 
 namespace quillet {
@@ -41,12 +43,17 @@ void CloseAfterJob(ProgressWindow& window)
 
 } // namespace
 
-PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target)
+PrintJobEnd PrintPicturePages(const PageJob& job, const PrintTarget& target, JobView view)
 {
+    if (view == JobView::Headless) {
+        PrinterUnit printer;
+        return PrintPagesOnPrinter(printer, target, job, PageProgress{}, StatusBox::None);
+    }
     ProgressWindow& window = LoadProgressWindow();
     const auto progress = WindowProgress<PageProgress>(window);
     window.show();
-    PrintJobEnd end = PrintPagesOnPrinter(window.打印机1(), target, job, progress);
+    PrinterUnit printer;
+    PrintJobEnd end = PrintPagesOnPrinter(printer, target, job, progress);
     CloseAfterJob(window);
     return end;
 }
@@ -56,7 +63,8 @@ RenderPagesResult RenderPagesToImages(const PageJob& job, const std::string& fol
     ProgressWindow& window = LoadProgressWindow();
     const auto progress = WindowProgress<PageFileProgress>(window);
     window.show();
-    RenderPagesResult result = RenderPagesOnCanvas(job, folder, window.画板_temp(), progress);
+    Canvas canvas;
+    RenderPagesResult result = RenderPagesOnCanvas(job, folder, canvas, progress);
     CloseAfterJob(window);
     return result;
 }

@@ -235,9 +235,13 @@ void ParseInto(CommandOptions& o, const std::vector<std::string>& args)
          }},
     };
     const std::map<QString, std::function<void()>> flags{
-        {"landscape", [&] { s.orientation = 1; }},    {"recursive", [&] { o.recursive = true; }},
-        {"no-captions", [&] { o.captions = false; }}, {"by-category", [&] { o.byCategory = true; }},
-        {"print0", [&] { o.pathEnd = '\0'; }},        {"help", [&] { o.kind = CommandKind::Help; }},
+        {"landscape", [&] { s.orientation = 1; }},
+        {"recursive", [&] { o.recursive = true; }},
+        {"no-captions", [&] { o.captions = false; }},
+        {"by-category", [&] { o.byCategory = true; }},
+        {"print0", [&] { o.pathEnd = '\0'; }},
+        {"no-wait", [&] { o.waitForPrinter = false; }},
+        {"help", [&] { o.kind = CommandKind::Help; }},
         {"h", [&] { o.kind = CommandKind::Help; }},
     };
 
@@ -388,9 +392,15 @@ std::string CommandHelpText()
   --by-category          每个分类一个作业，&f 换成分类 / one job per category, &f replaced by it
   --print0               输出的路径以零字节结尾，不用换行 / end each path written with a NUL,
                          not a newline (as find -print0), for names that hold a newline
+  --no-wait              交给 CUPS 就结束，不等打印机 (print --printer)。默认等到 CUPS 打完、
+                         取消或中止作业，或作业停在队列中（打印机停用或作业被挂起），最多 10 分钟
+                         / return once CUPS has the job.  By default each job is followed until
+                         CUPS has printed, canceled or aborted it, or it waits in the queue
+                         (printer stopped, job held), for at most 10 minutes
 
 每写出一个文件就输出它的路径，一行一个。/ Prints the path of every page file or PDF written, one a line.
-退出码 / Exit status: 0 全部成功 / all written, 1 有输出失败 / some output failed, 2 用法错误 / bad usage.
+退出码 / Exit status: 0 全部成功 / all written, 1 有输出失败（含 CUPS 取消或中止的作业）
+/ some output failed (a job CUPS canceled or aborted too), 2 用法错误 / bad usage.
 )";
 }
 

@@ -18,6 +18,7 @@ struct CommandOptions {
     std::string printer; // print: a CUPS queue ...
     std::string pdfFile; // ... or a PDF file
     bool recursive = false;
+    bool waitForPrinter = true; // follow each CUPS job until CUPS is done with it
     std::string tableFile; // a TAB-separated picture table instead of inputs
     bool byCategory = false;
     bool captions = true;

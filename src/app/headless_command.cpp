@@ -22,12 +22,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <map>
 #include <mutex>
 #include <ostream>
 #include <set>
+#include <thread>
 
 namespace quillet {
 namespace {
@@ -184,7 +186,6 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
         return kCommandUsageError;
     }
     settings.printerName = options.printer;
-    settings.defaultPrinterName = DefaultPrinterName();
 
     // Every job's file goes under the first free name from the one after the
     // last written: an existing file is never replaced.
@@ -194,11 +195,26 @@ int PrintJobs(const CommandOptions& options, const std::vector<AlbumJob>& jobs, 
             : QFileInfo(QString::fromStdString(options.pdfFile)).absoluteFilePath().toStdString();
     int pdfNumber = 1;
     bool failed = false;
+    // Each change of the printer's word on the job is told once.
+    std::string told;
+    const JobFollowing following =
+        options.waitForPrinter ? BoundedFollowing([&err, &told](const CupsJobStatus& status) {
+            if (!status.reason.empty() && status.reason != told) {
+                told = status.reason;
+                err << "quillet: 打印机 / printer: " << status.reason << std::endl;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        })
+                               : JobFollowing();
     for (const AlbumJob& job : jobs) {
         const PrintTarget target = pdfFile.empty() ? PrintTarget::Queue(settings.printerName)
                                                    : PrintTarget::PdfFile(pdfFile, pdfNumber);
         const JobOutput output =
-            PrintJob(JobContent{settings, job.pictures, job.headerText, job.footerText}, target);
+            PrintJob(JobContent{settings, job.pictures, job.headerText, job.footerText}, target,
+                     following, JobView::Headless);
+        if (!output.waiting.empty())
+            err << "quillet: 打印作业在队列中等待 / the job waits in the queue: " << output.written
+                << " (" << output.waiting << ")" << std::endl;
         if (!output.Succeeded()) {
             failed = true;
             err << "打印作业没有完成 / the print job failed: "

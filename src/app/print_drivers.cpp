@@ -115,7 +115,17 @@ std::string CupsJobsText(const PrintRun& run)
     std::string text;
     for (const std::string& job : run.cupsJobs)
         text += (text.empty() ? "打印作业：" : "、") + job;
-    return text;
+    std::string waiting;
+    for (const std::string& job : run.waitingJobs)
+        waiting += (waiting.empty() ? "；在队列中等待：" : "、") + job;
+    return text + waiting;
+}
+
+PrintRun NewRun(MainWindow& window)
+{
+    PrintRun run;
+    run.tell = [&window](const std::string& text) { SetStatus(window, text); };
+    return run;
 }
 
 void EndRun(MainWindow& window, RunEnd end, const PrintRun& run)
@@ -165,7 +175,7 @@ void PrintByCategory(MainWindow& window)
     const ActiveRun active;
     const std::vector<AlbumJob> jobs =
         SplitIntoCategoryRuns(ReadAlbumRows(ResultList(window), *columns), true);
-    PrintRun run;
+    PrintRun run = NewRun(window);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const AlbumJob& job = jobs[i];
         const bool last = i + 1 == jobs.size();
@@ -200,7 +210,7 @@ void PrintByPage(MainWindow& window)
         SplitIntoPageBatches(ReadAlbumRows(ResultList(window), *columns),
                              CellsPerPage(settings.rows, settings.columns), true);
     const int pageTotal = static_cast<int>(pages.size());
-    PrintRun run;
+    PrintRun run = NewRun(window);
     for (int page = 0; page < pageTotal; ++page) {
         if (!App().printSettings.confirmed)
             return EndRun(window, RunEnd::Interrupted, run);

@@ -7,7 +7,9 @@
 #include "widgets/dialogs.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <optional>
 
@@ -22,6 +24,7 @@ constexpr std::string_view kJobQuestion = "将要进行新的打印作业，要�
 constexpr std::string_view kJobQuestionCaption = "提示2秒后默认继续工作。";
 constexpr int kJobQuestionMilliseconds = 2000;
 constexpr int kJobQuestionStyle = kMessageBoxOkCancel | kMessageBoxIconQuestion; // 33
+constexpr int kFollowPauseMilliseconds = 300;
 
 std::string DocumentsFolder()
 {
@@ -66,6 +69,19 @@ void ReportFailure(const JobLabel& label, const JobOutput& output, PrintRun& run
     ++run.failedJobs;
     MessageBox(JobFailureText(label.name, label.firstPage, output),
                kMessageBoxOk | kMessageBoxIconExclamation, kJobFailedTitle);
+}
+
+// The window answers while the job is followed: the pause between two
+// questions to CUPS is spent in the event loop.
+JobFollowing FollowInWindow(const PrintRun& run)
+{
+    return BoundedFollowing([&run](const CupsJobStatus& status) {
+        if (run.tell && !status.reason.empty())
+            run.tell("打印机：" + status.reason);
+        QEventLoop pause;
+        QTimer::singleShot(kFollowPauseMilliseconds, &pause, &QEventLoop::quit);
+        pause.exec();
+    });
 }
 
 } // namespace
@@ -142,9 +158,11 @@ int RunPrintJob(const PictureList& job, const std::string& headerText,
         if (output.Succeeded() && output.pdfNumber >= run.nextPdfNumber)
             run.nextPdfNumber = output.pdfNumber + 1;
     } else {
-        output = PrintJob(content, PrintTarget::Queue(settings.printerName));
+        output = PrintJob(content, PrintTarget::Queue(settings.printerName), FollowInWindow(run));
         if (output.Succeeded())
             run.cupsJobs.push_back(output.written);
+        if (output.Succeeded() && !output.waiting.empty())
+            run.waitingJobs.push_back(output.written + "（" + output.waiting + "）");
     }
     if (!output.Succeeded()) {
         ReportFailure(label, output, run);

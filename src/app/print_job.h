@@ -22,6 +22,10 @@ struct PrintRun {
     int failedJobs = 0;
     std::vector<std::string> cupsJobs; // "QUEUE-12": the jobs CUPS took
     bool stopped = false; // the user ended the whole run (save dialog cancelled)
+    // Jobs CUPS took that still wait in its queue, and why: "QUEUE-12（…）".
+    std::vector<std::string> waitingJobs;
+    // Tells the user how a job CUPS took is getting on, while it is followed.
+    std::function<void(const std::string&)> tell;
 };
 
 // Names the job in messages and says which page of the album it starts on.

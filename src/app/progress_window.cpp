@@ -39,7 +39,7 @@ ProgressWindow::ProgressWindow()
 
     SetProgressRange(0, 100);
     SetProgress(0);
-    // The scratch canvas only retains drawings; it is never shown.
+    // The form's scratch canvas is never shown: jobs draw on their own.
     ui_->画板_temp->hide();
 
     connect(ui_->按钮_取消打印, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
@@ -124,10 +124,8 @@ void CloseProgressWindow()
 {
     // Taken out first, so that nothing reaches a half-destroyed window.
     std::unique_ptr<ProgressWindow> window = std::move(Loaded().window);
-    if (window) {
-        window->打印机1().EndPrintJob();
+    if (window)
         window->hide();
-    }
 }
 
 } // namespace quillet

@@ -1,13 +1,10 @@
 #pragma once
 // The small window shown while a job prints or renders: a progress bar to
-// drag it by, a cancel button, and the working units the output code draws
-// with: the printer unit 打印机1 and the hidden scratch canvas 画板_temp.
+// drag it by and a cancel button.  It only shows progress: the job owns the
+// printer or canvas it draws on.
 //
 // There is at most one; jobs load it, fill it, hide it and close it, and
 // hand the page loop its progress bar and its cancel button as callbacks.
-
-#include "printing/canvas.h"
-#include "printing/printer_unit.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -28,9 +25,6 @@ public:
 
     Ui::ProgressWindow& ui() { return *ui_; }
 
-    PrinterUnit& 打印机1() { return printer_; }
-    Canvas& 画板_temp() { return scratchCanvas_; }
-
     void SetProgressRange(int minimum, int maximum);
     void SetProgress(int value);
     int Progress() const;
@@ -46,8 +40,6 @@ protected:
 
 private:
     std::unique_ptr<Ui::ProgressWindow> ui_;
-    PrinterUnit printer_;
-    Canvas scratchCanvas_;
     bool cancelRequested_ = false;
     // Where the pointer grabbed the window, while it is dragged by hand.
     std::optional<QPoint> dragOffset_;
@@ -57,8 +49,7 @@ private:
 ProgressWindow& LoadProgressWindow();
 // The window if it is loaded, else nullptr.
 ProgressWindow* LoadedProgressWindow();
-// Destroys the window with its units; a running print job of its printer
-// unit is ended first.  Nothing happens when it is not loaded.
+// Destroys the window; nothing happens when it is not loaded.
 void CloseProgressWindow();
 
 } // namespace quillet

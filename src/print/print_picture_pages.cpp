@@ -52,21 +52,21 @@ std::string PrintDocumentName(int minute, int second, int paperWidth, int paperH
 }
 
 PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target, const PageJob& job,
-                                const PageProgress& progress)
+                                const PageProgress& progress, StatusBox statusBox)
 {
     const PrintSettings& settings = job.settings;
-    printer.SetDocumentName(PrintDocumentName(job.clock.minute, job.clock.second,
-                                              settings.paperWidth, settings.paperHeight,
-                                              settings.orientation));
+    PrintJobSetup setup;
+    setup.documentName = PrintDocumentName(job.clock.minute, job.clock.second, settings.paperWidth,
+                                           settings.paperHeight, settings.orientation);
+    setup.font = settings.captionFont;
+    setup.copies = settings.copies;
+    setup.marginLeft = settings.marginLeft;
+    setup.marginTop = settings.marginTop;
     printer.SetCoordinateUnit(kUnitTenthMillimetre);
-    printer.SetFont(settings.captionFont);
-    printer.SetCopies(settings.copies);
-    printer.SetMarginTop(settings.marginTop);
-    printer.SetMarginLeft(settings.marginLeft);
 
     // A job that did not start has nowhere to draw: no picture is loaded.
-    if (!printer.StartPrintJob(target, false, true, kPaperKindCustom, settings.orientation,
-                               settings.paperWidth, settings.paperHeight)) {
+    if (!printer.StartPrintJob(target, setup, statusBox == StatusBox::Shown, kPaperKindCustom,
+                               settings.orientation, settings.paperWidth, settings.paperHeight)) {
         PrintJobEnd notStarted;
         notStarted.error = printer.StartProblem();
         return notStarted;

@@ -16,9 +16,12 @@ class PrinterUnit;
 // when the job could not start (no such queue, no file can be made there;
 // nothing is drawn then), its document could not be written whole, or CUPS
 // refused it.  Says nothing to the user either way.  A cancel finishes the
-// current page with its footer and hands over what was drawn.
+// current page with its footer and hands over what was drawn.  The
+// printing status box shows only with `statusBox`.
+enum class StatusBox { Shown, None };
 PrintJobEnd PrintPagesOnPrinter(PrinterUnit& printer, const PrintTarget& target, const PageJob& job,
-                                const PageProgress& progress);
+                                const PageProgress& progress,
+                                StatusBox statusBox = StatusBox::Shown);
 
 // The document name of a job started at minute:second: "4507_宽高：2100×2970，方向：0".
 std::string PrintDocumentName(int minute, int second, int paperWidth, int paperHeight,

@@ -14,11 +14,24 @@ struct PrintTarget {
     // unless replaceExisting: the user confirmed replacing the chosen file.
     int pdfNumber = 1;
     bool replaceExisting = false;
+    // The paper a queue is asked for by its IPP name ("na_index-4x6_4x6in");
+    // empty: the page's own size.
+    std::string media;
 
-    static PrintTarget Queue(std::string queue) { return {Kind::Queue, std::move(queue)}; }
+    static PrintTarget Queue(std::string queue)
+    {
+        PrintTarget target;
+        target.name = std::move(queue);
+        return target;
+    }
     static PrintTarget PdfFile(std::string file, int number = 1, bool replace = false)
     {
-        return {Kind::PdfFile, std::move(file), number, replace};
+        PrintTarget target;
+        target.kind = Kind::PdfFile;
+        target.name = std::move(file);
+        target.pdfNumber = number;
+        target.replaceExisting = replace;
+        return target;
     }
 };
 

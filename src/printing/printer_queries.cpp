@@ -1,5 +1,6 @@
 #include "printing/printer_queries.h"
 
+#include "printing/cups_connection.h"
 #include "textfiles/convert.h"
 
 #include <QPageLayout>
@@ -42,22 +43,46 @@ QPrinterInfo QueueInfo(std::string_view queue)
 
 } // namespace
 
+// The scheduler is asked itself, in bounded time: Qt's printer lists come
+// from libcups's destination list, which also browses the network (DNS-SD)
+// for printers, and that holds every caller up for a second or more.
 std::vector<std::string> InstalledPrinters()
 {
+    CupsConnection connection;
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ipp_t* answer = connection.Ask(request);
     std::vector<std::string> names;
-    for (const QString& name : QPrinterInfo::availablePrinterNames())
-        names.push_back(name.toStdString());
+    for (ipp_attribute_t* name = ippFindAttribute(answer, "printer-name", IPP_TAG_NAME); name;
+         name = ippFindNextAttribute(answer, "printer-name", IPP_TAG_NAME))
+        names.emplace_back(ippGetString(name, 0, nullptr));
+    ippDelete(answer);
     return names;
 }
 
 bool PrinterInstalled(std::string_view printerName)
 {
-    return !printerName.empty() && !QPrinterInfo::printerInfo(ToQString(printerName)).isNull();
+    if (printerName.empty())
+        return false;
+    CupsConnection connection;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    const std::string uri = QueueUri(std::string(printerName));
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ipp_t* answer = connection.Ask(request);
+    const bool installed = answer && ippGetStatusCode(answer) <= IPP_STATUS_OK_CONFLICTING;
+    ippDelete(answer);
+    return installed;
 }
 
 std::string DefaultPrinterName()
 {
-    return QPrinterInfo::defaultPrinterName().toStdString();
+    // The user's own default (lpoptions, $PRINTER) first, then the scheduler's.
+    const CupsConnection connection;
+    const char* name = connection.Http() ? cupsGetDefault2(connection.Http()) : nullptr;
+    return name ? name : std::string();
 }
 
 std::vector<std::string> PaperFormNames(std::string_view queue)

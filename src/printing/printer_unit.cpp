@@ -14,6 +14,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -65,14 +66,15 @@ bool CompletePdf(const std::string& path)
     return std::string(table.begin(), table.end()) == "xref";
 }
 
-// What Qt's own CUPS submission would ask for: the paper by its name, the
+// What Qt's own CUPS submission would ask for: the paper by its name (the
+// printer's own paper it was matched to, when it was), the
 // copies (made by CUPS), one-sided or duplex as the printer says, and the
 // orientation.
-CupsOptions QueueOptions(const QPrinter& printer)
+CupsOptions QueueOptions(const QPrinter& printer, const std::string& media)
 {
     CupsOptions options;
     const QPageLayout layout = printer.pageLayout();
-    options.emplace_back("media", layout.pageSize().key().toStdString());
+    options.emplace_back("media", media.empty() ? layout.pageSize().key().toStdString() : media);
     const int copies = printer.copyCount();
     if (copies > 1) {
         options.emplace_back("copies", std::to_string(copies));
@@ -126,10 +128,7 @@ std::vector<std::string_view> SplitLines(std::string_view text)
 
 } // namespace
 
-PrinterUnit::PrinterUnit()
-{
-    font_ = StartupFont();
-}
+PrinterUnit::PrinterUnit() = default;
 
 PrinterUnit::~PrinterUnit()
 {
@@ -148,16 +147,6 @@ void PrinterUnit::SetFont(const FontSpec& font)
     RebuildDeviceFont();
 }
 
-void PrinterUnit::SetDocumentName(std::string name)
-{
-    documentName_ = std::move(name);
-}
-
-void PrinterUnit::SetCopies(int copies)
-{
-    copies_ = std::clamp(copies, -1, 65535);
-}
-
 std::string PrinterUnit::PrinterName() const
 {
     if (JobRunning())
@@ -165,7 +154,7 @@ std::string PrinterUnit::PrinterName() const
     return DefaultPrinterName();
 }
 
-bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialog*/,
+bool PrinterUnit::StartPrintJob(const PrintTarget& target, const PrintJobSetup& setup,
                                 bool showStatusBox, int paperKind, int orientation, int customWidth,
                                 int customHeight)
 {
@@ -173,61 +162,75 @@ bool PrinterUnit::StartPrintJob(const PrintTarget& target, bool /*showPrintDialo
     startProblem_.clear();
 
     const bool toQueue = target.kind == PrintTarget::Kind::Queue;
-    std::unique_ptr<QPrinter> printer;
-    if (toQueue) {
-        // QPrinter quietly turns into a PDF writer for an unknown printer;
-        // such a job must not start at all.
-        if (!PrinterInstalled(target.name))
-            return false;
-        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(ToQString(target.name)),
-                                             QPrinter::HighResolution);
-        if (printer->outputFormat() != QPrinter::NativeFormat)
-            return false;
-    } else {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setResolution(kPdfFileResolution);
-    }
-    // The printer's engine draws the document into a file of ours, which
-    // goes to CUPS, or under the file's name, only once it is whole; a queue
-    // keeps its own resolution and printable area for the drawing.
+    // QPrinter quietly turns into a PDF writer for an unknown printer; such
+    // a job must not start at all.
+    if (toQueue && !PrinterInstalled(target.name))
+        return false;
+    // The document is drawn into a file of ours, which goes to CUPS, or
+    // under the file's name, only once it is whole.
     auto document = std::make_unique<PendingFile>(
         toQueue ? QDir::tempPath().toStdString() + "/quillet-print.pdf" : target.name);
     if (!document->IsOpen()) {
         startProblem_ = DocumentNotWritten(*document);
         return false;
     }
-    printer->setOutputFileName(
-        QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath())));
+    const QString file = QFile::decodeName(QByteArray::fromStdString(document->TemporaryPath()));
+    const std::string documentName =
+        setup.documentName.empty() ? kUntitledPrintJob : setup.documentName;
+    const int copies = std::clamp(setup.copies, -1, 65535);
 
-    printer->setFullPage(false);
+    std::unique_ptr<QPagedPaintDevice> device;
+    QPrinter* queuePrinter = nullptr;
+    if (toQueue) {
+        // A queue keeps its own resolution and printable area for the drawing.
+        auto printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(ToQString(target.name)),
+                                                  QPrinter::HighResolution);
+        if (printer->outputFormat() != QPrinter::NativeFormat)
+            return false;
+        printer->setOutputFileName(file);
+        printer->setFullPage(false);
+        printer->setCopyCount(copies <= 0 ? 1 : copies);
+        printer->setDocName(ToQString(documentName));
+        queuePrinter = printer.get();
+        device = std::move(printer);
+    } else {
+        // Not a QPrinter: making one looks up the default printer, and
+        // listing printers makes libcups browse the network for more.
+        auto writer = std::make_unique<QPdfWriter>(file);
+        writer->setResolution(kPdfFileResolution);
+        writer->setTitle(ToQString(documentName));
+        device = std::move(writer);
+    }
+
     if (paperKind == kPaperKindCustom && customWidth > 0 && customHeight > 0) {
         const QPageSize size(QSizeF(customWidth / 10.0, customHeight / 10.0), QPageSize::Millimeter,
                              QString(), QPageSize::ExactMatch);
-        printer->setPageSize(size);
+        device->setPageSize(size);
     }
-    printer->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    device->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
     // The frame starts at the printable area: the printer's own minimum
     // margins, nothing more.
-    const QPageLayout layout = printer->pageLayout();
-    printer->setPageMargins(layout.minimumMargins(), layout.units());
-    printer->setCopyCount(copies_ <= 0 ? 1 : copies_);
-    const std::string documentName = documentName_.empty() ? kUntitledPrintJob : documentName_;
-    printer->setDocName(ToQString(documentName));
+    const QPageLayout layout = device->pageLayout();
+    device->setPageMargins(layout.minimumMargins(), layout.units());
 
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(printer.get()))
+    if (!painter->begin(device.get()))
         return false;
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::TextAntialiasing);
 
-    printer_ = std::move(printer);
+    device_ = std::move(device);
+    queuePrinter_ = queuePrinter;
+    documentName_ = documentName;
     painter_ = std::move(painter);
     document_ = std::move(document);
     target_ = target;
     pageOpen_ = true;
     pageCounter_ = 1;
+    font_ = setup.font;
+    marginLeft_ = setup.marginLeft;
+    marginTop_ = setup.marginTop;
     RebuildDeviceFont();
     if (showStatusBox) {
         statusBox_ = std::make_unique<PrintingStatusBox>(documentName, target.name);
@@ -244,10 +247,11 @@ PrintJobEnd PrinterUnit::EndPrintJob()
     // Ending the painter closes the open page (an ended one was already
     // closed by NewPage) and writes the rest of the document.
     const bool ended = painter_->end();
-    const CupsOptions options = QueueOptions(*printer_);
-    const std::string title = printer_->docName().toStdString();
+    const CupsOptions options =
+        queuePrinter_ ? QueueOptions(*queuePrinter_, target_.media) : CupsOptions();
     painter_.reset();
-    printer_.reset();
+    queuePrinter_ = nullptr;
+    device_.reset();
     statusBox_.reset();
     pageOpen_ = false;
     const std::unique_ptr<PendingFile> document = std::move(document_);
@@ -277,7 +281,7 @@ PrintJobEnd PrinterUnit::EndPrintJob()
         return end;
     }
     const CupsJobResult job =
-        SubmitPdfToCups(target_.name, document->TemporaryPath(), title, options);
+        SubmitPdfToCups(target_.name, document->TemporaryPath(), documentName_, options);
     end.cupsJobId = job.jobId;
     end.error = job.error;
     end.handedOver = job.Succeeded();
@@ -295,7 +299,7 @@ bool PrinterUnit::NewPage()
     } else {
         // No page is open: the printer's current page is the last one ended,
         // so moving on gives a blank page, which ends at once.
-        printer_->newPage();
+        device_->newPage();
     }
     ++pageCounter_;
     if (statusBox_)
@@ -308,7 +312,7 @@ bool PrinterUnit::PrepareToDraw()
     if (!painter_)
         return false;
     if (!pageOpen_) {
-        printer_->newPage();
+        device_->newPage();
         pageOpen_ = true;
     }
     painter_->setFont(deviceFont_);
@@ -317,16 +321,16 @@ bool PrinterUnit::PrepareToDraw()
 
 double PrinterUnit::DevicePixelsPerUnitX() const
 {
-    if (unit_ == kUnitDevicePixel || !printer_)
+    if (unit_ == kUnitDevicePixel || !device_)
         return 1.0;
-    return printer_->logicalDpiX() / 254.0 * TenthMillimetresPerUnit(unit_);
+    return device_->logicalDpiX() / 254.0 * TenthMillimetresPerUnit(unit_);
 }
 
 double PrinterUnit::DevicePixelsPerUnitY() const
 {
-    if (unit_ == kUnitDevicePixel || !printer_)
+    if (unit_ == kUnitDevicePixel || !device_)
         return 1.0;
-    return printer_->logicalDpiY() / 254.0 * TenthMillimetresPerUnit(unit_);
+    return device_->logicalDpiY() / 254.0 * TenthMillimetresPerUnit(unit_);
 }
 
 int PrinterUnit::UnitsFromDevicePixels(double pixels, int dpi) const
@@ -349,24 +353,24 @@ double PrinterUnit::ToDeviceY(int y) const
 
 int PrinterUnit::DeviceDpiX() const
 {
-    return printer_ ? printer_->logicalDpiX() : 0;
+    return device_ ? device_->logicalDpiX() : 0;
 }
 int PrinterUnit::DeviceDpiY() const
 {
-    return printer_ ? printer_->logicalDpiY() : 0;
+    return device_ ? device_->logicalDpiY() : 0;
 }
 
 int PrinterUnit::FontCharacterHeight() const
 {
     if (unit_ == kUnitDevicePixel)
-        return printer_ ? TruncateToInt(font_.size * double(DeviceDpiY()) / 72) : 0;
+        return device_ ? TruncateToInt(font_.size * double(DeviceDpiY()) / 72) : 0;
     return TruncateToInt(font_.size * kTenthMillimetresPerPoint / TenthMillimetresPerUnit(unit_));
 }
 
 void PrinterUnit::RebuildDeviceFont()
 {
     deviceFont_ = MakeQFont(font_);
-    if (!printer_)
+    if (!device_)
         return;
     const int height = FontCharacterHeight();
     if (height > 0) {
@@ -379,7 +383,7 @@ void PrinterUnit::WriteTextAt(int x, int y, std::string_view text)
 {
     if (!PrepareToDraw())
         return;
-    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const QFontMetricsF metrics(deviceFont_, device_.get());
     const double lineStep = metrics.height() + 2;
     const double left = ToDeviceX(x);
     double top = ToDeviceY(y);
@@ -401,28 +405,28 @@ void PrinterUnit::WriteTextAt(int x, int y, std::string_view text)
 
 int PrinterUnit::TextWidth(std::string_view text)
 {
-    if (!printer_)
+    if (!device_)
         return 0;
-    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const QFontMetricsF metrics(deviceFont_, device_.get());
     return UnitsFromDevicePixels(metrics.horizontalAdvance(ToQString(text)), DeviceDpiX());
 }
 
 int PrinterUnit::TextHeight(std::string_view /*text*/)
 {
-    if (!printer_)
+    if (!device_)
         return 0;
-    const QFontMetricsF metrics(deviceFont_, printer_.get());
+    const QFontMetricsF metrics(deviceFont_, device_.get());
     return UnitsFromDevicePixels(metrics.height(), DeviceDpiY());
 }
 
 int PrinterUnit::UnitsFromDevicePixelsX(int pixels) const
 {
-    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiX()) : pixels;
+    return device_ ? UnitsFromDevicePixels(pixels, DeviceDpiX()) : pixels;
 }
 
 int PrinterUnit::UnitsFromDevicePixelsY(int pixels) const
 {
-    return printer_ ? UnitsFromDevicePixels(pixels, DeviceDpiY()) : pixels;
+    return device_ ? UnitsFromDevicePixels(pixels, DeviceDpiY()) : pixels;
 }
 
 int PrinterUnit::DevicePixelsFromUnitsX(int units) const

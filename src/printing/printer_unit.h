@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 
@@ -43,6 +44,17 @@ inline constexpr int kPaperKindCustom = -1;
 
 inline constexpr const char* kUntitledPrintJob = "未命名打印作业";
 
+// What a job is printed under, fixed when it starts: its name in the queue,
+// the font its text starts in, the copies CUPS makes of it and the margins
+// that shift its frame (in the coordinate unit).
+struct PrintJobSetup {
+    std::string documentName; // empty: kUntitledPrintJob
+    FontSpec font = StartupFont();
+    int copies = 1; // clamped to -1..65535; <= 0 prints one
+    int marginLeft = 0;
+    int marginTop = 0;
+};
+
 class PrinterUnit : public TextSurface {
 public:
     PrinterUnit();
@@ -52,11 +64,8 @@ public:
 
     // Properties; they persist across jobs.
     void SetCoordinateUnit(int unit); // clamped to 0..5
+    // The font of the text drawn from now on; a job starts in its setup's.
     void SetFont(const FontSpec& font);
-    void SetDocumentName(std::string name);
-    void SetCopies(int copies); // clamped to -1..65535; <= 0 prints one
-    void SetMarginLeft(int margin) { marginLeft_ = margin; }
-    void SetMarginTop(int margin) { marginTop_ = margin; }
 
     // The printer whose paper forms the unit offers: the running job's queue,
     // else the default printer.  Empty for a PDF file or when none is known.
@@ -65,9 +74,9 @@ public:
     // Starts a job on the target; true when page 1 was started.  orientation
     // 1 is landscape, anything else portrait; the custom size is the upright
     // paper in 0.1 mm.  A queue that is not installed, or a PDF file whose
-    // folder takes no file, leaves the unit without a job.  The print dialog
-    // is not offered here: jobs go to the target they are given.
-    bool StartPrintJob(const PrintTarget& target, bool showPrintDialog, bool showStatusBox,
+    // folder takes no file, leaves the unit without a job.  No print dialog
+    // is offered: jobs go to the target they are given.
+    bool StartPrintJob(const PrintTarget& target, const PrintJobSetup& setup, bool showStatusBox,
                        int paperKind, int orientation, int customWidth, int customHeight);
     // Why the last job did not start, where the file it was to write says
     // (a folder that is gone); empty otherwise.
@@ -116,14 +125,14 @@ private:
     double ToDeviceY(int y) const;
 
     int unit_ = kUnitDevicePixel;
-    FontSpec font_;
-    std::string documentName_;
-    int copies_ = 1;
+    FontSpec font_ = StartupFont();
     int marginLeft_ = 0;
     int marginTop_ = 0;
 
     // Job state.
-    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPagedPaintDevice> device_; // a QPrinter on a queue, else a PDF writer
+    QPrinter* queuePrinter_ = nullptr; // device_ when it is a queue's
+    std::string documentName_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<PendingFile> document_; // the PDF as it is drawn
     PrintTarget target_;

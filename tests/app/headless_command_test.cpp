@@ -2,12 +2,16 @@
 // its own, its output files read back.
 #include "app/headless_command.h"
 
+#include "support/cups_queues.h"
 #include "support/full_disk.h"
 #include "support/output_lines.h"
 #include "support/pdf_tools.h"
 #include "support/test_images.h"
 
+#include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QImage>
 #include <QProcess>
 
@@ -18,8 +22,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <set>
+#include <sstream>
 #include <thread>
 
 namespace quillet {
@@ -362,6 +369,91 @@ TEST_F(HeadlessCommand, APdfRunKilledAtAnyMomentLeavesNoPartialFile)
         }
     }
 }
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+// `print --printer` on the driverless simulators: each job followed until
+// the printer has it, the paper matched to what the printer offers.
+struct PrinterCase {
+    const char* name;
+    const char* queue;
+    const char* paper;
+    int exitCode;
+    const char* told; // in stderr; empty: nothing is checked there
+    int arrivedWidth; // 0.1 mm of the document the printer received; 0: none
+    int arrivedHeight;
+};
+
+void PrintTo(const PrinterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PrintOnPrinter : public HeadlessCommand, public ::testing::WithParamInterface<PrinterCase> {};
+
+TEST_P(PrintOnPrinter, TheJobArrivesAsThePrinterTakesItOrIsRefusedWithTheReason)
+{
+    const PrinterCase& c = GetParam();
+    if (!std::getenv("QUILLET_REQUIRE_CUPS") && testing::RunTool("lpstat", {"-v", c.queue}).empty())
+        GTEST_SKIP() << "no queue " << c.queue;
+    const testing::QueueLock lock;
+    const std::string printer = c.queue == std::string(testing::kPhotoQueue) ? "photo" : "office";
+    const QDateTime started = QDateTime::currentDateTime();
+
+    CommandRun run = Quillet({"print", "--printer", c.queue, "--paper", c.paper, album});
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    if (*c.told) {
+        EXPECT_NE(run.err.find(c.told), std::string::npos) << run.err;
+    }
+    const testing::RasterPage arrived = testing::NewestSimulatorDocument(printer, started);
+    if (c.arrivedWidth == 0) {
+        EXPECT_EQ(arrived.width, 0) << "nothing is sent for a paper the printer lacks";
+        return;
+    }
+    EXPECT_NEAR(arrived.width, c.arrivedWidth, 10);
+    EXPECT_NEAR(arrived.height, c.arrivedHeight, 10);
+}
+
+// The command's print reaches CUPS, or a PDF file, without a window: neither
+// the progress window nor the printing status box.
+TEST_F(HeadlessCommand, PrintShowsNoWindow)
+{
+    struct ShownWindows : QObject {
+        int count = 0;
+        bool eventFilter(QObject* object, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && object->isWidgetType())
+                ++count;
+            return false;
+        }
+    } shown;
+    const testing::QueueLock lock;
+    qApp->installEventFilter(&shown);
+    const std::string pdf = dir.Path("album.pdf");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"print", "--pdf", pdf, album.toStdString()},
+          std::vector<std::string>{"print", "--printer", testing::kFileQueue, "--no-wait",
+                                   album.toStdString()}}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunHeadlessCommand(args, out, err), 0) << err.str();
+    }
+    qApp->removeEventFilter(&shown);
+    EXPECT_EQ(shown.count, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Simulators, PrintOnPrinter,
+    ::testing::Values(PrinterCase{"AlbumOnA4", testing::kOfficeQueue, "210x297", 0, "", 2100, 2970},
+                      PrinterCase{"PhotoPaperRefusedNamingThePapers", testing::kOfficeQueue,
+                                  "102x152", 1, "A4", 0, 0},
+                      PrinterCase{"PhotoPaperAs4x6", testing::kPhotoQueue, "102x152", 0, "", 1016,
+                                  1524}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quillet

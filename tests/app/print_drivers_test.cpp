@@ -13,13 +13,16 @@
 #include "support/scripted_dialogs.h"
 #include "widgets/message_box_style.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace quillet {
 namespace {
@@ -488,6 +491,39 @@ INSTANTIATE_TEST_SUITE_P(
                         };
                     },
                     "分类“山”的打印作业没有完成：打印机“QUILLET_TMP_"},
+        // A paper the printer does not offer is refused before anything is
+        // sent, naming the papers in the order the scheduler lists them.
+        FailureCase{"PaperThePrinterLacks",
+                    [](PrintRunFixture& f) {
+                        f.storeOnOk = [](PrintSettings& s) {
+                            testing::StoreAlbumSettings(s, testing::kOfficeQueue);
+                            s.paperWidth = 1020;
+                            s.paperHeight = 1520;
+                        };
+                    },
+                    "分类“山”的打印作业没有完成：打印机“QUILLET_OFFICE”没有这种纸张，它能用的纸张："
+                    "A4、Env10、EnvDL、Legal、Letter。"},
+        // A job CUPS cancels while the printer is still at it is a failed one.
+        FailureCase{
+            "CancelledInCupsWhilePrinting",
+            [](PrintRunFixture& f) {
+                if (!std::getenv("QUILLET_REQUIRE_CUPS")
+                    && testing::RunTool("lpstat", {"-v", testing::kOfficeQueue}).empty())
+                    GTEST_SKIP() << "no queue " << testing::kOfficeQueue;
+                static std::unique_ptr<testing::QueueLock> lock;
+                lock = std::make_unique<testing::QueueLock>();
+                // Every job of the run is cancelled once CUPS lists it.
+                auto* canceller = new QTimer(qApp);
+                QObject::connect(canceller, &QTimer::timeout, [] {
+                    if (!testing::RunTool("lpstat", {"-o", testing::kOfficeQueue}).empty())
+                        testing::RunTool("cancel", {"-a", testing::kOfficeQueue});
+                });
+                canceller->start(100);
+                f.storeOnOk = [](PrintSettings& s) {
+                    testing::StoreAlbumSettings(s, testing::kOfficeQueue);
+                };
+            },
+            "分类“山”的打印作业没有完成：打印机“QUILLET_OFFICE”没有打印作业QUILLET_OFFICE-"},
         // On a full disk the good file is kept, and the job is not "written".
         FailureCase{"PdfOnAFullDisk",
                     [](PrintRunFixture& f) {

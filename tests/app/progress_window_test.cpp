@@ -47,13 +47,6 @@ TEST_F(ProgressWindowTest, HasItsDesignedLayoutAndTexts)
     EXPECT_FALSE(ui.画板_temp->isVisible());
 }
 
-TEST_F(ProgressWindowTest, CarriesItsWorkingUnits)
-{
-    EXPECT_FALSE(window_->打印机1().JobRunning());
-    window_->画板_temp().SetSize(32, 24);
-    EXPECT_EQ(window_->画板_temp().Width(), 32);
-}
-
 TEST_F(ProgressWindowTest, LoadingAgainGivesTheSameWindowAndClosingMakesAFreshOne)
 {
     EXPECT_EQ(&LoadProgressWindow(), window_);

@@ -96,9 +96,10 @@ protected:
     {
         PrinterUnit unit;
         unit.SetCoordinateUnit(kUnitTenthMillimetre);
-        unit.SetFont(settings_.captionFont);
+        PrintJobSetup setup;
+        setup.font = settings_.captionFont;
         if (!unit.StartPrintJob(PrintTarget::PdfFile(dir_.filePath("measure.pdf").toStdString()),
-                                false, false, kPaperKindCustom, 0, 2100, 2970))
+                                setup, false, kPaperKindCustom, 0, 2100, 2970))
             return -1;
         const int height = unit.TextHeight("大");
         unit.EndPrintJob();

@@ -58,7 +58,7 @@ protected:
         InstallFontSubstitutions();
         ASSERT_TRUE(dir_.isValid());
         unit_.SetCoordinateUnit(kUnitTenthMillimetre);
-        unit_.SetFont(Font(9));
+        setup_.font = Font(9);
     }
 
     std::string PdfPath() const { return dir_.filePath("job.pdf").toStdString(); }
@@ -66,11 +66,12 @@ protected:
     PrintTarget Pdf() const { return PrintTarget::PdfFile(PdfPath(), 1, true); }
     bool StartA4()
     {
-        return unit_.StartPrintJob(Pdf(), false, false, kPaperKindCustom, 0, 2100, 2970);
+        return unit_.StartPrintJob(Pdf(), setup_, false, kPaperKindCustom, 0, 2100, 2970);
     }
 
     QTemporaryDir dir_;
     PrinterUnit unit_;
+    PrintJobSetup setup_;
 };
 
 TEST(PrinterUnitPropertiesTest, FontHeightFollowsTheUnit)
@@ -104,7 +105,7 @@ TEST(PrinterUnitPropertiesTest, WithoutAJobDrawingDoesNothingAndMeasuringGivesNo
 TEST_F(PrinterUnitPdfTest, AJobThatCannotWriteItsFileDoesNotStart)
 {
     EXPECT_FALSE(unit_.StartPrintJob(
-        PrintTarget::PdfFile(dir_.filePath("missing/folder/job.pdf").toStdString()), false, false,
+        PrintTarget::PdfFile(dir_.filePath("missing/folder/job.pdf").toStdString()), setup_, false,
         kPaperKindCustom, 0, 2100, 2970));
     EXPECT_FALSE(unit_.JobRunning());
     EXPECT_EQ(unit_.TextWidth("相册"), 0);
@@ -121,7 +122,7 @@ TEST_F(PrinterUnitPdfTest, AFullDiskNeverReplacesAGoodPdf)
     if (!disk.Mounted())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     const std::string album = disk.Path("album.pdf");
-    ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album), false, false, kPaperKindCustom, 0,
+    ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album), setup_, false, kPaperKindCustom, 0,
                                     2100, 2970));
     unit_.WriteTextAt(0, 0, "good");
     ASSERT_TRUE(unit_.EndPrintJob().handedOver);
@@ -132,7 +133,7 @@ TEST_F(PrinterUnitPdfTest, AFullDiskNeverReplacesAGoodPdf)
         for (int x = 0; x < noise.width(); ++x)
             noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y) % 256, (x ^ y) % 256));
     for (const bool replace : {true, false}) {
-        ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album, 1, replace), false, false,
+        ASSERT_TRUE(unit_.StartPrintJob(PrintTarget::PdfFile(album, 1, replace), setup_, false,
                                         kPaperKindCustom, 0, 2100, 2970));
         unit_.DrawImage(noise, 0, 0, 1000, 1000);
         const PrintJobEnd end = unit_.EndPrintJob();
@@ -145,7 +146,7 @@ TEST_F(PrinterUnitPdfTest, AFullDiskNeverReplacesAGoodPdf)
 
 TEST_F(PrinterUnitPdfTest, PrintsOnTheCustomPaperAndNamesTheDocument)
 {
-    unit_.SetDocumentName("4507_宽高：2100×2970，方向：0");
+    setup_.documentName = "4507_宽高：2100×2970，方向：0";
     ASSERT_TRUE(StartA4());
     unit_.WriteTextAt(0, 0, "x");
     unit_.EndPrintJob();
@@ -168,7 +169,7 @@ TEST_F(PrinterUnitPdfTest, AnUnnamedDocumentGetsTheUntitledName)
 
 TEST_F(PrinterUnitPdfTest, LandscapeTurnsTheUprightPaper)
 {
-    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), false, false, kPaperKindCustom, 1, 2100, 2970));
+    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), setup_, false, kPaperKindCustom, 1, 2100, 2970));
     unit_.EndPrintJob();
     const auto info = testing::ReadPdfInfo(PdfPath());
     ASSERT_TRUE(info);
@@ -249,9 +250,8 @@ INSTANTIATE_TEST_SUITE_P(Sequences, LazyPagesTest,
 TEST_F(PrinterUnitPdfTest, TextSitsAtItsPositionPlusTheMarginsAndLinesStepByHeightPlusTwoPixels)
 {
     unit_.SetCoordinateUnit(kUnitDevicePixel);
-    unit_.SetFont(Font(9));
-    unit_.SetMarginLeft(118); // 5 mm at 600 dpi
-    unit_.SetMarginTop(472); // 20 mm
+    setup_.marginLeft = 118; // 5 mm at 600 dpi
+    setup_.marginTop = 472; // 20 mm
     ASSERT_TRUE(StartA4());
     const int height = unit_.TextHeight("大");
     unit_.WriteTextAt(236, 236, "Alpha\r\nBeta\nGamma\rDelta");
@@ -280,9 +280,9 @@ TEST_F(PrinterUnitPdfTest, TextSitsAtItsPositionPlusTheMarginsAndLinesStepByHeig
 
 TEST_F(PrinterUnitPdfTest, TextTopIsTheGivenYInTenthsOfAMillimetre)
 {
-    unit_.SetMarginLeft(50);
-    unit_.SetMarginTop(200);
-    unit_.SetFont(Font(20, "黑体"));
+    setup_.marginLeft = 50;
+    setup_.marginTop = 200;
+    setup_.font = Font(20, "黑体");
     ASSERT_TRUE(StartA4());
     unit_.WriteTextAt(100, 200, "XXXX");
     unit_.EndPrintJob();
@@ -299,8 +299,8 @@ TEST_F(PrinterUnitPdfTest, TextTopIsTheGivenYInTenthsOfAMillimetre)
 
 TEST_F(PrinterUnitPdfTest, MarginsShiftAPictureDrawnAtTheOrigin)
 {
-    unit_.SetMarginLeft(50);
-    unit_.SetMarginTop(200);
+    setup_.marginLeft = 50;
+    setup_.marginTop = 200;
     ASSERT_TRUE(StartA4());
     unit_.DrawImage(SolidImage(60, 40, Qt::black), 0, 0, 300, 200);
     unit_.EndPrintJob();
@@ -357,8 +357,8 @@ TEST_F(PrinterUnitPdfTest, InvalidPicturesAndEmptyRectanglesDrawNothing)
 
 TEST_F(PrinterUnitPdfTest, StatusBoxNamesDocumentAndFollowsThePages)
 {
-    unit_.SetDocumentName("相册");
-    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), false, true, kPaperKindCustom, 0, 2100, 2970));
+    setup_.documentName = "相册";
+    ASSERT_TRUE(unit_.StartPrintJob(Pdf(), setup_, true, kPaperKindCustom, 0, 2100, 2970));
     const PrintingStatusBox* box = ShownStatusBox();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(LabelTexts(*box).contains(QStringLiteral("文档：相册")));

@@ -1,9 +1,13 @@
 #include "support/cups_queues.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include <fcntl.h>
@@ -29,6 +33,54 @@ std::string CupsDir()
 std::string FileQueueOutput()
 {
     return CupsDir() + "/out/file-queue.pdf";
+}
+
+std::string SimulatorDir(const std::string& printer)
+{
+    return CupsDir() + "/ipp/" + printer;
+}
+
+namespace {
+
+std::uint32_t BigEndian(const QByteArray& bytes, int at)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+// 0.1 mm from pixels at a resolution.
+int Tenths(std::uint32_t pixels, std::uint32_t dpi)
+{
+    return dpi ? static_cast<int>(std::lround(pixels * 254.0 / dpi)) : 0;
+}
+
+} // namespace
+
+RasterPage NewestSimulatorDocument(const std::string& printer, const QDateTime& since)
+{
+    const QDir dir(QString::fromStdString(SimulatorDir(printer)));
+    const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Time);
+    RasterPage page;
+    if (files.isEmpty() || files.first().lastModified() < since)
+        return page;
+    QFile file(files.first().filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return page;
+    const QByteArray bytes = file.read(4 + 1796);
+    if (bytes.startsWith("UNIRAST") && bytes.size() >= 12 + 32) {
+        // Apple raster: a page count (0 when CUPS streams it), then per page
+        // width, height and dpi.
+        const std::uint32_t dpi = BigEndian(bytes, 12 + 20);
+        page.width = Tenths(BigEndian(bytes, 12 + 12), dpi);
+        page.height = Tenths(BigEndian(bytes, 12 + 16), dpi);
+    } else if (bytes.startsWith("RaS2") && bytes.size() >= 4 + 380) {
+        // PWG raster: the page size in points.
+        page.width = static_cast<int>(std::lround(BigEndian(bytes, 4 + 352) * 254.0 / 72));
+        page.height = static_cast<int>(std::lround(BigEndian(bytes, 4 + 356) * 254.0 / 72));
+    }
+    return page;
 }
 
 bool WaitUntilQueueEmpty(const char* queue)

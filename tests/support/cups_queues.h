@@ -2,6 +2,7 @@
 // The private CUPS daemon's queues as the printing tests use them
 // (scripts/test-cups.sh sets them up).
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,24 @@ namespace quillet::testing {
 
 inline constexpr const char* kFileQueue = "QUILLET_FILE"; // generic PDF into a file
 inline constexpr const char* kCupsPdfQueue = "QUILLET_PDF"; // cups-pdf into $HOME/PDF
+// Driverless queues on CUPS's printer simulator: an office printer (Letter,
+// Legal, A4, #10, DL, no custom sizes) and a photo printer (4x6, 5x7, A6, A4,
+// 3.5x5).  Each keeps the documents it receives in SimulatorDir().
+inline constexpr const char* kOfficeQueue = "QUILLET_OFFICE";
+inline constexpr const char* kPhotoQueue = "QUILLET_PHOTO";
+
+// "office" or "photo": where that simulator keeps its documents.
+std::string SimulatorDir(const std::string& printer);
+
+// The page size in 0.1 mm of the newest document the simulator kept since
+// `since` (an Apple or PWG raster, as CUPS converted the job for it); empty
+// size when there is none.  The folder is never emptied: the simulator
+// writes into it while it runs.
+struct RasterPage {
+    int width = 0;
+    int height = 0;
+};
+RasterPage NewestSimulatorDocument(const std::string& printer, const QDateTime& since);
 
 // Standard output of a tool run to its end (30 s at most).
 std::string RunTool(const QString& program, const QStringList& arguments);
