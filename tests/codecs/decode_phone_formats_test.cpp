@@ -196,12 +196,14 @@ TEST(PhoneFormatColours, CmykTiffUsesItsProfile)
     EXPECT_TRUE(ColoursClose(QuadrantColour(decoded, false, true), kQuadrantTopLeft));
 }
 
-// The box or tag at the first occurrence of a four-byte type, overwritten.
+// Every box of a four-byte type, overwritten from offset bytes after its type.
 void Overwrite(ByteArray& file, const char* type, std::size_t offset, const ByteArray& bytes)
 {
-    const auto at = std::search(file.begin(), file.end(), type, type + 4);
-    ASSERT_NE(at, file.end()) << type;
-    std::copy(bytes.begin(), bytes.end(), at + static_cast<long>(offset));
+    int found = 0;
+    for (auto at = std::search(file.begin(), file.end(), type, type + 4); at != file.end();
+         at = std::search(at + 4, file.end(), type, type + 4), ++found)
+        std::copy(bytes.begin(), bytes.end(), at + static_cast<long>(offset));
+    ASSERT_GT(found, 0) << type;
 }
 
 TEST(PhoneFormatLimits, HeifWithoutAPrimaryImageGivesNoPicture)

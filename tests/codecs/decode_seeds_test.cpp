@@ -58,7 +58,7 @@ std::vector<Seed> Seeds()
     seeds.push_back(
         {"heif", "irot-exif.heic", MakeHeif(quadrants, {.orientation = 6, .exifOrientation = 6})});
     seeds.push_back({"heif", "p3.heic", MakeHeif(photo, {.displayP3 = true})});
-    seeds.push_back({"heif", "10bit.avif", MakeHeif(photo, {.avif = true, .bitDepth = 10})});
+    seeds.push_back({"heif", "12bit.avif", MakeHeif(quadrants, {.avif = true, .bitDepth = 12})});
     seeds.push_back({"webp", "lossy-exif.webp",
                      MakeWebp(photo, {.exifOrientation = 6, .iccProfile = AdobeRgbProfile()})});
     seeds.push_back({"webp", "lossless.webp", MakeWebp(quadrants, {.lossless = true})});

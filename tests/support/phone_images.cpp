@@ -79,21 +79,23 @@ ByteArray MakeHeif(const QImage& upright, const HeifOptions& options)
         options.bitDepth);
     const std::unique_ptr<heif_image, void (*)(const heif_image*)> ownedImage(image,
                                                                               heif_image_release);
+    const std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> encoding(
+        heif_encoding_options_alloc(), heif_encoding_options_free);
+    encoding->image_orientation = static_cast<heif_orientation>(options.orientation);
+    const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> nclx(
+        heif_nclx_color_profile_alloc(), heif_nclx_color_profile_free);
     if (options.displayP3) {
-        heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
         nclx->color_primaries = heif_color_primaries_SMPTE_EG_432_1;
         nclx->transfer_characteristics = heif_transfer_characteristic_IEC_61966_2_1;
         nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
         nclx->full_range_flag = 1;
-        heif_image_set_nclx_color_profile(image, nclx);
-        heif_nclx_color_profile_free(nclx);
+        // The box written says what the encoding options say.
+        encoding->output_nclx_profile = nclx.get();
+        encoding->macOS_compatibility_workaround_no_nclx_profile = 0;
     }
     if (!options.iccProfile.empty())
         heif_image_set_raw_color_profile(image, "prof", options.iccProfile.data(),
                                          options.iccProfile.size());
-    const std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> encoding(
-        heif_encoding_options_alloc(), heif_encoding_options_free);
-    encoding->image_orientation = static_cast<heif_orientation>(options.orientation);
     heif_image_handle* handle = nullptr;
     if (heif_context_encode_image(context.get(), image, encoder, encoding.get(), &handle).code
         != heif_error_Ok)
