@@ -138,26 +138,19 @@ QImage ToQImage(const heif_image_handle* handle)
     int stride = 0;
     const std::uint8_t* plane =
         heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
-    if (!plane || !PictureSizeAllowed(width, height)
+    // libheif decodes the coded stream at the size the stream itself
+    // declares, whatever the boxes checked against our limits said: a file
+    // whose two sizes disagree is damaged, and would otherwise slip a
+    // picture of any size past those limits.
+    if (!plane || QSize(width, height) != SizeOf(handle)
         || heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8)
         return {};
     const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(decoded);
-    QImage out(width, height,
-               !alpha          ? QImage::Format_RGB32
-               : premultiplied ? QImage::Format_ARGB32_Premultiplied
-                               : QImage::Format_ARGB32);
-    if (out.isNull())
-        return {};
-    const int channels = alpha ? 4 : 3;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* in = plane + static_cast<std::ptrdiff_t>(y) * stride;
-        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < width; ++x, in += channels)
-            row[x] = qRgba(in[0], in[1], in[2], alpha ? in[3] : 0xFF);
-    }
-    if (premultiplied)
-        out.convertTo(QImage::Format_ARGB32);
-    return out;
+    const QImage view(plane, width, height, stride,
+                      !alpha          ? QImage::Format_RGB888
+                      : premultiplied ? QImage::Format_RGBA8888_Premultiplied
+                                      : QImage::Format_RGBA8888);
+    return view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
 // The first thumbnail the caller accepts.

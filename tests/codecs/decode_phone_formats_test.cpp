@@ -226,6 +226,18 @@ TEST(PhoneFormatLimits, HugeHeifIsRefusedBeforeDecoding)
     EXPECT_FALSE(DeclaresRefusedSize(MakeHeif(Quadrants())));
 }
 
+// Boxes declaring a thumbnail's size over a stream coded far larger: libheif
+// decodes what the stream says, so the boxes' size checked against the
+// limits must be the size that comes out.
+TEST(PhoneFormatLimits, HeifCodedLargerThanItsBoxesSayIsDamaged)
+{
+    ByteArray file = MakeHeif(Quadrants());
+    Overwrite(file, "ispe", 8, {0, 0, 0, 16, 0, 0, 0, 12});
+    ASSERT_EQ(HeifPictureSize(file), QSize(16, 12));
+    EXPECT_TRUE(DecodePicture(file).isNull());
+    EXPECT_FALSE(DeclaresRefusedSize(file));
+}
+
 TEST(PhoneFormatLimits, TiffDeclaringGigapixelsIsRefused)
 {
     ByteArray file = MakeTiff(Quadrants());

@@ -89,7 +89,10 @@ ByteArray MakeHeif(const QImage& upright, const HeifOptions& options)
         nclx->transfer_characteristics = heif_transfer_characteristic_IEC_61966_2_1;
         nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
         nclx->full_range_flag = 1;
-        // The box written says what the encoding options say.
+        // libheif 1.15 codes the samples by the options' nclx but writes
+        // the colr box from the image's own; without it the box says
+        // "unspecified" primaries.
+        heif_image_set_nclx_color_profile(image, nclx.get());
         encoding->output_nclx_profile = nclx.get();
         encoding->macOS_compatibility_workaround_no_nclx_profile = 0;
     }
