@@ -1,7 +1,9 @@
-// Album speed: camera photos (4000 x 3000 JPEGs of 3-5 MB) on 5 x 5 A4 pages
-// at the first confirmed settings, four ways on the same photos:
+// Album speed: camera photos (4000 x 3000 JPEGs of 3-5 MB, or with --format
+// heic phone photos of the same size) on 5 x 5 A4 pages at the first
+// confirmed settings, four ways on the same photos:
 //   limit  - the floor under all: every photo read and only decoded at
-//            libjpeg's 1/8 scale, on every core;
+//            libjpeg's 1/8 scale (a HEIC: decoded whole by libheif's own
+//            API, which cannot decode smaller), on every core;
 //   loader - every photo through the page loader alone (read, decoded at
 //            the scale its optimisation level needs, shrunk), on every core:
 //            what pages and pdf cost before anything is drawn;
@@ -21,12 +23,13 @@
 // ending the job within 0.5 s.
 //
 //   build/bench/bench_album_speed [--photos N] [--rounds R] [--cancel-at S]
+//                                 [--format jpg|heic]
 //
-// The first 100 photos are made once and kept in bench/.cache/album-photos
-// (or $QUILLET_BENCH_PHOTOS); an album of more photos takes them in turn,
-// each loaded afresh.  --cancel-at S presses the progress window's cancel
-// button S seconds into each pages and pdf job and reports how long the job
-// took to end after the press.
+// The first 100 photos (25 HEICs, which take x265 long to make) are made
+// once and kept in bench/.cache/album-photos (-heic) or $QUILLET_BENCH_PHOTOS;
+// an album of more photos takes them in turn, each loaded afresh.  --cancel-at S presses the
+// progress window's cancel button S seconds into each pages and pdf job and reports how long the
+// job took to end after the press.
 #include "app/album_output.h"
 #include "app/globals.h"
 #include "app/progress_window.h"
@@ -46,6 +49,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <libheif/heif.h>
+
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -55,6 +60,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -70,7 +76,19 @@ namespace {
 
 using namespace quillet;
 
-constexpr int kDistinctPhotos = 100;
+// The photos' format: "jpg" or "heic", the same in every process.
+std::string photoFormat = "jpg";
+
+bool Heic()
+{
+    return photoFormat == "heic";
+}
+
+int DistinctPhotos()
+{
+    return Heic() ? 25 : 100;
+}
+
 constexpr int kPhotoWidth = 4000;
 constexpr int kPhotoHeight = 3000;
 const char* const kWays[] = {"limit", "loader", "pages", "pdf"};
@@ -80,20 +98,80 @@ struct Options {
     int rounds = 3;
     double cancelAt = 0; // seconds; 0 lets every job run to its end
     std::string way; // set in a child process: the one way it runs
+    std::string format = "jpg";
 };
 
 std::string PhotoFolder()
 {
     if (const char* folder = std::getenv("QUILLET_BENCH_PHOTOS"))
         return folder;
-    return std::string(QUILLET_SOURCE_DIR) + "/bench/.cache/album-photos";
+    return std::string(QUILLET_SOURCE_DIR) + "/bench/.cache/album-photos" + (Heic() ? "-heic" : "");
 }
 
 std::string PhotoPath(int index)
 {
     char name[32];
-    std::snprintf(name, sizeof name, "/IMG_%04d.jpg", index + 1);
+    std::snprintf(name, sizeof name, "/IMG_%04d.%s", index + 1, photoFormat.c_str());
     return PhotoFolder() + name;
+}
+
+heif_error AppendTo(heif_context*, const void* data, size_t size, void* out)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    static_cast<ByteArray*>(out)->insert(static_cast<ByteArray*>(out)->end(), bytes, bytes + size);
+    return {heif_error_Ok, heif_suberror_Unspecified, ""};
+}
+
+// As a phone stores it: HEVC at quality 90 (x265's fastest preset, which
+// changes how long the photos take to make, not to decode).
+std::optional<ByteArray> EncodeHeic(const QImage& photo)
+{
+    const QImage rgb = photo.convertToFormat(QImage::Format_RGB888);
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    heif_encoder_set_lossy_quality(encoder, 90);
+    heif_encoder_set_parameter_string(encoder, "preset", "ultrafast");
+    heif_image* image = nullptr;
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
+                      &image);
+    heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y)
+        std::memcpy(plane + static_cast<std::ptrdiff_t>(y) * stride, rgb.constScanLine(y),
+                    static_cast<std::size_t>(rgb.width()) * 3);
+    ByteArray out;
+    heif_writer writer{1, AppendTo};
+    const bool encoded =
+        heif_context_encode_image(context, image, encoder, nullptr, nullptr).code == heif_error_Ok
+        && heif_context_write(context, &writer, &out).code == heif_error_Ok;
+    heif_image_release(image);
+    heif_encoder_release(encoder);
+    heif_context_free(context);
+    return encoded ? std::optional<ByteArray>(std::move(out)) : std::nullopt;
+}
+
+// libheif alone: the whole photo decoded to 8-bit RGB, as heif-convert does.
+QImage DecodeWithLibheif(const ByteArray& bytes)
+{
+    heif_context* context = heif_context_alloc();
+    heif_image_handle* handle = nullptr;
+    heif_image* image = nullptr;
+    QImage done;
+    if (heif_context_read_from_memory_without_copy(context, bytes.data(), bytes.size(), nullptr)
+                .code
+            == heif_error_Ok
+        && heif_context_get_primary_image_handle(context, &handle).code == heif_error_Ok
+        && heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB,
+                             nullptr)
+                   .code
+               == heif_error_Ok)
+        done = QImage(1, 1, QImage::Format_RGB32); // only whether it decoded counts
+    heif_image_release(image);
+    heif_image_handle_release(handle);
+    heif_context_free(context);
+    return done;
 }
 
 // Like a camera photo: smooth shapes (a coarse random grid enlarged) under
@@ -116,7 +194,8 @@ void WritePhoto(int index)
             row[x] = qRgb(channel(qRed(row[x])), channel(qGreen(row[x])), channel(qBlue(row[x])));
         }
     }
-    const std::optional<ByteArray> jpeg = EncodeJpeg(PageRaster{photo, 0, 0}, 90);
+    const std::optional<ByteArray> jpeg =
+        Heic() ? EncodeHeic(photo) : EncodeJpeg(PageRaster{photo, 0, 0}, 90);
     QFile file(QString::fromStdString(PhotoPath(index)));
     if (!jpeg || !file.open(QIODevice::WriteOnly)
         || file.write(reinterpret_cast<const char*>(jpeg->data()), qint64(jpeg->size()))
@@ -131,7 +210,7 @@ void MakeMissingPhotos()
     std::filesystem::create_directories(PhotoFolder());
     std::atomic<int> next{0};
     auto work = [&next] {
-        for (int i = next++; i < kDistinctPhotos; i = next++)
+        for (int i = next++; i < DistinctPhotos(); i = next++)
             if (!std::filesystem::exists(PhotoPath(i)))
                 WritePhoto(i);
     };
@@ -146,7 +225,7 @@ std::vector<std::string> AlbumPaths(int photos)
 {
     std::vector<std::string> paths;
     for (int i = 0; i < photos; ++i)
-        paths.push_back(PhotoPath(i % kDistinctPhotos));
+        paths.push_back(PhotoPath(i % DistinctPhotos()));
     return paths;
 }
 
@@ -214,7 +293,8 @@ Run DecodeLimit(const std::vector<std::string>& paths)
 {
     return DecodeAll(paths, [](const std::string& path) {
         const ByteArray bytes = ReadRegularFile(path, kMaxPictureFileBytes).bytes;
-        return DecodeJpeg(ByteSpan(bytes.data(), bytes.size()), 125).image;
+        return Heic() ? DecodeWithLibheif(bytes)
+                      : DecodeJpeg(ByteSpan(bytes.data(), bytes.size()), 125).image;
     });
 }
 
@@ -343,7 +423,9 @@ Run RunChild(const Options& options, const std::string& way)
                                       "--photos",
                                       std::to_string(options.photos),
                                       "--cancel-at",
-                                      std::to_string(options.cancelAt)};
+                                      std::to_string(options.cancelAt),
+                                      "--format",
+                                      options.format};
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
@@ -394,6 +476,8 @@ Options ReadOptions(int argc, char** argv)
             options.cancelAt = std::atof(value);
         else if (name == "--way")
             options.way = value;
+        else if (name == "--format")
+            options.format = value;
     }
     return options;
 }
@@ -403,6 +487,7 @@ Options ReadOptions(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const Options options = ReadOptions(argc, argv);
+    photoFormat = options.format == "heic" ? "heic" : "jpg";
     if (!options.way.empty()) {
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -438,8 +523,9 @@ int main(int argc, char** argv)
         }
     }
 
-    std::printf("%d photos %dx%d, 5 x 5 A4, best of %d rounds%s\n", options.photos, kPhotoWidth,
-                kPhotoHeight, options.rounds, options.cancelAt > 0 ? ", cancelled" : "");
+    std::printf("%d %s photos %dx%d, 5 x 5 A4, best of %d rounds%s\n", options.photos,
+                photoFormat.c_str(), kPhotoWidth, kPhotoHeight, options.rounds,
+                options.cancelAt > 0 ? ", cancelled" : "");
     std::printf("%-6s %9s %12s %9s %9s %15s %17s %12s\n", "way", "seconds", "ms per photo", "CPU s",
                 "peak MB", "no events ms", "bar still ms", "cancel ms");
     for (const char* way : kWays) {

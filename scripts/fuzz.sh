@@ -21,7 +21,7 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DQUILLET_BUILD_FUZZ=ON -DQUILLET_BUILD_BENCH=OFF -DQUILLET_BUILD_TESTS=OFF \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 fi
-targets=(decode_jpeg decode_png decode_gif decode_bmp decode_any decode_profile)
+targets=(${QUILLET_FUZZ_TARGETS:-decode_jpeg decode_png decode_gif decode_bmp decode_heif decode_webp decode_tiff decode_any decode_profile})
 cmake --build "$dir" --target "${targets[@]/#/fuzz_}"
 
 seed_tests=${QUILLET_SEED_TESTS:-build/tests/test_codecs}

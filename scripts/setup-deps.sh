@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev qt6-translations-l10n
-  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev libexif-dev libimagequant-dev liblcms2-dev
+  libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev libheif-dev libwebp-dev libexif-dev libimagequant-dev liblcms2-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-bsd libcups2-dev libicu-dev printer-driver-cups-pdf cups-filters
   cups-ipp-utils avahi-daemon dbus

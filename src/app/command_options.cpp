@@ -356,7 +356,8 @@ std::string CommandHelpText()
   quillet print (--printer 队列 | --pdf 文件) [选项] 输入...
                                                 打印到 CUPS 打印机或 PDF 文件 / print to a CUPS queue or a PDF file
 
-输入 / INPUT: 图片文件或文件夹 (JPG、JPEG、BMP、GIF) / a picture file or a folder
+输入 / INPUT: 图片文件或文件夹 (JPG、JPEG、BMP、GIF、PNG、TIF、TIFF、WEBP、HEIC、HEIF、AVIF)
+                         a picture file or a folder
   --recursive            搜索子文件夹 / include sub-folders
   --table 文件            读取以 TAB 分隔、带标题行的表格（列标题“图片名全称”“图片类别”“图片说明”，
                          否则第 2、3、4 列）/ read a TAB-separated table with a title line instead

@@ -20,6 +20,15 @@ PathsToOpen Refused(std::string text)
     return {OpenKind::Refused, {}, std::move(text)};
 }
 
+// "jpg、jpeg、bmp…"
+std::string PictureExtensionList()
+{
+    std::string list;
+    for (const char* extension : kPictureExtensions)
+        list += (list.empty() ? "" : "、") + std::string(extension);
+    return list;
+}
+
 } // namespace
 
 PathsToOpen ClassifyPathsToOpen(const std::vector<std::string>& paths)
@@ -39,7 +48,8 @@ PathsToOpen ClassifyPathsToOpen(const std::vector<std::string>& paths)
                      SplitPictureName(path.substr(path.rfind('/') + 1)).extension))
             open.paths.push_back(path);
         else
-            return Refused("不是文件夹，也不是 jpg、jpeg、bmp、gif 图片：" + DisplayPath(named));
+            return Refused("不是文件夹，也不是 " + PictureExtensionList() + " 图片："
+                           + DisplayPath(named));
     }
     if (folders.size() > 1 || (!folders.empty() && !open.paths.empty()))
         return Refused("一次只能打开一个文件夹，或者若干张图片。");

@@ -21,7 +21,7 @@ struct PathsToOpen {
 };
 
 // What a set of paths (bytes, as named) asks for: one folder, or pictures
-// only (files the search lists: jpg, jpeg, bmp, gif).  A path that does not
+// only (files the search lists, kPictureExtensions).  A path that does not
 // exist or is neither, and several folders or folders with pictures, are
 // refused with a text that names the reason.
 PathsToOpen ClassifyPathsToOpen(const std::vector<std::string>& paths);

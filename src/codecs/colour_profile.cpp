@@ -69,6 +69,18 @@ bool Plausible(const Chromaticities& c)
     return true;
 }
 
+// An RGB profile of these primaries with one tone curve for all three.
+Profile RgbProfile(const Chromaticities& c, const Curve& curve)
+{
+    if (!curve)
+        return nullptr;
+    const cmsCIExyY white{c.whiteX, c.whiteY, 1.0};
+    const cmsCIExyYTRIPLE primaries{
+        {c.redX, c.redY, 1.0}, {c.greenX, c.greenY, 1.0}, {c.blueX, c.blueY, 1.0}};
+    cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
+    return Profile(cmsCreateRGBProfile(&white, &primaries, curves));
+}
+
 // The profile that PNG's gAMA and cHRM chunks describe; sRGB's primaries
 // when only the gamma is given.
 Profile FromGammaAndChromaticities(const PictureColours& colours)
@@ -77,14 +89,7 @@ Profile FromGammaAndChromaticities(const PictureColours& colours)
     const Chromaticities c = colours.chromaticities.value_or(kSrgbChromaticities);
     if (gamma < kMinFileGamma || gamma > kMaxFileGamma || !Plausible(c))
         return nullptr;
-    const Curve curve(cmsBuildGamma(nullptr, 1.0 / gamma));
-    if (!curve)
-        return nullptr;
-    const cmsCIExyY white{c.whiteX, c.whiteY, 1.0};
-    const cmsCIExyYTRIPLE primaries{
-        {c.redX, c.redY, 1.0}, {c.greenX, c.greenY, 1.0}, {c.blueX, c.blueY, 1.0}};
-    cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
-    return Profile(cmsCreateRGBProfile(&white, &primaries, curves));
+    return RgbProfile(c, Curve(cmsBuildGamma(nullptr, 1.0 / gamma)));
 }
 
 Transform ToSrgb(const Profile& from, cmsUInt32Number inFormat)
@@ -232,6 +237,19 @@ void CmykToSrgb::ConvertRow(const unsigned char* cmyk, QRgb* out, int width) con
     // LittleCMS writes B, G and R only: the pixels must already be opaque.
     std::fill_n(out, width, 0xFF000000u);
     cmsDoTransform(transform_.get(), cmyk, out, static_cast<cmsUInt32Number>(width));
+}
+
+ByteArray RgbProfileBytes(const Chromaticities& c, ToneCurve tone)
+{
+    if (!Plausible(c))
+        return {};
+    // IEC 61966-2-1 and the inverse of ITU-R BT.709's camera curve, as
+    // LittleCMS's type 4 parametric curve: Y = (aX + b)^g above d, cX below.
+    static constexpr double kSrgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    static constexpr double kBt709[5] = {1 / 0.45, 1 / 1.099, 0.099 / 1.099, 1 / 4.5, 0.081};
+    return lcms::SavedProfile(RgbProfile(
+        c,
+        Curve(cmsBuildParametricToneCurve(nullptr, 4, tone == ToneCurve::Srgb ? kSrgb : kBt709))));
 }
 
 const ByteArray& SrgbProfileBytes()

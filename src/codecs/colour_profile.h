@@ -57,6 +57,14 @@ private:
     std::shared_ptr<void> transform_; // a LittleCMS transform
 };
 
+// The tone curves that HEIF and AVIF colour descriptions (nclx) name.
+enum class ToneCurve { Srgb, Bt709 };
+
+// An RGB profile for these primaries and white point with this tone curve,
+// for pictures that describe their colours by numbers rather than by an
+// embedded profile.  Empty when the numbers are absurd.
+ByteArray RgbProfileBytes(const Chromaticities& primaries, ToneCurve curve);
+
 // The sRGB profile that page files carry, always the same bytes.
 const ByteArray& SrgbProfileBytes();
 

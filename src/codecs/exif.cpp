@@ -4,6 +4,7 @@
 
 #include <QTransform>
 
+#include <algorithm>
 #include <memory>
 
 namespace quillet {
@@ -47,6 +48,16 @@ int ExifOrientation(ByteSpan app1Payload)
 {
     const ExifDataPtr data = LoadExif(app1Payload);
     return data ? OrientationOf(data.get()) : 1;
+}
+
+int ExifBlockOrientation(ByteSpan block)
+{
+    static constexpr unsigned char kHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (block.size() >= 6 && std::equal(kHeader, kHeader + 6, block.begin()))
+        return ExifOrientation(block);
+    ByteArray payload(kHeader, kHeader + 6);
+    payload.insert(payload.end(), block.begin(), block.end());
+    return ExifOrientation(payload);
 }
 
 ExifFacts ReadExifFacts(ByteSpan app1Payload)

@@ -10,6 +10,11 @@ namespace quillet {
 // 1 when there is none or it cannot be read.
 int ExifOrientation(ByteSpan app1Payload);
 
+// The orientation in an EXIF block as PNG (eXIf), WebP (EXIF) and TIFF-based
+// files store it: the TIFF structure alone, or after "Exif\0\0" as some
+// writers put it.  1 when there is none or it cannot be read.
+int ExifBlockOrientation(ByteSpan block);
+
 // What a quick look at a photo wants from its EXIF block: how to turn it
 // upright, and the small JPEG preview that cameras embed (stored in the same
 // orientation as the photo itself).

@@ -3,12 +3,19 @@
 #include "codecs/bmp.h"
 #include "codecs/exif.h"
 #include "codecs/gif.h"
+#include "codecs/heif.h"
 #include "codecs/icon.h"
 #include "codecs/jpeg.h"
 #include "codecs/png.h"
 #include "codecs/resample.h"
+#include "codecs/tiff.h"
+#include "codecs/webp.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QtGlobal>
+
+#include <libheif/heif.h>
 
 #include <algorithm>
 #include <cstring>
@@ -40,6 +47,18 @@ PictureFormat SniffPictureFormat(ByteSpan b)
         return PictureFormat::Gif;
     if (starts("BM"))
         return PictureFormat::Bmp;
+    if (b.size() >= 12 && starts("RIFF") && std::memcmp(b.data() + 8, "WEBP", 4) == 0)
+        return PictureFormat::Webp;
+    if (b.size() >= 4
+        && (std::memcmp(b.data(), "II*\0", 4) == 0 || std::memcmp(b.data(), "MM\0*", 4) == 0))
+        return PictureFormat::Tiff;
+    // An ISO media file whose brands libheif knows: HEIC, HEIF, AVIF.
+    if (b.size() >= 12 && std::memcmp(b.data() + 4, "ftyp", 4) == 0) {
+        const heif_filetype_result heif =
+            heif_check_filetype(b.data(), static_cast<int>(std::min<std::size_t>(b.size(), 4096)));
+        if (heif == heif_filetype_yes_supported || heif == heif_filetype_yes_unsupported)
+            return PictureFormat::Heif;
+    }
     // ICO and CUR share a header: reserved 0, type 1 or 2, a non-zero count.
     if (b.size() >= 6 && b[0] == 0 && b[1] == 0 && b[3] == 0 && (b[4] | b[5]) != 0) {
         if (b[2] == 1)
@@ -59,9 +78,11 @@ int ScaledSide(int side, int factorPerMille)
 
 namespace {
 
-// A picture as its decoder gives it, before its colours are seen to.
+// A picture as its decoder gives it, before it is turned upright and its
+// colours are seen to.
 struct Stored {
     QImage image;
+    int orientation = 1;
     PictureColours colours;
 };
 
@@ -70,15 +91,29 @@ Stored DecodeOther(ByteSpan bytes)
     switch (SniffPictureFormat(bytes)) {
     case PictureFormat::Png: {
         PngDecoded png = DecodePng(bytes);
-        return {std::move(png.image), std::move(png.colours)};
+        return {std::move(png.image), png.orientation, std::move(png.colours)};
     }
-    case PictureFormat::Gif: return {DecodeGif(bytes), {}};
+    case PictureFormat::Gif: return {DecodeGif(bytes), 1, {}};
     case PictureFormat::Bmp: {
         std::optional<BmpPicture> bmp = ReadBmp(bytes);
-        return {bmp ? std::move(bmp->image) : QImage(), {}};
+        return {bmp ? std::move(bmp->image) : QImage(), 1, {}};
     }
     case PictureFormat::Icon:
-    case PictureFormat::Cursor: return {DecodeIconOrCursor(bytes, SniffPictureFormat(bytes)), {}};
+    case PictureFormat::Cursor:
+        return {DecodeIconOrCursor(bytes, SniffPictureFormat(bytes)), 1, {}};
+    case PictureFormat::Heif: {
+        // Upright already: libheif applies the file's transformations.
+        HeifDecoded heif = DecodeHeif(bytes);
+        return {std::move(heif.image), 1, std::move(heif.colours)};
+    }
+    case PictureFormat::Webp: {
+        WebpDecoded webp = DecodeWebp(bytes);
+        return {std::move(webp.image), webp.orientation, std::move(webp.colours)};
+    }
+    case PictureFormat::Tiff: {
+        TiffDecoded tiff = DecodeTiff(bytes);
+        return {std::move(tiff.image), tiff.orientation, std::move(tiff.colours)};
+    }
     default: return {};
     }
 }
@@ -92,30 +127,52 @@ QImage Resampled(QImage image, int width, int height)
     return exact;
 }
 
-// The image should have no other holder: converting it in place then copies
-// nothing.
-DecodedPicture InSrgb(QImage image, const PictureColours& colours)
+// Upright and in sRGB.  The image should have no other holder: converting
+// it in place then copies nothing.
+DecodedPicture Finish(QImage stored, int orientation, const PictureColours& colours)
 {
-    if (image.isNull())
+    if (stored.isNull())
         return {};
+    QImage image = ApplyExifOrientation(std::exchange(stored, QImage()), orientation);
     const bool converted = ConvertToSrgb(image, colours);
     return {std::move(image), !converted};
 }
 
 } // namespace
 
+bool DeclaresRefusedSize(ByteSpan bytes)
+{
+    switch (SniffPictureFormat(bytes)) {
+    case PictureFormat::Heif: {
+        const std::optional<QSize> size = HeifPictureSize(bytes);
+        return size && !HeifSizeAllowed(*size);
+    }
+    case PictureFormat::Webp: {
+        const std::optional<QSize> size = WebpPictureSize(bytes);
+        return size && !PictureSizeAllowed(size->width(), size->height());
+    }
+    case PictureFormat::Tiff: {
+        const std::optional<QSize> size = TiffPictureSize(bytes);
+        return size && !PictureSizeAllowed(size->width(), size->height());
+    }
+    default: break;
+    }
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize declared = QImageReader(&buffer).size();
+    return declared.isValid() && !PictureSizeAllowed(declared.width(), declared.height());
+}
+
 DecodedPicture DecodeWholePicture(ByteSpan bytes)
 {
     if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
         JpegDecoded jpeg = DecodeJpeg(bytes);
-        if (jpeg.image.isNull())
-            return {};
-        QImage upright =
-            ApplyExifOrientation(std::exchange(jpeg.image, QImage()), jpeg.orientation);
-        return InSrgb(std::move(upright), jpeg.colours);
+        return Finish(std::exchange(jpeg.image, QImage()), jpeg.orientation, jpeg.colours);
     }
     Stored other = DecodeOther(bytes);
-    return InSrgb(std::move(other.image), other.colours);
+    return Finish(std::exchange(other.image, QImage()), other.orientation, other.colours);
 }
 
 QImage DecodePicture(ByteSpan bytes)
@@ -131,17 +188,25 @@ DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
 {
     if (factorPerMille <= 0)
         return {};
-    if (SniffPictureFormat(bytes) == PictureFormat::Jpeg) {
+    // Target sizes are taken from the stored sides; turning upright
+    // afterwards only swaps them.
+    switch (SniffPictureFormat(bytes)) {
+    case PictureFormat::Jpeg: {
         JpegDecoded jpeg = DecodeJpeg(bytes, factorPerMille);
         if (jpeg.image.isNull())
             return {};
-        // The target is taken from the stored sides; turning upright
-        // afterwards only swaps them.
         QImage exact = Resampled(std::exchange(jpeg.image, QImage()),
                                  ScaledSide(jpeg.fullWidth, factorPerMille),
                                  ScaledSide(jpeg.fullHeight, factorPerMille));
-        QImage upright = ApplyExifOrientation(std::exchange(exact, QImage()), jpeg.orientation);
-        return InSrgb(std::move(upright), jpeg.colours);
+        return Finish(std::move(exact), jpeg.orientation, jpeg.colours);
+    }
+    case PictureFormat::Webp:
+        if (factorPerMille < 1000) {
+            WebpDecoded webp = DecodeWebp(bytes, factorPerMille);
+            return Finish(std::exchange(webp.image, QImage()), webp.orientation, webp.colours);
+        }
+        break;
+    default: break;
     }
     Stored full = DecodeOther(bytes);
     if (full.image.isNull())
@@ -149,7 +214,7 @@ DecodedPicture DecodeScaledPicture(ByteSpan bytes, int factorPerMille)
     const QSize size(ScaledSide(full.image.width(), factorPerMille),
                      ScaledSide(full.image.height(), factorPerMille));
     QImage exact = Resampled(std::exchange(full.image, QImage()), size.width(), size.height());
-    return InSrgb(std::move(exact), full.colours);
+    return Finish(std::move(exact), full.orientation, full.colours);
 }
 
 QImage DecodePictureScaled(ByteSpan bytes, int factorPerMille)

@@ -1,5 +1,7 @@
 #include "codecs/png.h"
 
+#include "codecs/exif.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -124,8 +126,7 @@ PictureColours ColoursOf(png_structp png, png_infop info, ByteSpan bytes)
 
 // libpng's errors longjmp back into this frame, which owns nothing with a
 // destructor: the image and the row table belong to the caller.
-bool RunReader(PngReader& r, MemoryReader& source, QImage& image, PictureColours& colours,
-               std::vector<png_bytep>& rows)
+bool RunReader(PngReader& r, MemoryReader& source, PngDecoded& out, std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(r.png)))
         return false;
@@ -141,7 +142,7 @@ bool RunReader(PngReader& r, MemoryReader& source, QImage& image, PictureColours
     const bool alpha =
         (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(r.png, r.info, PNG_INFO_tRNS);
 
-    colours = ColoursOf(r.png, r.info, source.bytes);
+    out.colours = ColoursOf(r.png, r.info, source.bytes);
 
     // Everything becomes 8-bit B, G, R, A bytes: QImage's 32-bit pixels.
     // Samples are taken as stored (no gamma conversion here): the colour
@@ -157,17 +158,22 @@ bool RunReader(PngReader& r, MemoryReader& source, QImage& image, PictureColours
     if (png_get_rowbytes(r.png, r.info) != static_cast<png_size_t>(width) * 4)
         return false;
 
-    image = QImage(static_cast<int>(width), static_cast<int>(height),
-                   alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (image.isNull()) {
+    out.image = QImage(static_cast<int>(width), static_cast<int>(height),
+                       alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (out.image.isNull()) {
         r.errors.outOfMemory = true;
         return false;
     }
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
-        rows[y] = image.scanLine(static_cast<int>(y));
+        rows[y] = out.image.scanLine(static_cast<int>(y));
     png_read_image(r.png, rows.data());
-    png_read_end(r.png, nullptr);
+    // eXIf may follow the picture data.
+    png_read_end(r.png, r.info);
+    png_uint_32 exifSize = 0;
+    png_bytep exif = nullptr;
+    if (png_get_eXIf_1(r.png, r.info, &exifSize, &exif) && exif)
+        out.orientation = ExifBlockOrientation(ByteSpan(exif, exifSize));
     return true;
 }
 
@@ -223,7 +229,7 @@ PngDecoded DecodePng(ByteSpan bytes)
     MemoryReader source{bytes};
     PngDecoded decoded;
     std::vector<png_bytep> rows;
-    if (!RunReader(reader, source, decoded.image, decoded.colours, rows)) {
+    if (!RunReader(reader, source, decoded, rows)) {
         if (reader.errors.outOfMemory)
             throw std::bad_alloc();
         return {};

@@ -14,6 +14,7 @@ struct PngDecoded {
     // Format_ARGB32 when the file can carry transparency, Format_RGB32
     // otherwise; null for anything libpng cannot read completely.
     QImage image;
+    int orientation = 1; // the eXIf chunk's EXIF orientation, not yet applied
     // The iCCP, sRGB, gAMA and cHRM chunks; the samples are as stored.
     PictureColours colours;
 };

@@ -145,7 +145,10 @@ PictureNameParts SplitPictureName(std::string_view fileName)
 bool IsPictureExtension(std::string_view extension)
 {
     const std::string lower = ToLowerAscii(extension);
-    return lower == "jpg" || lower == "jpeg" || lower == "bmp" || lower == "gif";
+    for (const char* known : kPictureExtensions)
+        if (lower == known)
+            return true;
+    return false;
 }
 
 FoundPicture FoundPictureAt(const std::string& absolutePath, int number)

@@ -63,7 +63,12 @@ struct PictureNameParts {
 };
 PictureNameParts SplitPictureName(std::string_view fileName);
 
-// True for jpg, jpeg, bmp and gif in any letter case (ASCII letters only).
+// The extensions of the files a search lists and the command takes, in
+// lower case.
+inline constexpr const char* kPictureExtensions[] = {"jpg",  "jpeg", "bmp",  "gif",  "png", "tif",
+                                                     "tiff", "webp", "heic", "heif", "avif"};
+
+// True for the picture extensions in any letter case (ASCII letters only).
 bool IsPictureExtension(std::string_view extension);
 
 // A picture named by its absolute path, described as a search that found it

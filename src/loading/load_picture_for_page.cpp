@@ -4,8 +4,6 @@
 #include "loading/picture_load_problems.h"
 #include "textfiles/files.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QPainter>
 
 #include <cmath>
@@ -27,15 +25,8 @@ bool EndsWith(const std::string& text, const char* suffix)
 // the decoders refuse, or anything else.
 PictureLoadProblem WhyNotDecoded(const ByteArray& contents)
 {
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(contents.data()),
-                                              static_cast<qsizetype>(contents.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    // Reads the header only.
-    const QSize declared = QImageReader(&buffer).size();
-    if (declared.isValid() && !PictureSizeAllowed(declared.width(), declared.height()))
-        return PictureLoadProblem::TooLarge;
-    return PictureLoadProblem::Damaged;
+    return DeclaresRefusedSize(contents) ? PictureLoadProblem::TooLarge
+                                         : PictureLoadProblem::Damaged;
 }
 
 PictureLoadProblem ProblemOfRead(FileReadProblem problem)

@@ -2,6 +2,7 @@
 
 #include "codecs/colour_profile.h"
 #include "codecs/exif.h"
+#include "codecs/heif.h"
 #include "codecs/image_decode.h"
 #include "codecs/jpeg.h"
 #include "textfiles/files.h"
@@ -131,6 +132,22 @@ void LoadJpeg(const std::string& path, QSize need, ByteArray bytes, bool whole,
     out.fullSize = Upright(QSize(decoded.fullWidth, decoded.fullHeight), decoded.orientation);
 }
 
+// Phones store a HEIC with a thumbnail of a few hundred pixels, decoded in
+// a fraction of the photo's time.
+void LoadHeif(ByteSpan bytes, QSize need, MiniatureSource& out)
+{
+    HeifDecoded heif = DecodeHeif(bytes, [need](QSize thumbnail, QSize full) {
+        const QSize cover = CoverSize(full, need);
+        return SameProportions(thumbnail, full) && thumbnail.width() >= cover.width()
+               && thumbnail.height() >= cover.height();
+    });
+    if (heif.image.isNull())
+        return;
+    out.image = std::move(heif.image);
+    ConvertToSrgb(out.image, heif.colours);
+    out.fullSize = heif.fullSize;
+}
+
 } // namespace
 
 QSize CoverSize(QSize full, QSize need)
@@ -177,6 +194,10 @@ MiniatureSource LoadMiniatureSource(const std::string& path, QSize need)
     }
     if (!whole)
         AppendTheRest(path, bytes);
+    if (SniffPictureFormat(bytes) == PictureFormat::Heif) {
+        LoadHeif(bytes, need, out);
+        return out;
+    }
     out.image = DecodePicture(bytes);
     if (!out.image.isNull())
         out.fullSize = out.image.size();

@@ -63,7 +63,7 @@ protected:
         for (int i = 0; i < 3; ++i)
             Save(album + QString("/a%1.jpg").arg(i), Qt::red);
         Save(album + "/海边/日落.jpg", Qt::blue);
-        Save(album + "/海边/b.png", Qt::green); // not a picture type of the search
+        Save(album + "/海边/b.png", Qt::green); // a screenshot beside the photo
         out = QString::fromStdString(dir.Path("out"));
     }
     static void Save(const QString& path, QColor colour)

@@ -4,6 +4,7 @@
 #include "codecs/colour_profile.h"
 #include "codecs/image_decode.h"
 #include "support/colour_test_profiles.h"
+#include "support/phone_images.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,21 @@ std::vector<Seed> Seeds()
         {"gif", "offset-frame.gif",
          MakeGif(quadrants,
                  {.screenWidth = 60, .screenHeight = 40, .frameLeft = 5, .frameTop = 3})});
+    seeds.push_back({"heif", "photo.heic", MakeHeif(photo, {.thumbnailSide = 16})});
+    seeds.push_back(
+        {"heif", "irot-exif.heic", MakeHeif(quadrants, {.orientation = 6, .exifOrientation = 6})});
+    seeds.push_back({"heif", "p3.heic", MakeHeif(photo, {.displayP3 = true})});
+    seeds.push_back({"heif", "12bit.avif", MakeHeif(quadrants, {.avif = true, .bitDepth = 12})});
+    seeds.push_back({"webp", "lossy-exif.webp",
+                     MakeWebp(photo, {.exifOrientation = 6, .iccProfile = AdobeRgbProfile()})});
+    seeds.push_back({"webp", "lossless.webp", MakeWebp(quadrants, {.lossless = true})});
+    seeds.push_back({"webp", "animation.webp", MakeWebp(quadrants, {.frames = 2})});
+    seeds.push_back(
+        {"tiff", "rgb16.tiff", MakeTiff(photo, {.orientation = 6, .bitsPerSample = 16})});
+    seeds.push_back(
+        {"tiff", "cmyk-profile.tiff",
+         MakeTiff(quadrants, {.cmyk = true, .iccProfile = RedBlueSwappingCmykProfile()})});
+    seeds.push_back({"tiff", "tiled-alpha.tiff", MakeTiff(photo, {.alpha = true, .tiled = true})});
     for (auto [kind, name] : {std::pair{BmpKind::Palette1, "palette1.bmp"},
                               {BmpKind::Palette4, "palette4.bmp"},
                               {BmpKind::Rle4, "rle4.bmp"},

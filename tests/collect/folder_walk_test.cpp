@@ -128,8 +128,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NameCase{"UpperJpg", "Photo.JPG", true, "Photo"},
         NameCase{"MixedJpeg", "a.Jpeg", true, "a"}, NameCase{"UpperGif", "b.GIF", true, "b"},
-        NameCase{"Bmp", "scan.bmp", true, "scan"}, NameCase{"Png", "c.png", false, ""},
-        NameCase{"Tif", "d.tif", false, ""}, NameCase{"Jpe", "e.jpe", false, ""},
+        NameCase{"Bmp", "scan.bmp", true, "scan"}, NameCase{"Png", "c.png", true, "c"},
+        NameCase{"Tif", "d.tif", true, "d"}, NameCase{"Tiff", "d2.TIFF", true, "d2"},
+        NameCase{"Heic", "IMG_0001.HEIC", true, "IMG_0001"}, NameCase{"Heif", "h.heif", true, "h"},
+        NameCase{"Avif", "i.Avif", true, "i"}, NameCase{"Webp", "j.webp", true, "j"},
+        NameCase{"Heics", "k.heics", false, ""}, NameCase{"Jpe", "e.jpe", false, ""},
         NameCase{"JpgInside", "f.jpg.txt", false, ""},
         NameCase{"DotsInCaption", "trip.2009.jpg", true, "trip.2009"},
         NameCase{"NoDotAtAll", "gif", true, ""}, NameCase{"HiddenFile", ".jpg", true, ""},

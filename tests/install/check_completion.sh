@@ -50,10 +50,10 @@ expect --fit "$(completions render --fit '')" "$(lines 0 1 2 3 4 5)"
 expect --rows "$(completions render --rows '')" ""
 
 mkdir "$scratch/相册" "$scratch/my photos"
-touch "$scratch/a.jpg"
+touch "$scratch/a.jpg" "$scratch/b.HEIC" "$scratch/c.webp" "$scratch/notes.txt"
 expect '--out (folders only)' "$(completions render --out "$scratch/")" \
     "$(lines "$scratch/my photos" "$scratch/相册")"
-expect 'inputs (files and folders)' "$(completions print --pdf x.pdf "$scratch/")" \
-    "$(lines "$scratch/a.jpg" "$scratch/my photos" "$scratch/相册")"
+expect 'inputs (pictures and folders)' "$(completions print --pdf x.pdf "$scratch/")" \
+    "$(lines "$scratch/a.jpg" "$scratch/b.HEIC" "$scratch/c.webp" "$scratch/my photos" "$scratch/相册")"
 expect 'after --' "$(completions render --out o -- "$scratch/a")" "$scratch/a.jpg"
 echo "bash completion: $(wc -l <<<"$help_options") options, values and paths as expected"

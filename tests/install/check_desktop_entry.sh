@@ -19,7 +19,8 @@ value()
 # Folders and pictures opened from a file manager arrive as arguments.
 [ "$(value Exec)" = "quillet %F" ] || fail "Exec is '$(value Exec)', not 'quillet %F'"
 mimeTypes=";$(value MimeType)"
-for type in image/jpeg image/bmp image/gif inode/directory; do
+for type in image/jpeg image/bmp image/gif image/png image/tiff image/webp image/heic image/heif \
+    image/avif inode/directory; do
     [[ $mimeTypes == *";$type;"* ]] || fail "MimeType lacks $type: $mimeTypes"
 done
 [ "$(value Icon)" = quillet ] || fail "Icon is '$(value Icon)', not quillet"

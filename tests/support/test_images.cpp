@@ -68,82 +68,6 @@ Indexed IndexColours(const QImage& image, std::size_t maxColours)
 
 // The stored picture for an EXIF orientation, from the definition of each
 // value (which side of the upright photo the stored first row and column are).
-QImage StoredForOrientation(const QImage& upright, int orientation)
-{
-    const int w = upright.width();
-    const int h = upright.height();
-    const bool swap = orientation >= 5;
-    QImage stored(swap ? h : w, swap ? w : h, QImage::Format_RGB32);
-    for (int y = 0; y < stored.height(); ++y) {
-        for (int x = 0; x < stored.width(); ++x) {
-            int ux = x, uy = y;
-            switch (orientation) {
-            case 2:
-                ux = w - 1 - x;
-                uy = y;
-                break;
-            case 3:
-                ux = w - 1 - x;
-                uy = h - 1 - y;
-                break;
-            case 4:
-                ux = x;
-                uy = h - 1 - y;
-                break;
-            case 5:
-                ux = y;
-                uy = x;
-                break;
-            case 6:
-                ux = w - 1 - y;
-                uy = x;
-                break;
-            case 7:
-                ux = w - 1 - y;
-                uy = h - 1 - x;
-                break;
-            case 8:
-                ux = y;
-                uy = h - 1 - x;
-                break;
-            default: break;
-            }
-            stored.setPixel(x, y, upright.pixel(ux, uy));
-        }
-    }
-    return stored;
-}
-
-// An APP1 payload ("Exif\0\0" and a TIFF block) with the orientation (when
-// above 0) and the thumbnail's JPEG bytes (when any), as libexif writes them:
-// IFD 1 pointing at the thumbnail behind the directories.
-ByteArray ExifSegment(int orientation, ByteArray thumbnail)
-{
-    ExifData* data = exif_data_new();
-    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
-    ExifEntry* entry = nullptr;
-    if (orientation > 0) {
-        entry = exif_entry_new();
-        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
-        exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
-        exif_set_short(entry->data, EXIF_BYTE_ORDER_MOTOROLA, static_cast<ExifShort>(orientation));
-    }
-    // Lent to libexif for the save and taken back before it could free it.
-    data->data = thumbnail.empty() ? nullptr : thumbnail.data();
-    data->size = static_cast<unsigned int>(thumbnail.size());
-    unsigned char* buffer = nullptr;
-    unsigned int size = 0;
-    exif_data_save_data(data, &buffer, &size);
-    data->data = nullptr;
-    data->size = 0;
-    ByteArray out(buffer, buffer + size);
-    std::free(buffer);
-    if (entry)
-        exif_entry_unref(entry);
-    exif_data_unref(data);
-    return out;
-}
-
 void PngAppend(png_structp png, png_bytep data, png_size_t length)
 {
     auto* out = static_cast<ByteArray*>(png_get_io_ptr(png));
@@ -269,6 +193,82 @@ ByteArray RunLengthRows(const QImage& image, const Indexed& indexed, bool fourBi
 }
 
 } // namespace
+
+QImage StoredForOrientation(const QImage& upright, int orientation)
+{
+    const int w = upright.width();
+    const int h = upright.height();
+    const bool swap = orientation >= 5;
+    QImage stored(swap ? h : w, swap ? w : h, QImage::Format_RGB32);
+    for (int y = 0; y < stored.height(); ++y) {
+        for (int x = 0; x < stored.width(); ++x) {
+            int ux = x, uy = y;
+            switch (orientation) {
+            case 2:
+                ux = w - 1 - x;
+                uy = y;
+                break;
+            case 3:
+                ux = w - 1 - x;
+                uy = h - 1 - y;
+                break;
+            case 4:
+                ux = x;
+                uy = h - 1 - y;
+                break;
+            case 5:
+                ux = y;
+                uy = x;
+                break;
+            case 6:
+                ux = w - 1 - y;
+                uy = x;
+                break;
+            case 7:
+                ux = w - 1 - y;
+                uy = h - 1 - x;
+                break;
+            case 8:
+                ux = y;
+                uy = h - 1 - x;
+                break;
+            default: break;
+            }
+            stored.setPixel(x, y, upright.pixel(ux, uy));
+        }
+    }
+    return stored;
+}
+
+// An APP1 payload ("Exif\0\0" and a TIFF block) with the orientation (when
+// above 0) and the thumbnail's JPEG bytes (when any), as libexif writes them:
+// IFD 1 pointing at the thumbnail behind the directories.
+ByteArray ExifSegment(int orientation, ByteArray thumbnail)
+{
+    ExifData* data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
+    ExifEntry* entry = nullptr;
+    if (orientation > 0) {
+        entry = exif_entry_new();
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+        exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+        exif_set_short(entry->data, EXIF_BYTE_ORDER_MOTOROLA, static_cast<ExifShort>(orientation));
+    }
+    // Lent to libexif for the save and taken back before it could free it.
+    data->data = thumbnail.empty() ? nullptr : thumbnail.data();
+    data->size = static_cast<unsigned int>(thumbnail.size());
+    unsigned char* buffer = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &buffer, &size);
+    data->data = nullptr;
+    data->size = 0;
+    ByteArray out(buffer, buffer + size);
+    std::free(buffer);
+    if (entry)
+        exif_entry_unref(entry);
+    exif_data_unref(data);
+    return out;
+}
 
 QImage QuadrantPicture(int width, int height)
 {

@@ -24,6 +24,14 @@ inline const QRgb kQuadrantBottomRight = 0xFFFFFF00u;
 // like a real photo (a few bits per pixel), unlike flat gradients.
 QImage NoisyPhoto(int width, int height, std::uint32_t seed = 1);
 
+// The picture a camera stores when it records this EXIF orientation for
+// the upright picture given.
+QImage StoredForOrientation(const QImage& upright, int orientation);
+
+// An APP1 payload ("Exif\0\0" and the TIFF structure) with an orientation
+// (0: none) and a JPEG thumbnail (empty: none).
+ByteArray ExifSegment(int orientation, ByteArray thumbnail);
+
 struct JpegOptions {
     int quality = 90;
     bool progressive = false;
