@@ -330,8 +330,9 @@ TEST_F(SettingsWindowTest, ClickingTheSelectedPaperPutsItsSizeBack)
     EXPECT_FALSE(ui().选择框_自定义纸张->isChecked());
 }
 
-// The designed lists hold their texts when drawn with the designed font
-// (the 48-pixel alignment lists their "居中"), at the designed sizes.
+// The designed lists hold every item text beside an arrow button when drawn
+// with the designed font (the 48-pixel alignment lists their "左对齐"), at
+// the designed sizes.
 TEST_F(SettingsWindowTest, ListTextsFitTheirDesignedBoxes)
 {
     Open(false);
@@ -339,21 +340,23 @@ TEST_F(SettingsWindowTest, ListTextsFitTheirDesignedBoxes)
     EXPECT_EQ(font.pixelSize(), 12);
     EXPECT_EQ(QFontInfo(font).family(), Q("AR PL UMing CN"));
 
-    const auto textRoom = [](QComboBox* list) {
+    const auto part = [](QComboBox* list, QStyle::SubControl subControl) {
         QStyleOptionComboBox option;
         option.initFrom(list);
-        return list->style()
-            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
-            .width();
+        return list->style()->subControlRect(QStyle::CC_ComboBox, &option, subControl, list);
     };
-    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐}) {
-        EXPECT_EQ(list->width(), 48);
-        EXPECT_GE(textRoom(list), list->fontMetrics().horizontalAdvance(Q("居中")));
-    }
-    for (QComboBox* list :
-         {ui().组合框_照片打印方式, ui().组合框_图片优化比率, ui().组合框_图片格式}) {
+    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐})
+        EXPECT_EQ(list->size(), QSize(48, 20));
+    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐, ui().组合框_照片打印方式,
+                            ui().组合框_图片优化比率, ui().组合框_图片格式}) {
+        const QRect field = part(list, QStyle::SC_ComboBoxEditField);
+        const QRect arrow = part(list, QStyle::SC_ComboBoxArrow);
+        EXPECT_GE(arrow.width(), 8);
+        EXPECT_LE(arrow.right(), list->width() - 1);
+        EXPECT_LT(field.right(), arrow.left());
+        // The label is drawn a pixel inside the field on either side.
         for (int i = 0; i < list->count(); ++i)
-            EXPECT_GE(textRoom(list), list->fontMetrics().horizontalAdvance(list->itemText(i)))
+            EXPECT_GE(field.width() - 2, list->fontMetrics().horizontalAdvance(list->itemText(i)))
                 << list->itemText(i).toStdString();
     }
 }
