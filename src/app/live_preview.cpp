@@ -96,7 +96,9 @@ QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, Q
         return loaded && loaded->CancelRequested();
     };
 
-    QImage picture = RenderPreviewPage(job, progress, &pictures, page);
+    // Drawn at the screen's density, so that a dense screen shows it sharp
+    // rather than blown up.
+    QImage picture = RenderPreviewPage(job, progress, &pictures, page, owner.devicePixelRatio());
 
     ProcessPendingMessages();
     if (ProgressWindow* loaded = LoadedProgressWindow()) {

@@ -25,7 +25,8 @@ TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
 // millimetres, and the pictures, captions and templates of the job snapshot.
 PageJob PreviewJob(const Ui::SettingsWindow& ui);
 
-// Draws the miniature of page `page` (1-based); a drawing that takes long
+// Draws the miniature of page `page` (1-based) at the pixel ratio of the
+// owner's screen; a drawing that takes long
 // shows the progress window with how far it got.  Window events run after
 // every cell, so the progress window's cancel button works and the
 // `turner` (the canvas that turns the pages) keeps taking the wheel and

@@ -496,10 +496,15 @@ void SettingsWindow::ShowPreviewPicture(QImage picture)
     }
     // Shown centred at its own size; only a picture larger than the canvas
     // (less the page number's strips) is shrunk, in proportion, until it fits.
+    // Sizes are compared in the canvas's units, whatever the pixel ratio.
     const QSize room(canvas->width(), canvas->height() - 2 * pageNumberHeight);
     QImage shown = previewPicture_;
-    if (shown.width() > room.width() || shown.height() > room.height())
-        shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QSizeF size = shown.deviceIndependentSize();
+    if (size.width() > room.width() || size.height() > room.height()) {
+        const qreal ratio = shown.devicePixelRatio();
+        shown = shown.scaled(room * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        shown.setDevicePixelRatio(ratio);
+    }
     canvas->setPixmap(QPixmap::fromImage(shown));
     pageNumberLabel_->setText(PageNumberText(shownPage_, shownPageCount_));
 }

@@ -55,7 +55,8 @@ public:
     void TurnPreviewPage(int step);
 
     // The picture the preview canvas shows at its own size (null when the
-    // canvas is clear), before any shrinking to fit the canvas.
+    // canvas is clear), before any shrinking to fit the canvas; its pixel
+    // ratio is the screen's.
     const QImage& PreviewPicture() const { return previewPicture_; }
 
     static constexpr int kOuterWidth = 590;

@@ -392,6 +392,44 @@ TEST_F(LivePreviewTest, TheMiniatureIsThereAsSoonAsTheWindowOpens)
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
 }
 
+// Run once more as its own test under QT_SCALE_FACTOR=2: the miniature is
+// drawn with the screen's pixels, not a millimetre image blown up, and the
+// page keeps its millimetre layout.
+TEST_F(LivePreviewTest, TheMiniatureIsDrawnAtTheScreensPixelRatio)
+{
+    MakeJob(1, 1, true);
+    Open();
+    const qreal ratio = window->devicePixelRatio();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        ASSERT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    FillCells();
+    Set(ui().编辑框_行数, "1");
+    Set(ui().编辑框_列数, "1");
+    const QImage& page = Redraw();
+    ASSERT_EQ(page.devicePixelRatio(), ratio);
+    ASSERT_EQ(page.size(), QSize(210, 297) * ratio);
+    EXPECT_EQ(Canvas()->pixmap().devicePixelRatio(), ratio);
+
+    // The one cell starts at the left margin, 5 mm in, on the device pixel.
+    const int middle = static_cast<int>(150 * ratio);
+    EXPECT_TRUE(IsWhite(page.pixel(static_cast<int>(5 * ratio) - 1, middle)));
+    EXPECT_TRUE(ColoursClose(page.pixel(static_cast<int>(5 * ratio), middle), kRed));
+    // The caption's strokes use single device pixels: a blown-up image
+    // would hold only blocks of ratio × ratio equal pixels.
+    int unlikeNeighbours = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x + 1 < page.width(); x += 2)
+            unlikeNeighbours += page.pixel(x, y) != page.pixel(x + 1, y);
+    EXPECT_GT(unlikeNeighbours, 0);
+
+    // A landscape page is turned upright with its pixel ratio.
+    QTest::mouseClick(ui().单选框_横向打印, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->PreviewPicture().devicePixelRatio(), ratio);
+    EXPECT_EQ(window->PreviewPicture().deviceIndependentSize(), QSizeF(210, 297));
+}
+
 TEST_F(LivePreviewTest, WheelAndPageKeysTurnThroughTheJobsPages)
 {
     // 25 red pictures fill page 1; pictures 26 to 30, blue, are page 2.
