@@ -17,13 +17,15 @@ class SettingsWindow;
 namespace quillet {
 
 class MiniatureCache;
+struct PreviewedJob;
 
 // The layout as the boxes hold it, read as numbers (atof).
 TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
 
 // The job of one redraw: the record with the typed layout in whole
-// millimetres, and the pictures, captions and templates of the job snapshot.
-PageJob PreviewJob(const Ui::SettingsWindow& ui);
+// millimetres, and the pictures, captions and templates of the job shown.
+PageJob PreviewJob(const Ui::SettingsWindow& ui, const PrintSettings& record,
+                   const PreviewedJob& shown);
 
 // Draws the miniature of page `page` (1-based) at the pixel ratio of the
 // owner's screen; a drawing that takes long

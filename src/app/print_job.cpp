@@ -70,6 +70,19 @@ void ReportFailure(const JobLabel& label, const JobOutput& output, PrintRun& run
 
 } // namespace
 
+void ShowSettingsWindowModal()
+{
+    Globals& app = App();
+    SettingsWindow window(app.printSettings,
+                          {{app.jobPicturePaths, app.jobAspectRatios, app.jobCaptions},
+                           app.jobHeaderText,
+                           app.jobFooterText});
+    QObject::connect(&window, &SettingsWindow::PreviewBusyChanged,
+                     [](bool busy) { App().previewBusy = busy; });
+    window.exec();
+    app.printSettings = window.Settings();
+}
+
 std::function<void()>& SettingsWindowForJob()
 {
     static std::function<void()> show = ShowSettingsWindowModal;
