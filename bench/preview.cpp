@@ -9,7 +9,6 @@
 // held_MB is what the cache holds after a redraw; cpu_ms the processor time
 // of all threads per redraw, which a busy machine does not inflate as it
 // does the wall time.
-#include "app/globals.h"
 #include "app/settings_window.h"
 #include "codecs/jpeg.h"
 #include "loading/miniature_cache.h"
@@ -269,16 +268,16 @@ BENCHMARK(SmallestScaleReference)->Unit(benchmark::kMillisecond)->UseRealTime()-
 
 // Whole redraws through the settings window, progress window and page loop
 // included, of a 5 x 5 job of these photos with captions, header and footer.
-void UseJob(const std::vector<std::pair<std::string, QSize>>& cells)
+PreviewedJob JobOf(const std::vector<std::pair<std::string, QSize>>& cells)
 {
-    ResetGlobals();
-    Globals& g = App();
+    PreviewedJob job;
     for (const auto& [path, need] : cells) {
-        g.jobPicturePaths.push_back(path);
-        g.jobCaptions.push_back("IMG");
+        job.pictures.paths.push_back(path);
+        job.pictures.captions.push_back("IMG");
     }
-    g.jobHeaderText = "第&p页";
-    g.jobFooterText = "&Y-&M-&D";
+    job.headerText = "第&p页";
+    job.footerText = "&Y-&M-&D";
+    return job;
 }
 
 // A fresh window each time, so its miniatures start empty; the files stay in
@@ -287,10 +286,11 @@ void FirstRedraw(benchmark::State& state)
 {
     const bool thumbnails = state.range(0) != 0;
     state.SetLabel(thumbnails ? "thumbnails" : "no thumbnails");
-    UseJob(thumbnails ? Photos().withThumbnails : Photos().withoutThumbnails);
+    const PreviewedJob job =
+        JobOf(thumbnails ? Photos().withThumbnails : Photos().withoutThumbnails);
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<SettingsWindow>();
+        auto window = std::make_unique<SettingsWindow>(StartupPrintSettings(), job);
         state.ResumeTiming();
         window->RedrawPreview();
         benchmark::DoNotOptimize(window->PreviewPicture().constBits());
@@ -305,10 +305,10 @@ BENCHMARK(FirstRedraw)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTi
 // window runs as it opens.  Goal: within 150 ms with EXIF thumbnails.
 void MiniatureOnOpening(benchmark::State& state)
 {
-    UseJob(Photos().withThumbnails);
+    const PreviewedJob job = JobOf(Photos().withThumbnails);
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<SettingsWindow>();
+        auto window = std::make_unique<SettingsWindow>(StartupPrintSettings(), job);
         state.ResumeTiming();
         window->show();
         while (window->PreviewPicture().isNull())
@@ -323,8 +323,7 @@ BENCHMARK(MiniatureOnOpening)->Unit(benchmark::kMillisecond)->UseRealTime()->Min
 // A margin typed between redraws of a job whose photos were drawn before.
 void RedrawAfterLayoutChange(benchmark::State& state)
 {
-    UseJob(Photos().withThumbnails);
-    SettingsWindow window;
+    SettingsWindow window(StartupPrintSettings(), JobOf(Photos().withThumbnails));
     window.RedrawPreview();
     QLineEdit* margin = window.findChild<QLineEdit*>(QStringLiteral("编辑框_左边距"));
     bool wide = false;

@@ -1,7 +1,7 @@
 #include "app/live_preview.h"
 
-#include "app/globals.h"
 #include "app/progress_window.h"
+#include "app/settings_window.h"
 #include "print/preview_page.h"
 #include "textfiles/convert.h"
 #include "ui_settings_window.h"
@@ -46,14 +46,14 @@ TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui)
     return typed;
 }
 
-PageJob PreviewJob(const Ui::SettingsWindow& ui)
+PageJob PreviewJob(const Ui::SettingsWindow& ui, const PrintSettings& record,
+                   const PreviewedJob& shown)
 {
-    const Globals& g = App();
     PageJob job;
-    job.settings = MiniatureSettings(g.printSettings, TypedPreviewValues(ui));
-    job.pictures = MiniaturePictures({g.jobPicturePaths, g.jobAspectRatios, g.jobCaptions});
-    job.headerTemplate = g.jobHeaderText;
-    job.footerTemplate = g.jobFooterText;
+    job.settings = MiniatureSettings(record, TypedPreviewValues(ui));
+    job.pictures = MiniaturePictures(shown.pictures);
+    job.headerTemplate = shown.headerText;
+    job.footerTemplate = shown.footerText;
     return job;
 }
 
@@ -96,7 +96,9 @@ QImage DrawPreviewPage(const PageJob& job, MiniatureCache& pictures, int page, Q
         return loaded && loaded->CancelRequested();
     };
 
-    QImage picture = RenderPreviewPage(job, progress, &pictures, page);
+    // Drawn at the screen's density, so that a dense screen shows it sharp
+    // rather than blown up.
+    QImage picture = RenderPreviewPage(job, progress, &pictures, page, owner.devicePixelRatio());
 
     ProcessPendingMessages();
     if (ProgressWindow* loaded = LoadedProgressWindow()) {

@@ -17,15 +17,18 @@ class SettingsWindow;
 namespace quillet {
 
 class MiniatureCache;
+struct PreviewedJob;
 
 // The layout as the boxes hold it, read as numbers (atof).
 TypedLayoutValues TypedPreviewValues(const Ui::SettingsWindow& ui);
 
 // The job of one redraw: the record with the typed layout in whole
-// millimetres, and the pictures, captions and templates of the job snapshot.
-PageJob PreviewJob(const Ui::SettingsWindow& ui);
+// millimetres, and the pictures, captions and templates of the job shown.
+PageJob PreviewJob(const Ui::SettingsWindow& ui, const PrintSettings& record,
+                   const PreviewedJob& shown);
 
-// Draws the miniature of page `page` (1-based); a drawing that takes long
+// Draws the miniature of page `page` (1-based) at the pixel ratio of the
+// owner's screen; a drawing that takes long
 // shows the progress window with how far it got.  Window events run after
 // every cell, so the progress window's cancel button works and the
 // `turner` (the canvas that turns the pages) keeps taking the wheel and

@@ -86,6 +86,19 @@ JobFollowing FollowInWindow(const PrintRun& run)
 
 } // namespace
 
+void ShowSettingsWindowModal()
+{
+    Globals& app = App();
+    SettingsWindow window(app.printSettings,
+                          {{app.jobPicturePaths, app.jobAspectRatios, app.jobCaptions},
+                           app.jobHeaderText,
+                           app.jobFooterText});
+    QObject::connect(&window, &SettingsWindow::PreviewBusyChanged,
+                     [](bool busy) { App().previewBusy = busy; });
+    window.exec();
+    app.printSettings = window.Settings();
+}
+
 std::function<void()>& SettingsWindowForJob()
 {
     static std::function<void()> show = ShowSettingsWindowModal;

@@ -41,6 +41,11 @@ struct JobLabel {
 // the way they answer the other modal dialogs.
 std::function<void()>& SettingsWindowForJob();
 
+// The settings window for the program's record and the job snapshot; the
+// record it leaves becomes the program's, and `previewBusy` follows its
+// miniature while it is open.
+void ShowSettingsWindowModal();
+
 // Stores deep copies of the job as the snapshot the live preview draws.
 void StoreJobSnapshot(const PictureList& job, const std::string& headerText,
                       const std::string& footerText);

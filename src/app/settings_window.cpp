@@ -1,6 +1,5 @@
 #include "app/settings_window.h"
 
-#include "app/globals.h"
 #include "app/live_preview.h"
 #include "app/progress_window.h"
 #include "app/settings_window_values.h"
@@ -26,6 +25,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace quillet {
 namespace {
@@ -58,8 +58,9 @@ void SelectIndex(QComboBox* list, int index)
 
 } // namespace
 
-SettingsWindow::SettingsWindow(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::SettingsWindow>())
+SettingsWindow::SettingsWindow(PrintSettings settings, PreviewedJob job, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::SettingsWindow>()), settings_(std::move(settings)),
+      job_(std::move(job))
 {
     ui_->setupUi(this);
     UseDesignedGroupBoxes(*this);
@@ -117,7 +118,7 @@ void SettingsWindow::Create()
     standardPaper_ = printer_.PrinterName().empty();
     const std::vector<std::string> papers =
         standardPaper_ ? StandardPaperFormNames() : PaperFormNames(printer_.PrinterName());
-    App().printSettings.defaultPrinterName = DefaultPrinterName();
+    settings_.defaultPrinterName = DefaultPrinterName();
 
     for (const std::string& name : printers)
         ui_->组合框_打印机列表->addItem(QText(name));
@@ -131,7 +132,7 @@ void SettingsWindow::Create()
 
 void SettingsWindow::Fill()
 {
-    PrintSettings& record = App().printSettings;
+    PrintSettings& record = settings_;
     programChange_ = true;
     record.confirmed = 0;
     RepairFonts(record);
@@ -220,12 +221,12 @@ void SettingsWindow::ConnectHandlers()
     // its alignment redraws nothing by itself.
     connect(ui.组合框_页眉对齐, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!programChange_)
-            App().printSettings.headerAlign = index;
+            settings_.headerAlign = index;
     });
     connect(ui.组合框_页脚对齐, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (programChange_)
             return;
-        App().printSettings.footerAlign = index;
+        settings_.footerAlign = index;
         RedrawPreview();
     });
 
@@ -251,7 +252,7 @@ void SettingsWindow::PaperChosen()
     if (!found)
         return;
 
-    PrintSettings& record = App().printSettings;
+    PrintSettings& record = settings_;
     record.paperWidth = form.width;
     record.paperHeight = form.height;
     record.marginTop = form.top;
@@ -268,7 +269,7 @@ void SettingsWindow::PaperChosen()
 
 void SettingsWindow::ChooseFont(FontSpec PrintSettings::*font)
 {
-    FontSpec& target = App().printSettings.*font;
+    FontSpec& target = settings_.*font;
     FontSpec asked = fontDialogStyle_;
     asked.name = target.name;
     asked.size = target.size;
@@ -299,7 +300,7 @@ void SettingsWindow::Confirm()
         return;
     }
 
-    PrintSettings& record = App().printSettings;
+    PrintSettings& record = settings_;
     record.printerName = ui.组合框_打印机列表->currentIndex() >= 0
                              ? ui.组合框_打印机列表->currentText().toStdString()
                              : std::string();
@@ -327,7 +328,7 @@ void SettingsWindow::Confirm()
     record.imageFormat = ui.组合框_图片格式->currentIndex() + 1;
 
     // A redraw under way still needs the window; the values stand stored.
-    if (!App().previewBusy)
+    if (!previewBusy_)
         QDialog::accept();
 }
 
@@ -339,8 +340,8 @@ void SettingsWindow::done(int result)
 
 void SettingsWindow::reject()
 {
-    App().printSettings.confirmed = 0;
-    if (!App().previewBusy)
+    settings_.confirmed = 0;
+    if (!previewBusy_)
         QDialog::reject();
 }
 
@@ -455,24 +456,23 @@ void SettingsWindow::TurnPreviewPage(int step)
     // Turns asked for while a page is being drawn add up: the redraw under
     // way goes on to the last page asked for when it is done.
     wantedPage_ = std::clamp(wantedPage_ + step, 1, shownPageCount_);
-    if (!App().previewBusy && wantedPage_ != shownPage_)
+    if (!previewBusy_ && wantedPage_ != shownPage_)
         DrawPreview(wantedPage_);
 }
 
 void SettingsWindow::DrawPreview(int page)
 {
-    Globals& g = App();
     // A request while a redraw is under way is dropped, not queued: the
     // change shows with the next redraw.
-    if (!ui_->选择框_实时预览->isChecked() || g.previewBusy)
+    if (!ui_->选择框_实时预览->isChecked() || previewBusy_)
         return;
-    g.previewBusy = true;
+    SetPreviewBusy(true);
     wantedPage_ = page;
     ShowPreviewPicture(QImage());
-    g.printSettings.headerAlign = ui_->组合框_页眉对齐->currentIndex();
-    g.printSettings.footerAlign = ui_->组合框_页脚对齐->currentIndex();
+    settings_.headerAlign = ui_->组合框_页眉对齐->currentIndex();
+    settings_.footerAlign = ui_->组合框_页脚对齐->currentIndex();
 
-    const PageJob job = PreviewJob(*ui_);
+    const PageJob job = PreviewJob(*ui_, settings_, job_);
     shownPageCount_ = PreviewPageCount(job);
     do {
         shownPage_ = std::clamp(wantedPage_, 1, shownPageCount_);
@@ -482,7 +482,13 @@ void SettingsWindow::DrawPreview(int page)
 
     if (ProgressWindow* progress = LoadedProgressWindow())
         progress->SetProgress(0);
-    g.previewBusy = false;
+    SetPreviewBusy(false);
+}
+
+void SettingsWindow::SetPreviewBusy(bool busy)
+{
+    previewBusy_ = busy;
+    emit PreviewBusyChanged(busy);
 }
 
 void SettingsWindow::ShowPreviewPicture(QImage picture)
@@ -496,18 +502,17 @@ void SettingsWindow::ShowPreviewPicture(QImage picture)
     }
     // Shown centred at its own size; only a picture larger than the canvas
     // (less the page number's strips) is shrunk, in proportion, until it fits.
+    // Sizes are compared in the canvas's units, whatever the pixel ratio.
     const QSize room(canvas->width(), canvas->height() - 2 * pageNumberHeight);
     QImage shown = previewPicture_;
-    if (shown.width() > room.width() || shown.height() > room.height())
-        shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QSizeF size = shown.deviceIndependentSize();
+    if (size.width() > room.width() || size.height() > room.height()) {
+        const qreal ratio = shown.devicePixelRatio();
+        shown = shown.scaled(room * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        shown.setDevicePixelRatio(ratio);
+    }
     canvas->setPixmap(QPixmap::fromImage(shown));
     pageNumberLabel_->setText(PageNumberText(shownPage_, shownPageCount_));
-}
-
-void ShowSettingsWindowModal()
-{
-    SettingsWindow window;
-    window.exec();
 }
 
 } // namespace quillet

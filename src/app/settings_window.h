@@ -2,12 +2,14 @@
 // The print settings window: printer, paper, orientation, copies, margins,
 // header and footer placement, fonts and alignments, the grid, the photo
 // placement mode and the page-file options, with a miniature of the job's
-// first page beside them.  It edits the program's settings record in place
-// and is shown modally before every print job; the job reads `confirmed`
-// once it has closed.  The form is designed in forms/settings_window.ui.
+// first page beside them.  It is handed a copy of the settings record and the
+// job it shows, edits its copy and is shown modally before every print job;
+// the job takes the record back, `confirmed` and all, once it has closed.
+// The form is designed in forms/settings_window.ui.
 
 #include "loading/miniature_cache.h"
 #include "printing/printer_unit.h"
+#include "settings/picture_list.h"
 #include "settings/print_settings.h"
 #include "widgets/outer_size.h"
 
@@ -15,6 +17,7 @@
 #include <QImage>
 
 #include <memory>
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -30,19 +33,41 @@ namespace quillet {
 // still print.
 inline constexpr char kPdfFilePrinterItem[] = "保存为PDF文件";
 
+// The job whose pages the miniature shows, as the print job hands it over
+// (entries that name no picture included), with its header and footer
+// templates.
+struct PreviewedJob {
+    PictureList pictures;
+    std::string headerText;
+    std::string footerText;
+};
+
 class SettingsWindow : public QDialog {
     Q_OBJECT
 
 public:
     // Creation and Fill run here: the lists are filled from the printers and
     // paper forms, and the controls from the record once it was confirmed.
-    explicit SettingsWindow(QWidget* parent = nullptr);
+    SettingsWindow(PrintSettings settings, PreviewedJob job, QWidget* parent = nullptr);
     // Tidies up the progress window that the preview may have left loaded.
     ~SettingsWindow() override;
 
     // The designed controls, by their designed names.
     Ui::SettingsWindow& ui();
 
+    // The record as the window leaves it: `confirmed` 1 with every value
+    // stored once OK was accepted, 0 otherwise (a chosen paper, the
+    // alignments and fonts are stored as they are chosen, OK or not).
+    const PrintSettings& Settings() const { return settings_; }
+
+    // True while the miniature is drawn; OK then stores but leaves the
+    // window open, and Cancel does nothing.
+    bool PreviewBusy() const { return previewBusy_; }
+
+signals:
+    void PreviewBusyChanged(bool busy);
+
+public:
     // Redraws the miniature of the job's first page from the values now in
     // the boxes (the live preview); does nothing while the live-preview box
     // is not ticked or a redraw is under way.
@@ -55,7 +80,8 @@ public:
     void TurnPreviewPage(int step);
 
     // The picture the preview canvas shows at its own size (null when the
-    // canvas is clear), before any shrinking to fit the canvas.
+    // canvas is clear), before any shrinking to fit the canvas; its pixel
+    // ratio is the screen's.
     const QImage& PreviewPicture() const { return previewPicture_; }
 
     static constexpr int kOuterWidth = 590;
@@ -89,7 +115,12 @@ private:
     bool CanvasEvent(QEvent* event);
     void ShowPreviewPicture(QImage picture);
 
+    void SetPreviewBusy(bool busy);
+
     std::unique_ptr<Ui::SettingsWindow> ui_;
+    PrintSettings settings_;
+    const PreviewedJob job_;
+    bool previewBusy_ = false;
     // 打印机1: the default printer, source of the paper forms.
     PrinterUnit printer_;
     // No printer queue at all: the paper list offers Qt's standard sizes.
@@ -117,9 +148,5 @@ private:
     MiniatureCache miniatures_;
     DesignedOuterSize outerSize_{{kOuterWidth, kOuterHeight}};
 };
-
-// Shows the window modally for the program's settings record and returns
-// once it has closed; `confirmed` then tells whether the user pressed OK.
-void ShowSettingsWindowModal();
 
 } // namespace quillet

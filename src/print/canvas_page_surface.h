@@ -1,8 +1,8 @@
 #pragma once
-// A canvas as the page loop's surface: one canvas pixel per unit of the
+// A canvas as the page loop's surface: one canvas unit per unit of the
 // layout (0.1 mm for page files, 1 mm for the miniature), measured at 96
-// pixels per inch.  Pages are left on the canvas; a surface that puts them
-// out (page files) does so in EndPage.
+// pixels per inch; its device pixels are the canvas's pixel ratio of them.  Pages are left on the
+// canvas; a surface that puts them out (page files) does so in EndPage.
 
 #include "print/page_loop.h"
 #include "printing/canvas.h"
@@ -18,8 +18,11 @@ public:
     int TextWidth(std::string_view text) override;
     int TextHeight(std::string_view text) override;
     void WriteTextAt(int x, int y, std::string_view text) override;
-    QSize UnitsFromDevicePixels(QSize pixels) const override { return pixels; }
-    QSize DevicePixelsFromUnits(QSize units) const override { return units; }
+    QSize UnitsFromDevicePixels(QSize pixels) const override
+    {
+        return pixels / canvas_.PixelRatio();
+    }
+    QSize DevicePixelsFromUnits(QSize units) const override { return units * canvas_.PixelRatio(); }
     void DrawPicture(const QImage& picture, const Rect& where) override;
     void EndPage(int) override {}
 

@@ -49,7 +49,7 @@ int PreviewPageCount(const PageJob& job)
 }
 
 QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, MiniatureCache* pictures,
-                         int page)
+                         int page, qreal pixelRatio)
 {
     const long long cells = CellsPerPage(job.settings.rows, job.settings.columns);
     page = std::clamp(page, 1, PreviewPageCount(job));
@@ -72,7 +72,7 @@ QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress, Minia
         };
     }
 
-    Canvas canvas;
+    Canvas canvas(0, 0, pixelRatio);
     CanvasPageSurface surface(canvas);
     RunPageLoop(job, PageLayout::Miniature(page), surface, source, progress);
     return UprightPage(canvas.Image(), job.settings.orientation);

@@ -21,7 +21,9 @@ int PreviewPageCount(const PageJob& job);
 // cache when one is given, sized for their cells; without one, each is
 // loaded exactly as page output loads it at the job's optimisation level.
 // A landscape page is laid out wide and turned clockwise, as page files are.
+// The image holds pixelRatio pixels per millimetre (the screen's ratio) and
+// says so in its device pixel ratio; the layout stays in millimetres.
 QImage RenderPreviewPage(const PageJob& job, const PageProgress& progress,
-                         MiniatureCache* pictures = nullptr, int page = 1);
+                         MiniatureCache* pictures = nullptr, int page = 1, qreal pixelRatio = 1);
 
 } // namespace quillet

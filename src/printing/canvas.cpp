@@ -17,7 +17,7 @@ int CanvasPixelSize(int points)
     return std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0)));
 }
 
-Canvas::Canvas(int width, int height)
+Canvas::Canvas(int width, int height, qreal pixelRatio) : pixelRatio_(pixelRatio)
 {
     SetFont(FontSpec{});
     SetSize(width, height);
@@ -25,9 +25,14 @@ Canvas::Canvas(int width, int height)
 
 void Canvas::SetSize(int width, int height)
 {
-    width = std::max(0, width);
-    height = std::max(0, height);
-    image_ = width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    image_ = QImage();
+    if (width_ > 0 && height_ > 0) {
+        image_ = QImage(QSize(width_, height_) * pixelRatio_, QImage::Format_RGB32);
+        // A painter on the image then draws in units.
+        image_.setDevicePixelRatio(pixelRatio_);
+    }
     Clear();
 }
 
@@ -45,8 +50,10 @@ void Canvas::Clear()
         return;
     // What was drawn may still be shared with a copy taken before (a page
     // being written): that copy keeps it, the canvas starts afresh.
-    if (!image_.isDetached())
+    if (!image_.isDetached()) {
         image_ = QImage(image_.size(), QImage::Format_RGB32);
+        image_.setDevicePixelRatio(pixelRatio_);
+    }
     image_.fill(Qt::white);
 }
 
@@ -81,10 +88,13 @@ void Canvas::DrawImage(const QImage& picture, int x, int y, int width, int heigh
     if (source->isNull() || image_.isNull() || width <= 0 || height <= 0)
         return;
     QPainter painter(&image_);
-    if (width <= source->width() && height <= source->height()) {
+    const QSize pixels = QSize(width, height) * pixelRatio_;
+    if (pixels.width() <= source->width() && pixels.height() <= source->height()) {
         // Qt's smooth filter only blends neighbours: large reductions would
         // sparkle, so shrink by area first and draw one to one.
-        painter.drawImage(QPoint(x, y), ResampleToSize(*source, width, height));
+        QImage shrunk = ResampleToSize(*source, pixels.width(), pixels.height());
+        shrunk.setDevicePixelRatio(pixelRatio_);
+        painter.drawImage(QPoint(x, y), shrunk);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -15,12 +15,16 @@ namespace quillet {
 
 class Canvas : public TextSurface {
 public:
-    explicit Canvas(int width = 0, int height = 0);
+    // Everything is drawn in width × height units; the image holds
+    // pixelRatio pixels per unit (a dense screen's ratio), so that a widget
+    // shows it sharp at the unit size.
+    explicit Canvas(int width = 0, int height = 0, qreal pixelRatio = 1);
 
     // A new size starts a fresh white surface.
     void SetSize(int width, int height);
-    int Width() const { return image_.width(); }
-    int Height() const { return image_.height(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    qreal PixelRatio() const { return pixelRatio_; }
 
     // The font of text output and measurement.  Its size (points) becomes
     // pixels at 96 per inch on every machine, so page images do not depend
@@ -42,6 +46,9 @@ public:
 
 private:
     QImage image_;
+    int width_ = 0;
+    int height_ = 0;
+    qreal pixelRatio_ = 1;
     FontSpec fontSpec_;
     QFont font_;
 };

@@ -1,8 +1,8 @@
 #pragma once
 // The designed windows were laid out for the Windows window font, 9-point
-// 宋体, and the Windows drop-down list, whose text runs up to its arrow
-// button.  Drawn with the desktop's font or Qt's wider list margins, texts
-// are cut in the narrow boxes (a 48-pixel list shows "居" of "居中").
+// 宋体.  Drawn with the desktop's font, or beside the style's wide arrow
+// button, texts are cut in the narrow boxes (a 48-pixel list shows "左对"
+// of "左对齐").
 
 #include <QFont>
 #include <QProxyStyle>
@@ -15,8 +15,8 @@ namespace quillet {
 // the screen reports (Qt scales pixels on dense screens).
 QFont DesignedWindowFont();
 
-// Drop-down lists whose text field reaches the arrow button, as the
-// designed lists have it.
+// Drop-down lists whose text field runs from the frame to the arrow button,
+// and whose arrow button narrows where the longest item needs the room.
 class DesignedComboBoxStyle : public QProxyStyle {
 public:
     DesignedComboBoxStyle();

@@ -62,9 +62,9 @@ protected:
         const std::string red = PictureFile("red", kRed);
         const std::string blue = PictureFile("blue", kBlue);
         for (int i = 0; i < count; ++i) {
-            App().jobPicturePaths.push_back(i < redCount ? red : blue);
+            job.pictures.paths.push_back(i < redCount ? red : blue);
             if (withCaptions)
-                App().jobCaptions.push_back("大大大");
+                job.pictures.captions.push_back("大大大");
         }
     }
 
@@ -80,7 +80,7 @@ protected:
     // Opens the window and waits for the miniature it draws on opening.
     void Open()
     {
-        window = std::make_unique<SettingsWindow>();
+        window = std::make_unique<SettingsWindow>(StartupPrintSettings(), job);
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -124,6 +124,7 @@ protected:
     // Fit mode 1 fills the picture box, so the box's colour is the picture's.
     void FillCells() { ui().组合框_照片打印方式->setCurrentIndex(1); }
 
+    PreviewedJob job;
     ScratchDir scratch;
     ScriptedDialogProvider dialogs;
     ScopedDialogProvider scope;
@@ -198,7 +199,11 @@ TEST_F(LivePreviewTest, WithoutCaptionsThePictureFillsTheWholeCellHeight)
     const QImage& page = Redraw();
     EXPECT_TRUE(ColoursClose(page.pixel(100, 277), kRed));
 
-    App().jobCaptions = {"大"};
+    job.pictures.captions = {"大"};
+    Open();
+    FillCells();
+    Set(ui().编辑框_行数, "1");
+    Set(ui().编辑框_列数, "1");
     const QImage& captioned = Redraw();
     EXPECT_TRUE(IsWhite(captioned.pixel(190, 277)));
     EXPECT_TRUE(ColoursClose(captioned.pixel(100, 270), kRed));
@@ -304,7 +309,7 @@ int InkHeight(const QImage& page, int top, int bottom)
 TEST_F(LivePreviewTest, CaptionFontsAreScaledToTheMiniature)
 {
     MakeJob(1, 0, true);
-    App().jobPicturePaths = {""}; // the caption of a missing picture still shows
+    job.pictures.paths = {""}; // the caption of a missing picture still shows
     Open();
     Set(ui().编辑框_行数, "1");
     Set(ui().编辑框_列数, "1");
@@ -314,7 +319,7 @@ TEST_F(LivePreviewTest, CaptionFontsAreScaledToTheMiniature)
     EXPECT_LE(small, 4);
 
     // 40 pt draws at 10 pt, about 13 pixels.
-    FontSpec large = App().printSettings.captionFont;
+    FontSpec large = window->Settings().captionFont;
     large.size = 40;
     dialogs.AnswerFontDialog(large);
     QTest::mouseClick(ui().按钮_字体, Qt::LeftButton);
@@ -326,8 +331,8 @@ TEST_F(LivePreviewTest, CaptionFontsAreScaledToTheMiniature)
 TEST_F(LivePreviewTest, HeaderAndFooterAreDrawnAsPageOneOfOne)
 {
     MakeJob(1, 1, false);
-    App().jobHeaderText = "&p/&a";
-    App().jobFooterText = "&p";
+    job.headerText = "&p/&a";
+    job.footerText = "&p";
     Open();
     const QImage& page = Redraw();
     // Header line from 11 mm, footer line from 297 - 14 mm.
@@ -339,17 +344,17 @@ TEST_F(LivePreviewTest, HeaderAndFooterAreDrawnAsPageOneOfOne)
 TEST_F(LivePreviewTest, OnlyTheFooterAlignmentRedraws)
 {
     MakeJob(1, 1, false);
-    App().jobFooterText = "F";
+    job.footerText = "F";
     Open();
     const qint64 first = Redraw().cacheKey();
 
     ui().组合框_页眉对齐->setCurrentIndex(0);
     EXPECT_EQ(window->PreviewPicture().cacheKey(), first);
-    EXPECT_EQ(App().printSettings.headerAlign, 0);
+    EXPECT_EQ(window->Settings().headerAlign, 0);
 
     ui().组合框_页脚对齐->setCurrentIndex(2);
     EXPECT_NE(window->PreviewPicture().cacheKey(), first);
-    EXPECT_EQ(App().printSettings.footerAlign, 2);
+    EXPECT_EQ(window->Settings().footerAlign, 2);
 }
 
 TEST_F(LivePreviewTest, UntickedLivePreviewLeavesTheMiniatureUntouched)
@@ -378,7 +383,7 @@ TEST_F(LivePreviewTest, CancelOnTheProgressWindowStopsTheRedraw)
     EXPECT_TRUE(ColoursClose(page.pixel(CellCentre(5, 5, 0, 0)), kRed));
     EXPECT_TRUE(IsWhite(page.pixel(CellCentre(5, 5, 4, 4))));
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
-    EXPECT_FALSE(App().previewBusy);
+    EXPECT_FALSE(window->PreviewBusy());
 }
 
 TEST_F(LivePreviewTest, TheMiniatureIsThereAsSoonAsTheWindowOpens)
@@ -388,15 +393,53 @@ TEST_F(LivePreviewTest, TheMiniatureIsThereAsSoonAsTheWindowOpens)
     ASSERT_EQ(window->PreviewPicture().size(), QSize(210, 297));
     EXPECT_FALSE(IsWhite(window->PreviewPicture().pixel(CellCentre(5, 5, 0, 0))));
     EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共1页"));
-    EXPECT_FALSE(App().previewBusy);
+    EXPECT_FALSE(window->PreviewBusy());
     EXPECT_EQ(LoadedProgressWindow(), nullptr);
+}
+
+// Run once more as its own test under QT_SCALE_FACTOR=2: the miniature is
+// drawn with the screen's pixels, not a millimetre image blown up, and the
+// page keeps its millimetre layout.
+TEST_F(LivePreviewTest, TheMiniatureIsDrawnAtTheScreensPixelRatio)
+{
+    MakeJob(1, 1, true);
+    Open();
+    const qreal ratio = window->devicePixelRatio();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        ASSERT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    FillCells();
+    Set(ui().编辑框_行数, "1");
+    Set(ui().编辑框_列数, "1");
+    const QImage& page = Redraw();
+    ASSERT_EQ(page.devicePixelRatio(), ratio);
+    ASSERT_EQ(page.size(), QSize(210, 297) * ratio);
+    EXPECT_EQ(Canvas()->pixmap().devicePixelRatio(), ratio);
+
+    // The one cell starts at the left margin, 5 mm in, on the device pixel.
+    const int middle = static_cast<int>(150 * ratio);
+    EXPECT_TRUE(IsWhite(page.pixel(static_cast<int>(5 * ratio) - 1, middle)));
+    EXPECT_TRUE(ColoursClose(page.pixel(static_cast<int>(5 * ratio), middle), kRed));
+    // The caption's strokes use single device pixels: a blown-up image
+    // would hold only blocks of ratio × ratio equal pixels.
+    int unlikeNeighbours = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x + 1 < page.width(); x += 2)
+            unlikeNeighbours += page.pixel(x, y) != page.pixel(x + 1, y);
+    EXPECT_GT(unlikeNeighbours, 0);
+
+    // A landscape page is turned upright with its pixel ratio.
+    QTest::mouseClick(ui().单选框_横向打印, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->PreviewPicture().devicePixelRatio(), ratio);
+    EXPECT_EQ(window->PreviewPicture().deviceIndependentSize(), QSizeF(210, 297));
 }
 
 TEST_F(LivePreviewTest, WheelAndPageKeysTurnThroughTheJobsPages)
 {
     // 25 red pictures fill page 1; pictures 26 to 30, blue, are page 2.
     MakeJob(30, 25, true);
-    App().jobHeaderText = "第&p页/共&a页";
+    job.headerText = "第&p页/共&a页";
     Open();
     FillCells();
     EXPECT_EQ(PageNumber(), QStringLiteral("第1页/共2页"));
@@ -464,8 +507,8 @@ TEST_P(PaddedJobTest, PagesAreCountedFromThePicturesOnly)
 {
     const PaddedJobCase& c = GetParam();
     MakeJob(13, 13, true);
-    App().jobPicturePaths.resize(100);
-    App().jobCaptions.resize(100);
+    job.pictures.paths.resize(100);
+    job.pictures.captions.resize(100);
     Open();
     Set(ui().编辑框_行数, c.rows);
     Set(ui().编辑框_列数, c.columns);
@@ -496,7 +539,7 @@ TEST_F(LivePreviewTest, AHeldClickAfterTypingInABoxTakesEffect)
     QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
     QTest::qWait(200);
     QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
-    for (int i = 0; i < 200 && (App().previewBusy || ui().滑块条_行->value() != 12); ++i)
+    for (int i = 0; i < 200 && (window->PreviewBusy() || ui().滑块条_行->value() != 12); ++i)
         QTest::qWait(10);
 
     EXPECT_TRUE(landscape->isChecked());
@@ -514,7 +557,7 @@ TEST_F(LivePreviewTest, OkPressedDuringARedrawClosesTheWindowOnceItIsDone)
     const QPoint at = ok->mapTo(window.get(), ok->rect().center());
     bool busyWhenPressed = false;
     QTimer::singleShot(0, [&] {
-        busyWhenPressed = App().previewBusy;
+        busyWhenPressed = window->PreviewBusy();
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
     });
     Redraw();
@@ -523,7 +566,7 @@ TEST_F(LivePreviewTest, OkPressedDuringARedrawClosesTheWindowOnceItIsDone)
 
     EXPECT_TRUE(busyWhenPressed);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(App().printSettings.confirmed, 1);
+    EXPECT_EQ(window->Settings().confirmed, 1);
 }
 
 // Page keys pressed while a page is drawn are not dropped: the miniature
@@ -544,7 +587,7 @@ TEST_F(LivePreviewTest, PageTurnsAskedForDuringARedrawAddUp)
     QTest::keyClick(Canvas(), Qt::Key_PageDown);
     EXPECT_EQ(PageNumber(), QStringLiteral("第4页/共4页"));
     EXPECT_FALSE(progressShown);
-    EXPECT_FALSE(App().previewBusy);
+    EXPECT_FALSE(window->PreviewBusy());
 }
 
 TEST_F(LivePreviewTest, PagesDoNotTurnWhileLivePreviewIsOff)

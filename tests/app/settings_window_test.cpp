@@ -19,12 +19,15 @@
 #include <QSlider>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "support/qt_print.h"
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -49,7 +52,7 @@ protected:
     // miniature, so the progress window is left alone.
     void Open(bool livePreview = true)
     {
-        window = std::make_unique<SettingsWindow>();
+        window = std::make_unique<SettingsWindow>(settings, PreviewedJob{});
         window->ui().选择框_实时预览->setChecked(livePreview);
         window->show();
         window->activateWindow();
@@ -57,7 +60,8 @@ protected:
     }
 
     Ui::SettingsWindow& ui() { return window->ui(); }
-    PrintSettings& record() { return App().printSettings; }
+    // What the window leaves once opened; before, what it is opened with.
+    const PrintSettings& record() { return window ? window->Settings() : settings; }
 
     // Types into a box the way a user leaves it: focus in, text, focus out
     // to another control, and the queued handlers run.
@@ -84,6 +88,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    PrintSettings settings = StartupPrintSettings();
     ScriptedDialogProvider dialogs;
     ScopedDialogProvider scope;
     std::unique_ptr<SettingsWindow> window;
@@ -139,7 +144,7 @@ TEST_F(SettingsWindowTest, FirstOpeningStoresTheDesignedValuesInTenthsOfAMillime
 TEST_F(SettingsWindowTest, SecondOpeningShowsTheRecordButOneCopyAndJpg)
 {
     const PrintSettings earlier = ConfirmedEarlier();
-    record() = earlier;
+    settings = earlier;
     Open();
     EXPECT_EQ(record().confirmed, 0);
     EXPECT_EQ(ui().编辑框_打印份数->text(), Q("1"));
@@ -330,8 +335,9 @@ TEST_F(SettingsWindowTest, ClickingTheSelectedPaperPutsItsSizeBack)
     EXPECT_FALSE(ui().选择框_自定义纸张->isChecked());
 }
 
-// The designed lists hold their texts when drawn with the designed font
-// (the 48-pixel alignment lists their "居中"), at the designed sizes.
+// The designed lists hold every item text beside an arrow button when drawn
+// with the designed font (the 48-pixel alignment lists their "左对齐"), at
+// the designed sizes.
 TEST_F(SettingsWindowTest, ListTextsFitTheirDesignedBoxes)
 {
     Open(false);
@@ -339,21 +345,23 @@ TEST_F(SettingsWindowTest, ListTextsFitTheirDesignedBoxes)
     EXPECT_EQ(font.pixelSize(), 12);
     EXPECT_EQ(QFontInfo(font).family(), Q("AR PL UMing CN"));
 
-    const auto textRoom = [](QComboBox* list) {
+    const auto part = [](QComboBox* list, QStyle::SubControl subControl) {
         QStyleOptionComboBox option;
         option.initFrom(list);
-        return list->style()
-            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
-            .width();
+        return list->style()->subControlRect(QStyle::CC_ComboBox, &option, subControl, list);
     };
-    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐}) {
-        EXPECT_EQ(list->width(), 48);
-        EXPECT_GE(textRoom(list), list->fontMetrics().horizontalAdvance(Q("居中")));
-    }
-    for (QComboBox* list :
-         {ui().组合框_照片打印方式, ui().组合框_图片优化比率, ui().组合框_图片格式}) {
+    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐})
+        EXPECT_EQ(list->size(), QSize(48, 20));
+    for (QComboBox* list : {ui().组合框_页眉对齐, ui().组合框_页脚对齐, ui().组合框_照片打印方式,
+                            ui().组合框_图片优化比率, ui().组合框_图片格式}) {
+        const QRect field = part(list, QStyle::SC_ComboBoxEditField);
+        const QRect arrow = part(list, QStyle::SC_ComboBoxArrow);
+        EXPECT_GE(arrow.width(), 8);
+        EXPECT_LE(arrow.right(), list->width() - 1);
+        EXPECT_LT(field.right(), arrow.left());
+        // The label is drawn a pixel inside the field on either side.
         for (int i = 0; i < list->count(); ++i)
-            EXPECT_GE(textRoom(list), list->fontMetrics().horizontalAdvance(list->itemText(i)))
+            EXPECT_GE(field.width() - 2, list->fontMetrics().horizontalAdvance(list->itemText(i)))
                 << list->itemText(i).toStdString();
     }
 }
@@ -385,7 +393,7 @@ class BadPaperTest : public SettingsWindowTest, public ::testing::WithParamInter
 TEST_P(BadPaperTest, OkWarnsAndKeepsTheWindowOpenWithNothingStored)
 {
     const BadPaper& row = GetParam();
-    record() = ConfirmedEarlier();
+    settings = ConfirmedEarlier();
     Open();
     const PrintSettings before = record();
     ui().编辑框_宽度->setText(Q(row.width));
@@ -422,7 +430,7 @@ INSTANTIATE_TEST_SUITE_P(SettingsWindow, BadPaperTest,
 
 TEST_F(SettingsWindowTest, FontDialogsCopyTheChoiceAndCancelChangesNothing)
 {
-    record().captionFont.angle = 450;
+    settings.captionFont.angle = 450;
     Open();
     FontSpec chosen;
     chosen.bold = 1;
@@ -458,30 +466,38 @@ TEST_F(SettingsWindowTest, FontDialogsCopyTheChoiceAndCancelChangesNothing)
     EXPECT_EQ(record().confirmed, 0);
 }
 
+// OK, Cancel and the close box while the miniature is drawn: the buttons
+// are worked from inside the redraw.
 TEST_F(SettingsWindowTest, ABusyPreviewKeepsTheWindowOpenButOkStillStores)
 {
-    Open();
-    App().previewBusy = true;
-    ui().编辑框_打印份数->setText(Q("2"));
-    PressOk();
-    EXPECT_TRUE(window->isVisible());
+    Open(false);
+    bool busy = false;
+    std::vector<std::pair<bool, int>> visibleAndConfirmed;
+    const auto note = [&] {
+        visibleAndConfirmed.emplace_back(window->isVisible(), record().confirmed);
+    };
+    QTimer::singleShot(0, [&] {
+        busy = window->PreviewBusy();
+        ui().编辑框_打印份数->setText(Q("2"));
+        ui().按钮_确定->click();
+        note();
+        ui().按钮_取消->click();
+        note();
+        ui().按钮_确定->click();
+        window->close();
+        note();
+    });
+    ui().选择框_实时预览->setChecked(true);
+    window->RedrawPreview();
+    ASSERT_TRUE(busy);
     EXPECT_EQ(record().copies, 2);
-    EXPECT_EQ(record().confirmed, 1);
+    EXPECT_EQ(visibleAndConfirmed,
+              (std::vector<std::pair<bool, int>>{{true, 1}, {true, 0}, {true, 0}}));
 
-    QTest::mouseClick(ui().按钮_取消, Qt::LeftButton);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(record().confirmed, 0);
-
-    record().confirmed = 1;
-    window->close();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(record().confirmed, 0);
-
-    App().previewBusy = false;
-    record().confirmed = 1;
-    window->close();
+    EXPECT_FALSE(window->PreviewBusy());
+    ui().按钮_确定->click();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(record().confirmed, 0);
+    EXPECT_EQ(record().confirmed, 1);
 }
 
 TEST_F(SettingsWindowTest, EscapeDoesNotCloseTheWindow)
@@ -512,8 +528,8 @@ TEST_F(SettingsWindowTest, PrinterListEndsWithThePdfFileItem)
 
 TEST_F(SettingsWindowTest, StoredPrinterIsFoundByCaseInsensitivePrefix)
 {
-    record() = ConfirmedEarlier();
-    record().printerName = "保存为pdf";
+    settings = ConfirmedEarlier();
+    settings.printerName = "保存为pdf";
     Open();
     EXPECT_EQ(ui().组合框_打印机列表->currentText(), Q(kPdfFilePrinterItem));
 }
